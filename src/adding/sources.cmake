@@ -1,0 +1,2 @@
+list(APPEND QUILLORY_WIN_SOURCES
+  ${CMAKE_CURRENT_LIST_DIR}/presses_pending.cpp)

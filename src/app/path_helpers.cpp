@@ -1,0 +1,22 @@
+#include "app/path_helpers.h"
+
+namespace quillory {
+
+std::string GetExtension(std::string_view path) {
+  const size_t dot = path.rfind('.');
+  if (dot == std::string_view::npos) return std::string(path);
+  return std::string(path.substr(dot + 1));
+}
+
+Position CenteredPosition(float screenWidth, float screenHeight, float outerWidth, float outerHeight) {
+  return {(screenWidth - outerWidth) / 2.0f, (screenHeight - outerHeight) / 2.0f};
+}
+
+std::string JoinAppFile(std::string_view folder, std::string_view fileName) {
+  std::string path(folder);
+  path += '\\';
+  path += fileName;
+  return path;
+}
+
+}  // namespace quillory

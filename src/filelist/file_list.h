@@ -1,0 +1,34 @@
+// The one ordered list of document paths that every part of Quillory shares. An entry is
+// only its text (a UTF-8 path); two entries may hold the same text. Positions are 0-based
+// here; the window shows them top to bottom.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <vector>
+
+namespace quillory {
+
+class FileList {
+ public:
+  // Adds at the end; nothing is tested or changed.
+  void Append(std::string path);
+  void AppendAll(std::vector<std::string> paths);
+
+  size_t Count() const { return entries_.size(); }
+  bool Empty() const { return entries_.empty(); }
+  const std::string& Text(size_t position) const { return entries_.at(position); }
+
+  // Trades the texts of two positions.
+  void Exchange(size_t a, size_t b);
+
+  // Removes one entry; the ones below move up. False when there is none at that position.
+  bool Remove(size_t position);
+
+  const std::vector<std::string>& Entries() const { return entries_; }
+
+ private:
+  std::vector<std::string> entries_;
+};
+
+}  // namespace quillory

@@ -1,0 +1,4 @@
+list(APPEND QUILLORY_WIN_SOURCES
+  ${CMAKE_CURRENT_LIST_DIR}/utf.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/message_box.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/files.cpp)
