@@ -3,9 +3,11 @@
 #pragma once
 
 #include <windows.h>
+#include <unknwn.h>
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -14,8 +16,6 @@
 #include "filelist/reorder_gesture.h"
 
 namespace quillory {
-
-class ListView;
 
 // Control identifiers; tab order is creation order.
 enum ControlId : int {
@@ -50,7 +50,7 @@ struct Form1Options {
 class Form1 {
  public:
   // Creates the window, runs the start-up sequence and shows it. Null on failure.
-  static Form1* Create(HINSTANCE instance, Form1Options options);
+  static std::unique_ptr<Form1> Create(HINSTANCE instance, Form1Options options);
   ~Form1();
 
   HWND Hwnd() const { return hwnd_; }
@@ -93,10 +93,16 @@ class Form1 {
   void Check4_Click();
   void Check2_Click();
   void ListView1_DblClick();
+  // Pointer moves over the three buttons and over the bare background.
+  void Check1_MouseMove();
+  void Check4_MouseMove();
+  void Check2_MouseMove();
+  void Form_MouseMove();
 
   const ReorderGesture& Reorder() const { return reorder_; }
 
  private:
+  friend bool RegisterForm1Class(HINSTANCE instance);
   explicit Form1(Form1Options options);
   static LRESULT CALLBACK WndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
   LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam);
@@ -108,9 +114,14 @@ class Form1 {
   void OnCommand(int id, int code);
   LRESULT OnNotify(NMHDR* header);
   bool OnSetCursor(HWND over, int hitTest);
+  HCURSOR EffectiveCursor(HWND over) const;
+  void ShowPointerNow();
+  void SetPointerUnlessBusy(int shape);
   void OnDpiChanged(unsigned dpi, const RECT* suggested);
   bool TakePress(ControlId button);
 
+  static LRESULT CALLBACK ButtonSubclassProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam,
+                                             UINT_PTR id, DWORD_PTR refData);
   static LRESULT CALLBACK ListSubclassProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam,
                                            UINT_PTR id, DWORD_PTR refData);
   LRESULT ListMessage(HWND list, UINT msg, WPARAM wParam, LPARAM lParam);
@@ -119,6 +130,8 @@ class Form1 {
   void ListView1_MouseUp();
   void ListView1_MouseMove(int x, int y);
   void RefreshListCount();
+  std::optional<size_t> ListHitTest(int x, int y) const;
+  void SelectOnly(std::optional<size_t> position);
 
   Form1Options options_;
   HWND hwnd_ = nullptr;
@@ -129,9 +142,11 @@ class Form1 {
   HFONT listFont_ = nullptr;
   HBRUSH whiteBrush_ = nullptr;
   HCURSOR customPointer_ = nullptr;   // MouseIcon of the window, from HAND-M.CUR
-  HCURSOR listPointer_ = nullptr;     // the list's own pointer once an entry is clicked
-  bool listPointerIsDrag_ = false;
-  std::vector<HIMAGELIST> buttonImages_;
+  // The list's own pointer: none until an entry is clicked, then the drag image ("drag.ico",
+  // loaded afresh at each click) until a button is released over the list, then the arrow.
+  enum class ListPointer { None, Drag, Arrow } listPointer_ = ListPointer::None;
+  HCURSOR dragPointer_ = nullptr;
+  HICON buttonIcons_[3] = {};
   int mousePointer_ = kPointerDefault;
   bool busy_ = false;
   bool closed_ = false;

@@ -6,4 +6,5 @@ list(APPEND QUILLORY_WIN_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/main_window.cpp
   ${CMAKE_CURRENT_LIST_DIR}/main_window_layout.cpp
   ${CMAKE_CURRENT_LIST_DIR}/pointer_look.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/window_helpers.cpp)
+  ${CMAKE_CURRENT_LIST_DIR}/window_helpers.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/button_look.cpp)
