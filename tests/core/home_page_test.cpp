@@ -1,0 +1,51 @@
+#include "app/home_page.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace quillory {
+namespace {
+
+struct Recorder {
+  float seed = -1;
+  std::vector<std::string> launched;
+  HomePageChance With(float r) {
+    return {[] { return 43200.5f; },
+            [this, r](float s) {
+              seed = s;
+              return r;
+            },
+            [this](const std::string& line) { launched.push_back(line); }};
+  }
+};
+
+TEST(HomePage, OpensOnlyWhenTheDrawGivesSeven) {
+  Recorder recorder;
+  EXPECT_TRUE(MaybeOpenHomePage(recorder.With(0.06f)));   // int(6) + 1 = 7
+  EXPECT_TRUE(MaybeOpenHomePage(recorder.With(0.0699f)));
+  EXPECT_FALSE(MaybeOpenHomePage(recorder.With(0.05999f)));  // 6
+  EXPECT_FALSE(MaybeOpenHomePage(recorder.With(0.07f)));     // 8
+  EXPECT_FALSE(MaybeOpenHomePage(recorder.With(0.0f)));
+  EXPECT_FALSE(MaybeOpenHomePage(recorder.With(0.99999f)));
+  ASSERT_EQ(recorder.launched.size(), 2u);
+  EXPECT_EQ(recorder.launched[0], "explorer \"https://www.quillory.example/\"");
+  EXPECT_FLOAT_EQ(recorder.seed, 43200.5f);  // seeded with the time of day
+}
+
+TEST(HomePage, SeededDrawIsRepeatableAndAboutOneInAHundred) {
+  EXPECT_EQ(SeededDraw(1234.5f), SeededDraw(1234.5f));
+  int hits = 0;
+  for (int second = 0; second < 86400; ++second) {
+    const float r = SeededDraw(static_cast<float>(second));
+    ASSERT_GE(r, 0.0f);
+    ASSERT_LT(r, 1.0f);
+    if (static_cast<int>(r * 100.0f) + 1 == 7) ++hits;
+  }
+  EXPECT_GT(hits, 864 / 2);
+  EXPECT_LT(hits, 864 * 2);
+}
+
+}  // namespace
+}  // namespace quillory
