@@ -1,2 +1,7 @@
+list(APPEND QUILLORY_CORE_SOURCES
+  ${CMAKE_CURRENT_LIST_DIR}/template_path.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/conversion_run.cpp)
 list(APPEND QUILLORY_WIN_SOURCES
-  ${CMAKE_CURRENT_LIST_DIR}/conversion_pending.cpp)
+  ${CMAKE_CURRENT_LIST_DIR}/word_automation.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/form_run_view.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/conversion_press.cpp)

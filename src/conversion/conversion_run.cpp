@@ -1,0 +1,90 @@
+#include "conversion/conversion_run.h"
+
+#include <algorithm>
+
+namespace quillory {
+namespace {
+
+// A reason is shown on one line after its document.
+std::string OneLine(std::string text) {
+  for (char& c : text) {
+    if (c == '\r' || c == '\n' || c == '\t') c = ' ';
+  }
+  while (!text.empty() && text.back() == ' ') text.pop_back();
+  return text.empty() ? std::string("unknown reason") : text;
+}
+
+std::string Documents(size_t n) {
+  return std::to_string(n) + (n == 1 ? " document" : " documents");
+}
+
+}  // namespace
+
+bool ConfirmWordClosed(RunView& view, Automation& automation) {
+  if (!automation.IsWordRunning()) return false;
+  return !view.AskYesNo(kWordMayBeOpenText);
+}
+
+std::string ClosingMessage(const std::vector<FailedDocument>& failures, size_t notTried) {
+  std::string text = kDoneText;
+  if (!failures.empty()) {
+    text += "\r\n\r\n" + Documents(failures.size()) + " could not be converted:";
+    const size_t listed = std::min(failures.size(), kFailuresListed);
+    for (size_t i = 0; i < listed; ++i) {
+      text += "\r\n" + failures[i].path + ": " + OneLine(failures[i].reason);
+    }
+    if (failures.size() > listed) {
+      text += "\r\nand " + std::to_string(failures.size() - listed) + " more.";
+    }
+  }
+  if (notTried > 0) {
+    text += "\r\n\r\nMicrosoft Word could not be found, so the last " + Documents(notTried) +
+            " were not converted.";
+  }
+  return text;
+}
+
+void ConvertAll(RunView& view, Automation& automation) {
+  view.SetPointer(kRunPointerHourglass);
+
+  if (view.EntryCount() < 1) {
+    view.ShowInformation(kNoFilesAddedText);
+  } else if (!ConfirmWordClosed(view, automation)) {
+    const size_t n = view.EntryCount();
+    std::vector<FailedDocument> failures;
+    size_t saved = 0;
+    size_t notTried = 0;
+    for (size_t i = 1; i <= n; ++i) {
+      // The count is read afresh: the bar shows the share of documents begun.
+      const size_t count = view.EntryCount();
+      if (i > count) break;
+      view.SetProgress(static_cast<double>(i) / static_cast<double>(count) * 100.0);
+      view.SetPointer(kRunPointerHourglass);
+      const std::string path = view.EntryText(i);
+      view.SetPointer(kRunPointerHourglass);
+      SaveOutcome outcome = automation.SaveDocAsTemplate(path);
+      if (view.Closed()) return;
+      view.SetPointer(kRunPointerHourglass);
+      if (outcome.status == SaveOutcome::Status::kSaved) {
+        ++saved;
+      } else if (outcome.status == SaveOutcome::Status::kFailed) {
+        failures.push_back({path, std::move(outcome.reason)});
+      } else {
+        // Without the word processor every further document would fail alike: say it once.
+        notTried = n - i + 1;
+        break;
+      }
+    }
+    if (notTried > 0 && saved == 0 && failures.empty()) {
+      view.ShowInformation(kWordNotInstalledText);
+    } else {
+      view.ShowInformation(ClosingMessage(failures, notTried));
+    }
+  }
+
+  if (view.Closed()) return;
+  view.SetProgress(0);
+  view.SetPointer(kRunPointerDefault);
+}
+
+}  // namespace quillory

@@ -1,0 +1,82 @@
+// The conversion run over the file list: the hourglass, the warning when the word processor
+// seems open, one template per entry with the progress bar following, and the closing
+// message. Portable: the window and the automation are reached through two small
+// interfaces, so the whole sequence can be driven by fakes.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <vector>
+
+namespace quillory {
+
+inline constexpr int kRunPointerDefault = 0;
+inline constexpr int kRunPointerHourglass = 11;
+
+inline constexpr char kNoFilesAddedText[] = "No files added.";
+inline constexpr char kDoneText[] = "Done.";
+inline constexpr char kWordMayBeOpenText[] =
+    "Word may be open. It is recommended that you close Word first.\r\n\r\n"
+    "Would you like to proceed anyway?";
+inline constexpr char kWordNotInstalledText[] =
+    "Microsoft Word is not installed on this computer, so no document was converted.";
+
+// How many failed documents the closing message names one by one.
+inline constexpr size_t kFailuresListed = 20;
+
+// What the window offers the run.
+class RunView {
+ public:
+  virtual ~RunView() = default;
+  virtual size_t EntryCount() const = 0;
+  // Position 1 is the top entry.
+  virtual std::string EntryText(size_t position) const = 0;
+  virtual void SetProgress(double value) = 0;  // 0..100
+  virtual void SetPointer(int shape) = 0;
+  // Modal message with an OK button only.
+  virtual void ShowInformation(const std::string& text) = 0;
+  // Modal question with Yes and No, Yes the default; true for Yes.
+  virtual bool AskYesNo(const std::string& text) = 0;
+  // True once the window is gone: the run stops at once and shows nothing more.
+  virtual bool Closed() const { return false; }
+};
+
+struct SaveOutcome {
+  enum class Status { kSaved, kFailed, kNotInstalled };
+  Status status = Status::kSaved;
+  std::string reason;  // the server's own words when it failed
+
+  static SaveOutcome Saved() { return {}; }
+  static SaveOutcome Failed(std::string why) { return {Status::kFailed, std::move(why)}; }
+  static SaveOutcome NotInstalled(std::string why) {
+    return {Status::kNotInstalled, std::move(why)};
+  }
+};
+
+// What the run needs of the word processor.
+class Automation {
+ public:
+  virtual ~Automation() = default;
+  virtual bool IsWordRunning() = 0;
+  // One document through a new instance; every failure comes back as an outcome.
+  virtual SaveOutcome SaveDocAsTemplate(const std::string& documentPath) = 0;
+};
+
+struct FailedDocument {
+  std::string path;
+  std::string reason;
+};
+
+// True when the user declined to go on while the word processor seems open.
+bool ConfirmWordClosed(RunView& view, Automation& automation);
+
+// From the hourglass to the reset of bar and pointer; the caller has already applied the
+// button convention.
+void ConvertAll(RunView& view, Automation& automation);
+
+// "Done." alone, or followed by the documents that failed with their reasons (the first
+// kFailuresListed, then how many more) and, when the word processor went missing part way,
+// how many were not tried.
+std::string ClosingMessage(const std::vector<FailedDocument>& failures, size_t notTried);
+
+}  // namespace quillory

@@ -1,0 +1,29 @@
+#include "conversion/template_path.h"
+
+#include "app/path_helpers.h"
+
+namespace quillory {
+
+std::string_view TemplateExtension(TemplateTarget target) {
+  return target == TemplateTarget::kDot ? ".dot" : ".dotx";
+}
+
+int TemplateFileFormat(TemplateTarget target) {
+  return target == TemplateTarget::kDot ? 1 : 14;
+}
+
+std::string TemplatePath(std::string_view documentPath, TemplateTarget target) {
+  std::string path(documentPath);
+  const size_t dot = path.rfind('.');
+  const size_t separator = path.find_last_of("\\/");
+  const bool dotInFileName =
+      dot != std::string::npos && (separator == std::string::npos || dot > separator);
+  if (dotInFileName) {
+    // The text after the dot is what GetExtension gives; cut it and the dot.
+    path.resize(path.size() - GetExtension(path).size() - 1);
+  }
+  path += TemplateExtension(target);
+  return path;
+}
+
+}  // namespace quillory
