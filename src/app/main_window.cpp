@@ -253,10 +253,15 @@ void Form1::ApplyLayout(unsigned dpi) {
   }
   SendMessageW(tooltip_, TTM_SETMAXTIPWIDTH, 0, MulDiv(360, static_cast<int>(dpi), 96));
 
-  RECT outer{0, 0, TwipsToPixels(kClientWidthTwips, dpi), TwipsToPixels(kClientHeightTwips, dpi)};
-  AdjustWindowRectExForDpi(&outer, kForm1Style, FALSE, kForm1ExStyle, dpi);
-  SetWindowPos(hwnd_, nullptr, 0, 0, outer.right - outer.left, outer.bottom - outer.top,
-               SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  // The frame is measured rather than computed: the caption's height at this DPI is the
+  // system's business, the client area is ours.
+  RECT window, client;
+  GetWindowRect(hwnd_, &window);
+  GetClientRect(hwnd_, &client);
+  const int frameWidth = (window.right - window.left) - client.right;
+  const int frameHeight = (window.bottom - window.top) - client.bottom;
+  SetWindowPos(hwnd_, nullptr, 0, 0, TwipsToPixels(kClientWidthTwips, dpi) + frameWidth,
+               TwipsToPixels(kClientHeightTwips, dpi) + frameHeight, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
   InvalidateRect(hwnd_, nullptr, TRUE);
 }
 
