@@ -2,7 +2,18 @@
 // appending of what was chosen.
 #pragma once
 
+#include <cstddef>
+
 namespace quillory {
 class Form1;
+
+// Room for the dialog's answer, in characters: the start is enough for thousands of names;
+// an answer that does not fit opens the dialog once more with room for it, up to `largest`.
+struct OpenDialogRoom {
+  size_t initial = size_t{1} << 20;
+  size_t largest = size_t{1} << 24;
+};
+
 void AddFilesThroughOpenDialog(Form1& form);
+void AddFilesThroughOpenDialog(Form1& form, OpenDialogRoom room);
 }  // namespace quillory

@@ -2,4 +2,4 @@ list(APPEND QUILLORY_CORE_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/file_list.cpp
   ${CMAKE_CURRENT_LIST_DIR}/reorder_gesture.cpp)
 list(APPEND QUILLORY_WIN_SOURCES
-  ${CMAKE_CURRENT_LIST_DIR}/drop_target_pending.cpp)
+  ${CMAKE_CURRENT_LIST_DIR}/drop_target.cpp)

@@ -1,0 +1,116 @@
+#include "adding/directory_lister_win.h"
+
+#include <windows.h>
+
+#include <cstdint>
+#include <cstdio>
+
+#include "platform/utf.h"
+
+namespace quillory {
+namespace {
+
+// Paths up to this length work without the prefix, even for a folder with "\*.ext" added.
+constexpr size_t kClassicLimit = MAX_PATH - 20;
+
+struct HandleCloser {
+  void operator()(HANDLE handle) const { CloseHandle(handle); }
+};
+using UniqueHandle = std::unique_ptr<void, HandleCloser>;
+
+struct FindCloser {
+  void operator()(HANDLE handle) const { FindClose(handle); }
+};
+using UniqueFind = std::unique_ptr<void, FindCloser>;
+
+// Lists a folder through one open handle: the handle also tells which folder it really is,
+// links followed, so that a walk can notice a folder it has been in before.
+class HandleListing : public FolderListing {
+ public:
+  explicit HandleListing(HANDLE folder) : folder_(folder), buffer_(kBufferBytes / sizeof(uint64_t)) {}
+
+  std::string Identity() override {
+    BY_HANDLE_FILE_INFORMATION info;
+    if (!GetFileInformationByHandle(folder_.get(), &info)) return {};
+    if (info.nFileIndexHigh == 0 && info.nFileIndexLow == 0) return {};  // the file system gives none
+    char text[32];
+    std::snprintf(text, sizeof text, "%08lx:%08lx%08lx", info.dwVolumeSerialNumber, info.nFileIndexHigh,
+                  info.nFileIndexLow);
+    return text;
+  }
+
+  bool Next(FolderEntry& entry) override {
+    if (!current_) {
+      if (ended_) return false;
+      if (!GetFileInformationByHandleEx(folder_.get(), FileFullDirectoryInfo, buffer_.data(), kBufferBytes)) {
+        ended_ = true;  // the end of the folder, or a failure on the way: either way no more
+        return false;
+      }
+      current_ = reinterpret_cast<const FILE_FULL_DIR_INFO*>(buffer_.data());
+    }
+    const FILE_FULL_DIR_INFO* info = current_;
+    current_ = info->NextEntryOffset
+                   ? reinterpret_cast<const FILE_FULL_DIR_INFO*>(reinterpret_cast<const char*>(info) + info->NextEntryOffset)
+                   : nullptr;
+    entry.name = Narrow(std::wstring_view(info->FileName, info->FileNameLength / sizeof(wchar_t)));
+    entry.folder = (info->FileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+    entry.hiddenOrSystem = (info->FileAttributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM)) != 0;
+    entry.link = (info->FileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+    return true;
+  }
+
+ private:
+  static constexpr DWORD kBufferBytes = 64 * 1024;
+  UniqueHandle folder_;
+  std::vector<uint64_t> buffer_;  // 8-byte aligned, as the entries need
+  const FILE_FULL_DIR_INFO* current_ = nullptr;
+  bool ended_ = false;
+};
+
+// "C:\" and "\\?\C:\" keep their backslash; other folders are opened without it.
+std::wstring FolderToOpen(std::wstring folder) {
+  if (folder.size() > 1 && folder.back() == L'\\' && folder[folder.size() - 2] != L':') folder.pop_back();
+  return folder;
+}
+
+}  // namespace
+
+std::wstring ExtendedLengthPath(const std::wstring& path) {
+  if (path.size() < kClassicLimit || path.starts_with(L"\\\\?\\") || path.starts_with(L"\\\\.\\")) return path;
+  if (path.starts_with(L"\\\\")) return L"\\\\?\\UNC\\" + path.substr(2);
+  if (path.size() >= 3 && path[1] == L':' && path[2] == L'\\') return L"\\\\?\\" + path;
+  return path;  // relative: left to the classic rules
+}
+
+std::vector<std::wstring> ListMatchingFiles(std::wstring folder, const std::wstring& pattern) {
+  if (folder.empty() || folder.back() != L'\\') folder += L'\\';
+  std::vector<std::wstring> names;
+  WIN32_FIND_DATAW data;
+  UniqueFind find(FindFirstFileExW(ExtendedLengthPath(folder + pattern).c_str(), FindExInfoBasic, &data,
+                                   FindExSearchNameMatch, nullptr, FIND_FIRST_EX_LARGE_FETCH));
+  if (find.get() == INVALID_HANDLE_VALUE) {
+    find.release();
+    return names;
+  }
+  do {
+    if (!(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) names.emplace_back(data.cFileName);
+  } while (FindNextFileW(find.get(), &data));
+  return names;
+}
+
+std::unique_ptr<FolderListing> WindowsDirectoryLister::Open(const std::string& folder) {
+  const std::wstring path = ExtendedLengthPath(FolderToOpen(Widen(folder)));
+  HANDLE handle = CreateFileW(path.c_str(), FILE_LIST_DIRECTORY | FILE_READ_ATTRIBUTES,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                              FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  if (handle == INVALID_HANDLE_VALUE) return nullptr;
+  return std::make_unique<HandleListing>(handle);
+}
+
+std::vector<std::string> WindowsDirectoryLister::MatchingFiles(const std::string& folder, const std::string& pattern) {
+  std::vector<std::string> names;
+  for (const std::wstring& name : ListMatchingFiles(Widen(folder), Widen(pattern))) names.push_back(Narrow(name));
+  return names;
+}
+
+}  // namespace quillory

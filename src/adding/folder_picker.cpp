@@ -1,0 +1,41 @@
+#include "adding/folder_picker.h"
+
+#include <shlobj.h>
+#include <shobjidl.h>
+#include <wrl/client.h>
+
+#include <memory>
+
+namespace quillory {
+namespace {
+
+struct TaskMemFree {
+  void operator()(void* memory) const { CoTaskMemFree(memory); }
+};
+
+}  // namespace
+
+std::wstring BrowseForFolder(HWND owner, const std::wstring& title) {
+  BROWSEINFOW request{};
+  request.hwndOwner = owner;
+  request.lpszTitle = title.c_str();
+  request.ulFlags = BIF_RETURNONLYFSDIRS;
+  std::unique_ptr<ITEMIDLIST, TaskMemFree> chosen(SHBrowseForFolderW(&request));
+  if (!chosen) return {};
+
+  // The shell item gives the path whatever its length; the classic call stops at MAX_PATH.
+  Microsoft::WRL::ComPtr<IShellItem> item;
+  if (SUCCEEDED(SHCreateItemFromIDList(chosen.get(), IID_PPV_ARGS(&item)))) {
+    PWSTR path = nullptr;
+    if (SUCCEEDED(item->GetDisplayName(SIGDN_FILESYSPATH, &path)) && path) {
+      std::unique_ptr<wchar_t, TaskMemFree> owned(path);
+      return owned.get();
+    }
+    return {};
+  }
+  wchar_t path[MAX_PATH] = {};
+  if (!SHGetPathFromIDListW(chosen.get(), path)) return {};
+  return path;
+}
+
+}  // namespace quillory
