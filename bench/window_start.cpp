@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -52,14 +53,14 @@ double Median(std::vector<double> values) {
 
 }  // namespace
 
-int wmain(int argc, wchar_t** argv) {
+int main(int argc, char** argv) {
   wchar_t self[MAX_PATH];
   GetModuleFileNameW(nullptr, self, MAX_PATH);
   std::wstring folder(self);
   folder = folder.substr(0, folder.find_last_of(L'\\'));
   const std::wstring quillory = folder + L"\\Quillory.exe";
   const std::wstring empty = folder + L"\\bench_empty_window.exe";
-  const int rounds = argc > 1 ? _wtoi(argv[1]) : 9;
+  const int rounds = argc > 1 ? std::atoi(argv[1]) : 9;
 
   StartSeconds(empty);  // warm the file cache and the Wine session
   StartSeconds(quillory);

@@ -164,6 +164,9 @@ LRESULT Form1::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_CTLCOLORBTN:
       SetBkColor(reinterpret_cast<HDC>(wParam), RGB(255, 255, 255));
       return reinterpret_cast<LRESULT>(whiteBrush_);
+    case kRefreshCountMessage:
+      if (countRefreshPosted_) RefreshListCount();
+      return 0;
     case WM_DPICHANGED:
       OnDpiChanged(LOWORD(wParam), reinterpret_cast<const RECT*>(lParam));
       return 0;
@@ -351,9 +354,11 @@ int Form1::Progress() const {
   return static_cast<int>(SendMessageW(Control(IDC_PROGRESSBAR1), PBM_GETPOS, 0, 0));
 }
 
+// The list view's count update costs time in proportion to the whole list, so single appends
+// in a row are told to it once, when the window next reads its messages.
 void Form1::AppendEntry(std::string utf8Path) {
   files_.Append(std::move(utf8Path));
-  RefreshListCount();
+  if (hwnd_ && !countRefreshPosted_) countRefreshPosted_ = PostMessageW(hwnd_, kRefreshCountMessage, 0, 0);
 }
 
 void Form1::AppendEntries(std::vector<std::string> utf8Paths) {
@@ -363,6 +368,7 @@ void Form1::AppendEntries(std::vector<std::string> utf8Paths) {
 }
 
 void Form1::RefreshListCount() {
+  countRefreshPosted_ = false;
   if (!hwnd_) return;
   SendMessageW(Control(IDC_LISTVIEW1), LVM_SETITEMCOUNT, static_cast<WPARAM>(files_.Count()),
                LVSICF_NOINVALIDATEALL | LVSICF_NOSCROLL);

@@ -152,6 +152,8 @@ class Form1 {
   bool closed_ = false;
   FileList files_;
   ReorderGesture reorder_;
+  static constexpr UINT kRefreshCountMessage = WM_APP + 1;
+  bool countRefreshPosted_ = false;
   std::wstring textBuffer_;  // owner-data text handed to the list view
   IUnknown* dropTarget_ = nullptr;
 };

@@ -99,6 +99,7 @@ class MainWindow : public ::testing::Test {
   }
   void Fill(int count) {
     for (int i = 1; i <= count; ++i) form->AppendEntry("C:\\Docs\\" + std::to_string(i) + ".doc");
+    PumpPending();
   }
   std::unique_ptr<Form1> form;
 };
@@ -199,6 +200,7 @@ TEST_F(MainWindow, ListsUnicodePathsUnchangedAndManyOfThem) {
   std::vector<std::string> many(40000, "C:\\Docs\\same.doc");
   form->AppendEntries(many);
   form->AppendEntry("C:\\Docs\\last.doc");
+  PumpPending();
   EXPECT_EQ(ListCount(), 40002);
   EXPECT_EQ(ListText(List(), 0), L"C:\\Έγγραφα\\Αναφορά 文件 é.doc");
   EXPECT_EQ(ListText(List(), 40001), L"C:\\Docs\\last.doc");
