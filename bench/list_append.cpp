@@ -35,7 +35,8 @@ int main(int argc, char** argv) {
   options.homePage.draw = [](float) { return 0.5f; };
   auto form = quillory::Form1::Create(GetModuleHandleW(nullptr), std::move(options));
   Pump();
-  PROCESS_MEMORY_COUNTERS before{sizeof before};
+  PROCESS_MEMORY_COUNTERS before{};
+  before.cb = sizeof before;
   GetProcessMemoryInfo(GetCurrentProcess(), &before, sizeof before);
 
   std::vector<std::string> paths;
@@ -64,7 +65,8 @@ int main(int argc, char** argv) {
   Pump();
   const double appendSingles = Ms(start);
 
-  PROCESS_MEMORY_COUNTERS after{sizeof after};
+  PROCESS_MEMORY_COUNTERS after{};
+  after.cb = sizeof after;
   GetProcessMemoryInfo(GetCurrentProcess(), &after, sizeof after);
   std::printf("append %zu entries in one batch: %.1f ms; paint top: %.1f ms; scroll to the last and paint: %.1f ms\n",
               count, appendBatch, paintTop, paintEnd);

@@ -18,7 +18,8 @@ struct Search {
 };
 
 double StartSeconds(const std::wstring& program) {
-  STARTUPINFOW startup{sizeof startup};
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
   PROCESS_INFORMATION info{};
   std::wstring line = L"\"" + program + L"\"";
   const auto start = std::chrono::steady_clock::now();
