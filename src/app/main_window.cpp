@@ -4,6 +4,7 @@
 #include <windowsx.h>
 
 #include <algorithm>
+#include <cmath>
 #include <utility>
 
 #include "adding/add_folder_press.h"
@@ -346,7 +347,7 @@ bool Form1::Option1Selected() const {
 }
 
 void Form1::SetProgress(double value) {
-  const int position = static_cast<int>(std::clamp(value, 0.0, 100.0));
+  const int position = static_cast<int>(std::lround(std::clamp(value, 0.0, 100.0)));
   SendMessageW(Control(IDC_PROGRESSBAR1), PBM_SETPOS, static_cast<WPARAM>(position), 0);
 }
 
