@@ -25,11 +25,18 @@ std::wstring_view Answer(const std::wstring& buffer) {
   return std::wstring_view(buffer).substr(0, end);
 }
 
+OpenDialogOutcome ShowRealOpenDialog(OPENFILENAMEW& dialog) {
+  if (GetOpenFileNameW(&dialog)) return OpenDialogOutcome::Chosen;
+  return CommDlgExtendedError() == FNERR_BUFFERTOOSMALL ? OpenDialogOutcome::AnswerTooLong
+                                                        : OpenDialogOutcome::Cancelled;
+}
+
 }  // namespace
 
 void AddFilesThroughOpenDialog(Form1& form) { AddFilesThroughOpenDialog(form, OpenDialogRoom{}); }
 
 void AddFilesThroughOpenDialog(Form1& form, OpenDialogRoom room) {
+  const ShowOpenDialog show = room.show ? room.show : ShowRealOpenDialog;
   size_t chars = std::max<size_t>(room.initial, 2);
   for (int attempt = 0; attempt < 2; ++attempt) {
     std::wstring buffer(chars, L'\0');  // the file-name box opens empty
@@ -43,13 +50,13 @@ void AddFilesThroughOpenDialog(Form1& form, OpenDialogRoom room) {
     dialog.lpstrTitle = kTitle;
     dialog.Flags = OFN_READONLY | OFN_ALLOWMULTISELECT | OFN_EXPLORER | OFN_LONGNAMES;
 
-    if (GetOpenFileNameW(&dialog)) {
-      if (form.Closed()) return;
+    const OpenDialogOutcome outcome = show(dialog);
+    if (form.Closed() || outcome == OpenDialogOutcome::Cancelled) return;
+    if (outcome == OpenDialogOutcome::Chosen) {
       std::vector<std::string> paths = ChosenPaths(Narrow(Answer(buffer)));
       if (!paths.empty()) form.AppendEntries(std::move(paths));
       return;
     }
-    if (CommDlgExtendedError() != FNERR_BUFFERTOOSMALL || form.Closed()) return;  // Cancel
     // The dialog leaves the room it needed in the first two bytes (cut to 16 bits).
     const size_t needed = static_cast<size_t>(*reinterpret_cast<const WORD*>(buffer.data())) + 2;
     const size_t grown = std::min(std::max(chars * 2, needed), room.largest);

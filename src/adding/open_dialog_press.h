@@ -2,16 +2,25 @@
 // appending of what was chosen.
 #pragma once
 
+#include <windows.h>
+#include <commdlg.h>
+
 #include <cstddef>
+#include <functional>
 
 namespace quillory {
 class Form1;
+
+enum class OpenDialogOutcome { Chosen, Cancelled, AnswerTooLong };
+// Shows the Open dialog as set up; the real one unless a test gives another.
+using ShowOpenDialog = std::function<OpenDialogOutcome(OPENFILENAMEW& dialog)>;
 
 // Room for the dialog's answer, in characters: the start is enough for thousands of names;
 // an answer that does not fit opens the dialog once more with room for it, up to `largest`.
 struct OpenDialogRoom {
   size_t initial = size_t{1} << 20;
   size_t largest = size_t{1} << 24;
+  ShowOpenDialog show;
 };
 
 void AddFilesThroughOpenDialog(Form1& form);
