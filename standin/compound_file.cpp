@@ -1,0 +1,131 @@
+#include "compound_file.h"
+
+#include <cstdint>
+#include <vector>
+
+namespace standin {
+namespace {
+
+constexpr uint32_t kEndOfChain = 0xFFFFFFFE;
+constexpr uint32_t kMaxRegularSector = 0xFFFFFFFA;
+
+uint16_t U16(std::string_view b, size_t at) {
+  return static_cast<uint16_t>(static_cast<uint8_t>(b[at]) | static_cast<uint8_t>(b[at + 1]) << 8);
+}
+uint32_t U32(std::string_view b, size_t at) {
+  return U16(b, at) | static_cast<uint32_t>(U16(b, at + 2)) << 16;
+}
+
+class Reader {
+ public:
+  Reader(std::string_view file, std::string* error) : file_(file), error_(error) {}
+
+  bool Open() {
+    static constexpr unsigned char kSignature[8] = {0xD0, 0xCF, 0x11, 0xE0, 0xA1, 0xB1, 0x1A, 0xE1};
+    if (file_.size() < 512 || file_.compare(0, 8, std::string_view(reinterpret_cast<const char*>(kSignature), 8)) != 0) {
+      return Fail("not an OLE compound file");
+    }
+    const uint16_t shift = U16(file_, 0x1E);
+    if (shift != 9 && shift != 12) return Fail("unknown sector size");
+    sectorSize_ = size_t{1} << shift;
+    miniSectorSize_ = size_t{1} << U16(file_, 0x20);
+    if (miniSectorSize_ != 64) return Fail("unknown mini sector size");
+    miniCutoff_ = U32(file_, 0x38);
+    firstDirectory_ = U32(file_, 0x30);
+
+    // The FAT's own sectors: 109 in the header, the rest in the DIFAT chain.
+    const uint32_t fatSectors = U32(file_, 0x2C);
+    std::vector<uint32_t> fatList;
+    for (uint32_t i = 0; i < 109 && fatList.size() < fatSectors; ++i) fatList.push_back(U32(file_, 0x4C + 4 * i));
+    uint32_t difat = U32(file_, 0x44);
+    for (uint32_t guard = 0; fatList.size() < fatSectors && difat <= kMaxRegularSector; ++guard) {
+      if (guard > file_.size() / sectorSize_ || !SectorInFile(difat)) return Fail("the sector table is damaged");
+      const size_t base = SectorOffset(difat);
+      const size_t perSector = sectorSize_ / 4 - 1;
+      for (size_t i = 0; i < perSector && fatList.size() < fatSectors; ++i) fatList.push_back(U32(file_, base + 4 * i));
+      difat = U32(file_, base + 4 * perSector);
+    }
+    if (fatList.size() < fatSectors) return Fail("the sector table is cut short");
+    for (uint32_t s : fatList) {
+      if (!SectorInFile(s)) return Fail("the sector table is damaged");
+      const size_t base = SectorOffset(s);
+      for (size_t i = 0; i < sectorSize_ / 4; ++i) fat_.push_back(U32(file_, base + 4 * i));
+    }
+    return true;
+  }
+
+  // Directory entries are read through the directory's own chain.
+  bool FindEntry(std::u16string_view name, uint32_t* start, uint64_t* size, uint32_t* rootStart) {
+    bool found = false;
+    uint32_t sector = firstDirectory_;
+    for (size_t guard = 0; sector != kEndOfChain; ++guard) {
+      if (guard > fat_.size() || !SectorInFile(sector)) return Fail("the directory is damaged");
+      for (size_t at = SectorOffset(sector); at < SectorOffset(sector) + sectorSize_; at += 128) {
+        const uint8_t type = static_cast<uint8_t>(file_[at + 0x42]);
+        const uint16_t nameBytes = U16(file_, at + 0x40);
+        if (type == 5) *rootStart = U32(file_, at + 0x74);
+        if (type != 2 || nameBytes < 2 || nameBytes > 64 || found) continue;
+        std::u16string entryName;
+        for (size_t i = 0; i + 2 < nameBytes; i += 2) entryName.push_back(static_cast<char16_t>(U16(file_, at + i)));
+        if (entryName == name) {
+          *start = U32(file_, at + 0x74);
+          *size = U32(file_, at + 0x78) | (sectorSize_ == 4096 ? uint64_t{U32(file_, at + 0x7C)} << 32 : 0);
+          found = true;
+        }
+      }
+      sector = sector < fat_.size() ? fat_[sector] : kEndOfChain + 1;
+      if (sector > kMaxRegularSector && sector != kEndOfChain) return Fail("the directory is damaged");
+    }
+    return found || Fail("it has no WordDocument stream");
+  }
+
+  bool StreamStart(uint32_t start, uint64_t size, uint32_t rootStart, size_t minimumBytes, size_t* offset) {
+    if (size < minimumBytes) return Fail("the WordDocument stream is too short");
+    if (size >= miniCutoff_) {
+      if (!SectorInFile(start)) return Fail("the WordDocument stream is damaged");
+      *offset = SectorOffset(start);
+      return true;
+    }
+    // A small stream lives in the mini stream, itself a chain of regular sectors.
+    const uint64_t position = uint64_t{start} * miniSectorSize_;
+    uint32_t sector = rootStart;
+    for (uint64_t skip = position / sectorSize_, guard = 0; skip > 0; --skip, ++guard) {
+      if (sector >= fat_.size() || guard > fat_.size()) return Fail("the mini stream is damaged");
+      sector = fat_[sector];
+    }
+    if (!SectorInFile(sector)) return Fail("the mini stream is damaged");
+    *offset = SectorOffset(sector) + position % sectorSize_;
+    return true;
+  }
+
+ private:
+  bool Fail(const char* why) {
+    *error_ = why;
+    return false;
+  }
+  size_t SectorOffset(uint32_t sector) const { return (size_t{sector} + 1) * sectorSize_; }
+  bool SectorInFile(uint32_t sector) const {
+    return sector <= kMaxRegularSector && SectorOffset(sector) + sectorSize_ <= file_.size();
+  }
+
+  std::string_view file_;
+  std::string* error_;
+  size_t sectorSize_ = 512;
+  size_t miniSectorSize_ = 64;
+  uint32_t miniCutoff_ = 4096;
+  uint32_t firstDirectory_ = 0;
+  std::vector<uint32_t> fat_;
+};
+
+}  // namespace
+
+bool FindStreamStart(std::string_view file, std::u16string_view streamName, size_t minimumBytes,
+                     size_t* offset, std::string* error) {
+  Reader reader(file, error);
+  uint32_t start = 0, rootStart = kEndOfChain;
+  uint64_t size = 0;
+  return reader.Open() && reader.FindEntry(streamName, &start, &size, &rootStart) &&
+         reader.StreamStart(start, size, rootStart, minimumBytes, offset);
+}
+
+}  // namespace standin

@@ -1,0 +1,17 @@
+// Just enough of the OLE compound file format to find the start of a stream: a binary
+// Word document keeps its file information block (FIB) at the start of "WordDocument".
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+namespace standin {
+
+// The file offset of the first byte of the named stream, which must hold at least
+// minimumBytes contiguous bytes there. False with a reason when the file is not a
+// compound file or the stream is missing or damaged.
+bool FindStreamStart(std::string_view file, std::u16string_view streamName, size_t minimumBytes,
+                     size_t* offset, std::string* error);
+
+}  // namespace standin

@@ -1,0 +1,139 @@
+// QuilloryStandin.exe: a stand-in automation server for "Word.Application" on machines
+// without the word processor (Wine, CI).
+//   QuilloryStandin /RegServer     register in this machine's (Wine prefix's) classes
+//   QuilloryStandin /UnregServer   remove that registration
+//   QuilloryStandin -Embedding     serve one Application object (started by COM)
+// It exits after "Quit" and on its own after an idle time without calls
+// (QUILLORY_STANDIN_IDLE_SECONDS, default 60), so an orphaned instance never lingers.
+#include <windows.h>
+#include <objbase.h>
+
+#include <cstdio>
+#include <cwchar>
+#include <string>
+
+#include "journal.h"
+#include "registration.h"
+#include "server_state.h"
+#include "word_objects.h"
+
+namespace {
+
+using namespace standin;
+
+constexpr UINT kRevokeMessage = WM_APP + 1;
+// After "Quit" the client usually releases what it holds within moments; Wine may deliver
+// those releases late, so the process ends after a short grace whatever is still held.
+constexpr ULONGLONG kReleaseGraceMs = 1000;
+
+DWORD mainThread = 0;
+
+class ClassFactory final : public IClassFactory {
+ public:
+  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override {
+    if (!object) return E_POINTER;
+    if (iid == IID_IUnknown || iid == IID_IClassFactory) {
+      *object = static_cast<IClassFactory*>(this);
+      AddRef();
+      return S_OK;
+    }
+    *object = nullptr;
+    return E_NOINTERFACE;
+  }
+  ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
+  ULONG STDMETHODCALLTYPE Release() override { return 1; }
+  HRESULT STDMETHODCALLTYPE CreateInstance(IUnknown* outer, REFIID iid, void** object) override {
+    NoteActivity();
+    if (!object) return E_POINTER;
+    *object = nullptr;
+    if (outer) return CLASS_E_NOAGGREGATION;
+    if (served_) return CO_E_SERVER_STOPPING;  // one instance per process
+    IDispatch* application = CreateApplication();
+    const HRESULT hr = application->QueryInterface(iid, object);
+    application->Release();
+    if (SUCCEEDED(hr)) {
+      served_ = true;
+      Journal(L"Application: new");
+      // The next client gets a process of its own.
+      PostThreadMessageW(mainThread, kRevokeMessage, 0, 0);
+    }
+    return hr;
+  }
+  HRESULT STDMETHODCALLTYPE LockServer(BOOL) override { return S_OK; }
+
+ private:
+  bool served_ = false;
+};
+
+ULONGLONG IdleLimitMs() {
+  wchar_t text[32];
+  const DWORD n = GetEnvironmentVariableW(L"QUILLORY_STANDIN_IDLE_SECONDS", text, 32);
+  const long seconds = n > 0 && n < 32 ? std::wcstol(text, nullptr, 10) : 0;
+  return (seconds > 0 ? seconds : 60) * 1000ull;
+}
+
+int Serve() {
+  mainThread = GetCurrentThreadId();
+  if (FAILED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) return 1;
+  static ClassFactory factory;
+  DWORD cookie = 0;
+  const HRESULT hr = CoRegisterClassObject(kStandinClsid, &factory, CLSCTX_LOCAL_SERVER, REGCLS_SINGLEUSE, &cookie);
+  if (FAILED(hr)) {
+    CoUninitialize();
+    return 1;
+  }
+  bool registered = true;
+  const ULONGLONG idleLimit = IdleLimitMs();
+  ULONGLONG quitAt = 0;
+  SetTimer(nullptr, 0, 100, nullptr);
+
+  std::wstring reason;
+  MSG msg;
+  while (reason.empty() && GetMessageW(&msg, nullptr, 0, 0) > 0) {
+    if (msg.hwnd == nullptr && msg.message == kRevokeMessage) {
+      if (registered) CoRevokeClassObject(cookie);
+      registered = false;
+      continue;
+    }
+    TranslateMessage(&msg);
+    DispatchMessageW(&msg);
+    if (QuitRequested()) {
+      // The reply to "Quit" has gone; give the client a moment to release what it holds.
+      if (quitAt == 0) quitAt = GetTickCount64();
+      if (LiveObjects() == 0 || GetTickCount64() - quitAt > kReleaseGraceMs) {
+        reason = L"exit after Quit";
+      }
+    } else if (MillisecondsSinceActivity() > idleLimit) {
+      reason = L"exit after idle timeout";
+    }
+  }
+  Journal(L"Server: " + reason);
+  if (registered) CoRevokeClassObject(cookie);
+  CoUninitialize();
+  return 0;
+}
+
+bool IsSwitch(const wchar_t* arg, const wchar_t* name) {
+  return (arg[0] == L'/' || arg[0] == L'-') && CompareStringOrdinal(arg + 1, -1, name, -1, TRUE) == CSTR_EQUAL;
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+  for (int i = 1; i < argc; ++i) {
+    std::wstring message;
+    int code = -1;
+    if (IsSwitch(argv[i], L"RegServer")) code = RegisterServer(&message);
+    else if (IsSwitch(argv[i], L"UnregServer")) code = UnregisterServer(&message);
+    else if (IsSwitch(argv[i], L"Embedding") || IsSwitch(argv[i], L"Automation")) return Serve();
+    if (code >= 0) {
+      std::fwprintf(code == 0 ? stdout : stderr, L"%ls\n", message.c_str());
+      return code;
+    }
+  }
+  std::fwprintf(stderr, L"QuilloryStandin: a stand-in automation server for \"Word.Application\".\n"
+                        L"  /RegServer  register it (refused when the ProgID belongs to another server)\n"
+                        L"  /UnregServer  remove its registration\n"
+                        L"COM starts it with -Embedding.\n");
+  return 1;
+}

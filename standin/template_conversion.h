@@ -1,0 +1,39 @@
+// What the stand-in can convert by itself: a binary document to a binary template (the same
+// compound file with the template flag of its FIB set) and an Open XML document to an Open
+// XML template (the package with the main part's content type switched; macros left out of
+// a macro-free template). Portable: bytes in, bytes out.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace standin {
+
+enum class DocumentKind {
+  kBinaryDocument,
+  kBinaryTemplate,
+  kXmlDocument,
+  kXmlMacroDocument,
+  kXmlTemplate,
+  kXmlMacroTemplate,
+};
+
+// The word processor's format numbers for templates.
+inline constexpr int kFormatTemplate = 1;                   // binary .dot
+inline constexpr int kFormatXmlTemplate = 14;               // .dotx
+inline constexpr int kFormatXmlTemplateMacroEnabled = 15;   // .dotm
+
+inline constexpr char kTemplateMainType[] =
+    "application/vnd.openxmlformats-officedocument.wordprocessingml.template.main+xml";
+
+const char* KindName(DocumentKind kind);
+
+// False with a reason when the bytes are neither a binary Word document nor a Word package.
+bool IdentifyDocument(std::string_view bytes, DocumentKind* kind, std::string* error);
+
+// The template's bytes for this format number and target file extension (lower case, with
+// its dot). A source that already is such a template comes back byte for byte.
+bool ConvertToTemplate(std::string_view bytes, DocumentKind kind, int fileFormat,
+                       std::string_view targetExtension, std::string* out, std::string* error);
+
+}  // namespace standin
