@@ -2,6 +2,7 @@
 
 #include <ole2.h>
 #include <shellapi.h>
+#include <shlobj.h>
 
 #include <atomic>
 
@@ -15,23 +16,47 @@ constexpr wchar_t kDropTargetProperty[] = L"Quillory.ListDropTarget";
 
 FORMATETC FileDropFormat() { return FORMATETC{CF_HDROP, nullptr, DVASPECT_CONTENT, -1, TYMED_HGLOBAL}; }
 
+// True when every name of the list ends inside the block, and so does the list: a broken
+// source would otherwise have the names read past the end of its memory.
+template <typename Char>
+bool ListEndsInside(const void* from, const void* end) {
+  const Char* at = static_cast<const Char*>(from);
+  const Char* last = static_cast<const Char*>(end);
+  while (at < last) {
+    if (*at == 0) return true;  // the empty name that closes the list
+    while (at < last && *at != 0) ++at;
+    ++at;
+  }
+  return false;
+}
+
+bool WellFormed(HGLOBAL block, const DROPFILES* header) {
+  const SIZE_T size = GlobalSize(block);
+  if (size < sizeof(DROPFILES) || header->pFiles < sizeof(DROPFILES) || header->pFiles >= size) return false;
+  const char* from = reinterpret_cast<const char*>(header) + header->pFiles;
+  const char* end = reinterpret_cast<const char*>(header) + size;
+  return header->fWide ? ListEndsInside<wchar_t>(from, end - (end - from) % sizeof(wchar_t))
+                       : ListEndsInside<char>(from, end);
+}
+
 // Every path of the shell's file-drop list, unchanged and in its order.
 std::vector<std::string> DroppedPaths(IDataObject* data) {
   std::vector<std::string> paths;
   FORMATETC format = FileDropFormat();
   STGMEDIUM medium{};
   if (FAILED(data->GetData(&format, &medium))) return paths;
-  if (HDROP drop = static_cast<HDROP>(GlobalLock(medium.hGlobal))) {
+  HDROP drop = medium.tymed == TYMED_HGLOBAL ? static_cast<HDROP>(GlobalLock(medium.hGlobal)) : nullptr;
+  if (drop && WellFormed(medium.hGlobal, reinterpret_cast<const DROPFILES*>(drop))) {
     const UINT count = DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0);
     paths.reserve(count);
     std::wstring path;
     for (UINT i = 0; i < count; ++i) {
       path.assign(DragQueryFileW(drop, i, nullptr, 0) + 1, L'\0');
       path.resize(DragQueryFileW(drop, i, path.data(), static_cast<UINT>(path.size())));
-      paths.push_back(Narrow(path));
+      if (!path.empty()) paths.push_back(Narrow(path));  // Wine counts an empty list as one empty name
     }
-    GlobalUnlock(medium.hGlobal);
   }
+  if (drop) GlobalUnlock(medium.hGlobal);
   ReleaseStgMedium(&medium);
   return paths;
 }

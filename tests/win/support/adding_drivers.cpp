@@ -236,10 +236,12 @@ class SimpleData final : public IDataObject {
 
 }  // namespace
 
-IDataObject* MakeFileDropData(const std::vector<std::wstring>& paths) {
+IDataObject* MakeFileDropData(const std::vector<std::wstring>& paths, bool terminated) {
   std::wstring list;
   for (const std::wstring& path : paths) list += path + L'\0';
-  list += L'\0';
+  if (paths.empty()) list += L'\0';
+  if (terminated) list += L'\0';
+  else list.pop_back();  // a broken source: the last name runs to the end of the block
   HGLOBAL data = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, sizeof(DROPFILES) + list.size() * sizeof(wchar_t));
   auto* header = static_cast<DROPFILES*>(GlobalLock(data));
   header->pFiles = sizeof(DROPFILES);

@@ -40,8 +40,9 @@ bool RunUnixCommand(const std::string& shellCommand, const std::function<bool()>
 std::string WineDosDevices();
 
 // A data object as the shell's drag source offers it: a file-drop list (CF_HDROP) of the
-// given paths, or plain text only. The caller owns the one reference.
-IDataObject* MakeFileDropData(const std::vector<std::wstring>& paths);
+// given paths (without its closing NUL when `terminated` is false), or plain text only. The
+// caller owns the one reference.
+IDataObject* MakeFileDropData(const std::vector<std::wstring>& paths, bool terminated = true);
 IDataObject* MakeTextData(const std::wstring& text);
 
 }  // namespace quillory::test
