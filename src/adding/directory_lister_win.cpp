@@ -23,21 +23,10 @@ struct FindCloser {
 };
 using UniqueFind = std::unique_ptr<void, FindCloser>;
 
-// Lists a folder through one open handle: the handle also tells which folder it really is,
-// links followed, so that a walk can notice a folder it has been in before.
+// Lists a folder through one open handle.
 class HandleListing : public FolderListing {
  public:
   explicit HandleListing(HANDLE folder) : folder_(folder), buffer_(kBufferBytes / sizeof(uint64_t)) {}
-
-  std::string Identity() override {
-    BY_HANDLE_FILE_INFORMATION info;
-    if (!GetFileInformationByHandle(folder_.get(), &info)) return {};
-    if (info.nFileIndexHigh == 0 && info.nFileIndexLow == 0) return {};  // the file system gives none
-    char text[32];
-    std::snprintf(text, sizeof text, "%08lx:%08lx%08lx", info.dwVolumeSerialNumber, info.nFileIndexHigh,
-                  info.nFileIndexLow);
-    return text;
-  }
 
   bool Next(FolderEntry& entry) override {
     if (!current_) {
@@ -98,13 +87,36 @@ std::vector<std::wstring> ListMatchingFiles(std::wstring folder, const std::wstr
   return names;
 }
 
-std::unique_ptr<FolderListing> WindowsDirectoryLister::Open(const std::string& folder) {
+namespace {
+
+HANDLE OpenFolder(const std::string& folder, DWORD access) {
   const std::wstring path = ExtendedLengthPath(FolderToOpen(Widen(folder)));
-  HANDLE handle = CreateFileW(path.c_str(), FILE_LIST_DIRECTORY | FILE_READ_ATTRIBUTES,
-                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
-                              FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  return CreateFileW(path.c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                     OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+}
+
+}  // namespace
+
+std::unique_ptr<FolderListing> WindowsDirectoryLister::Open(const std::string& folder) {
+  HANDLE handle = OpenFolder(folder, FILE_LIST_DIRECTORY);
   if (handle == INVALID_HANDLE_VALUE) return nullptr;
   return std::make_unique<HandleListing>(handle);
+}
+
+// The folder the path leads to, links followed: its volume and file number.
+std::string WindowsDirectoryLister::Identity(const std::string& folder) {
+  UniqueHandle handle(OpenFolder(folder, FILE_READ_ATTRIBUTES));
+  if (handle.get() == INVALID_HANDLE_VALUE) {
+    handle.release();
+    return {};
+  }
+  BY_HANDLE_FILE_INFORMATION info;
+  if (!GetFileInformationByHandle(handle.get(), &info)) return {};
+  if (info.nFileIndexHigh == 0 && info.nFileIndexLow == 0) return {};  // the file system gives none
+  char text[32];
+  std::snprintf(text, sizeof text, "%08lx:%08lx%08lx", info.dwVolumeSerialNumber, info.nFileIndexHigh,
+                info.nFileIndexLow);
+  return text;
 }
 
 std::vector<std::string> WindowsDirectoryLister::MatchingFiles(const std::string& folder, const std::string& pattern) {

@@ -22,6 +22,7 @@ std::vector<std::wstring> ListMatchingFiles(std::wstring folder, const std::wstr
 class WindowsDirectoryLister : public DirectoryLister {
  public:
   std::unique_ptr<FolderListing> Open(const std::string& folder) override;
+  std::string Identity(const std::string& folder) override;
   std::vector<std::string> MatchingFiles(const std::string& folder, const std::string& pattern) override;
 };
 

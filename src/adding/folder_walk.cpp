@@ -24,19 +24,30 @@ bool ScanFolder(std::vector<std::string>& folders, bool recurse, DirectoryLister
   const size_t given = folders.size();
   std::unordered_set<std::string> walked;
 
+  // Telling folders apart is costly; without links no folder can come round twice.
+  bool tellApart = false;
+
   for (size_t i = 0; i < queue.size(); ++i) {
     if (i >= given && !recurse) break;
+    if (queue[i].link && !tellApart) {
+      tellApart = true;
+      for (size_t j = 0; j < i; ++j) {
+        if (std::string identity = lister.Identity(queue[j].path); !identity.empty()) walked.insert(std::move(identity));
+      }
+    }
+    if (tellApart) {
+      const std::string identity = lister.Identity(queue[i].path);
+      // A folder reached a second time (through a link) is neither walked nor listed again.
+      // A link whose target cannot be told apart is not followed.
+      if (identity.empty() ? queue[i].link : !walked.insert(identity).second) {
+        queue[i].walkedBefore = true;
+        continue;
+      }
+    }
+
     std::unique_ptr<FolderListing> listing = lister.Open(queue[i].path);
     if (!keepGoing()) return false;
     if (!listing) continue;
-
-    const std::string identity = listing->Identity();
-    // A folder reached a second time (through a link) is neither walked nor listed again.
-    // A link whose target cannot be told apart is not followed.
-    if (identity.empty() ? queue[i].link : !walked.insert(identity).second) {
-      queue[i].walkedBefore = true;
-      continue;
-    }
 
     const std::string parent = queue[i].path;  // queue may grow below
     FolderEntry entry;

@@ -22,9 +22,6 @@ struct FolderEntry {
 class FolderListing {
  public:
   virtual ~FolderListing() = default;
-  // What tells this folder apart from every other one (volume and file number, links
-  // followed); empty when it cannot be told.
-  virtual std::string Identity() = 0;
   // The next entry in the order the file system lists them; false at the end, or when the
   // listing fails on the way.
   virtual bool Next(FolderEntry& entry) = 0;
@@ -35,6 +32,9 @@ class DirectoryLister {
   virtual ~DirectoryLister() = default;
   // Starts listing a folder (its path ends in a backslash); null when it cannot be listed.
   virtual std::unique_ptr<FolderListing> Open(const std::string& folder) = 0;
+  // What tells the folder apart from every other one (volume and file number, links
+  // followed); empty when it cannot be told.
+  virtual std::string Identity(const std::string& folder) = 0;
   // Names of the files (never folders) of `folder` (ends in a backslash) that match
   // `pattern` by the platform's wildcard rules, hidden and system ones included, in listing
   // order; empty when none match or the folder cannot be listed.
@@ -52,8 +52,9 @@ std::string FolderWithBackslash(std::string folder);
 // the whole depth, level by level (the direct subfolders in listing order, then theirs
 // grouped by parent, and so on); without it only the direct subfolders. Hidden and system
 // folders are never walked, and no folder is walked twice (a link back into the tree would
-// loop forever). A folder that cannot be listed is kept but adds nothing. False when
-// `keepGoing` asked to stop; `folders` is then unchanged.
+// loop forever): once the walk meets a link, every folder is told apart by its identity (a
+// tree without links never pays for it). A folder that cannot be listed is kept but adds
+// nothing. False when `keepGoing` asked to stop; `folders` is then unchanged.
 bool ScanFolder(std::vector<std::string>& folders, bool recurse, DirectoryLister& lister,
                 const KeepGoing& keepGoing);
 

@@ -28,10 +28,15 @@ class FakeLister : public DirectoryLister {
 
   std::unique_ptr<FolderListing> Open(const std::string& folder) override {
     opened.push_back(folder);
-    const std::string target = Resolve(folder);
-    auto found = folders_.find(target);
+    auto found = folders_.find(Resolve(folder));
     if (found == folders_.end()) return nullptr;
-    return std::make_unique<Listing>(found->second, identities_ ? target : std::string());
+    return std::make_unique<Listing>(found->second);
+  }
+
+  std::string Identity(const std::string& folder) override {
+    told.push_back(folder);
+    const std::string target = Resolve(folder);
+    return identities_ && folders_.count(target) ? target : std::string();
   }
 
   std::vector<std::string> MatchingFiles(const std::string& folder, const std::string& pattern) override {
@@ -46,14 +51,13 @@ class FakeLister : public DirectoryLister {
   }
 
   Paths opened;
+  Paths told;
   Paths matched;
 
  private:
   class Listing : public FolderListing {
    public:
-    Listing(const std::vector<Entry>& entries, std::string identity)
-        : entries_(entries), identity_(std::move(identity)) {}
-    std::string Identity() override { return identity_; }
+    explicit Listing(const std::vector<Entry>& entries) : entries_(entries) {}
     bool Next(FolderEntry& entry) override {
       if (next_ == entries_.size()) return false;
       const Entry& e = entries_[next_++];
@@ -62,7 +66,6 @@ class FakeLister : public DirectoryLister {
     }
    private:
     const std::vector<Entry>& entries_;
-    std::string identity_;
     size_t next_ = 0;
   };
 
@@ -193,13 +196,27 @@ TEST(FolderWalk, LinkCyclesEndAndEachFolderIsWalkedOnce) {
   lister.Folder("C:\\R\\", {File("r.doc"), Dir("A"), Link("Again", "C:\\R\\A\\")});
   lister.Folder("C:\\R\\A\\", {File("a.doc"), Link("Up", "C:\\R\\")});
   EXPECT_EQ(Gather(lister, "C:\\R", "doc"), (Paths{"C:\\R\\r.doc", "C:\\R\\A\\a.doc"}));
-  EXPECT_EQ(lister.opened.size(), 4u);  // R, A, then Again and A\Up found to be walked already
+  EXPECT_EQ(lister.opened, (Paths{"C:\\R\\", "C:\\R\\A\\"}));  // Again and A\Up: walked already
 
   // A link to a folder outside the tree is walked like any folder.
   FakeLister outside;
   outside.Folder("C:\\R\\", {Link("Elsewhere", "D:\\E\\")});
   outside.Folder("D:\\E\\", {File("e.doc")});
   EXPECT_EQ(Gather(outside, "C:\\R", "doc"), Paths{"C:\\R\\Elsewhere\\e.doc"});
+}
+
+TEST(FolderWalk, FoldersAreToldApartOnlyOnceALinkIsMet) {
+  FakeLister plain = ExampleTree();
+  Gather(plain, "C:\\Root", "doc");
+  EXPECT_TRUE(plain.told.empty());
+
+  FakeLister linked;
+  linked.Folder("C:\\R\\", {Dir("A"), Dir("B")});
+  linked.Folder("C:\\R\\A\\", {Link("ToB", "C:\\R\\B\\")});
+  linked.Folder("C:\\R\\B\\", {File("b.doc")});
+  EXPECT_EQ(Gather(linked, "C:\\R", "doc"), Paths{"C:\\R\\B\\b.doc"});
+  // At the link, the folders walked before it are told apart too.
+  EXPECT_EQ(linked.told, (Paths{"C:\\R\\", "C:\\R\\A\\", "C:\\R\\B\\", "C:\\R\\A\\ToB\\"}));
 }
 
 TEST(FolderWalk, LinksAreNotFollowedWhenFoldersCannotBeToldApart) {
