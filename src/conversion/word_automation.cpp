@@ -21,7 +21,9 @@ constexpr int32_t kWdDoNotSaveChanges = 0;
 
 bool IsUnknownClass(HRESULT hr) { return hr == CO_E_CLASSSTRING || hr == REGDB_E_CLASSNOTREG; }
 
+// The server's own description says enough; without one, the step and the system's text.
 SaveOutcome Failure(std::string_view step, const DispatchResult& result) {
+  if (!result.description.empty()) return SaveOutcome::Failed(result.Reason());
   return SaveOutcome::Failed(std::string(step) + ": " + result.Reason());
 }
 
@@ -44,7 +46,7 @@ SaveOutcome OpenAndSave(IDispatch* application, std::string_view documentPath,
 
   const Variant path = Variant::Utf8(documentPath);
   DispatchResult opened = CallMethod(documentsObject.Get(), L"Open", std::span<const Variant>(&path, 1));
-  if (!opened.Ok()) return SaveOutcome::Failed(opened.Reason());
+  if (!opened.Ok()) return Failure("Open", opened);
   ComPtr<IDispatch> document;
   if (!opened.value.ToDispatch(&document)) {
     return SaveOutcome::Failed("Open: the server returned no document");
@@ -64,7 +66,7 @@ SaveOutcome OpenAndSave(IDispatch* application, std::string_view documentPath,
       {L"SaveAsAOCELetter", Variant::Bool(false)},
   }};
   DispatchResult saved = CallMethod(document.Get(), L"SaveAs", {}, saveAs);
-  if (!saved.Ok()) return SaveOutcome::Failed(saved.Reason());
+  if (!saved.Ok()) return Failure("SaveAs", saved);
   return SaveOutcome::Saved();
 }
 
