@@ -75,7 +75,9 @@ std::vector<std::wstring> ListMatchingFiles(std::wstring folder, const std::wstr
   if (folder.empty() || folder.back() != L'\\') folder += L'\\';
   std::vector<std::wstring> names;
   WIN32_FIND_DATAW data;
-  UniqueFind find(FindFirstFileExW(ExtendedLengthPath(folder + pattern).c_str(), FindExInfoBasic, &data,
+  // "*.*" is every name, as Windows itself reads it; Wine would match it name by name.
+  const std::wstring& mask = pattern == L"*.*" ? std::wstring(L"*") : pattern;
+  UniqueFind find(FindFirstFileExW(ExtendedLengthPath(folder + mask).c_str(), FindExInfoBasic, &data,
                                    FindExSearchNameMatch, nullptr, FIND_FIRST_EX_LARGE_FETCH));
   if (find.get() == INVALID_HANDLE_VALUE) {
     find.release();
