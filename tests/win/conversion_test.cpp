@@ -286,6 +286,18 @@ TEST_F(ConversionTest, IsWordRunningLooksAtTheActiveInstanceAndLeavesItRunning) 
   EXPECT_EQ(other.reads, 1);
 }
 
+TEST_F(ConversionTest, OrphanedInstanceEndsAfterItsIdleTime) {
+  // A client that goes away without "Quit" leaves no instance behind for long.
+  SetEnvironmentVariableW(L"QUILLORY_STANDIN_IDLE_SECONDS", L"2");
+  ComPtr<IDispatch> word;
+  const HRESULT created = CoCreateInstance(StandinClsid(), nullptr, CLSCTX_LOCAL_SERVER, IID_PPV_ARGS(&word));
+  SetEnvironmentVariableW(L"QUILLORY_STANDIN_IDLE_SECONDS", L"300");
+  ASSERT_TRUE(SUCCEEDED(created));
+  word.Reset();
+  EXPECT_TRUE(journal.WaitFor("Server: exit after idle timeout"));
+  ExpectAllInstancesEnded();
+}
+
 // The run through the window.
 class ConversionWindowTest : public ConversionTest {
  protected:
