@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <cstring>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -122,16 +123,81 @@ HICON LoadOwnIcon(int id) {
   return static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(id), IMAGE_ICON, 0, 0, LR_DEFAULTCOLOR));
 }
 
-// Colour depth the icon group resource promises for its (only) 32 x 32 image.
-int GroupIconBits(int id, int* width, int* height) {
+// The bytes of one of the program's own resources, or an empty span.
+struct ResourceBytes {
+  const BYTE* data = nullptr;
+  DWORD size = 0;
+};
+ResourceBytes OwnResource(int id, LPCWSTR type) {
   HMODULE self = GetModuleHandleW(nullptr);
-  HRSRC found = FindResourceW(self, MAKEINTRESOURCEW(id), RT_GROUP_ICON);
-  if (!found || SizeofResource(self, found) < 6 + 14) return 0;
-  const auto* bytes = static_cast<const BYTE*>(LockResource(LoadResource(self, found)));
-  const BYTE* entry = bytes + 6;  // GRPICONDIR header, then GRPICONDIRENTRY
+  HRSRC found = FindResourceW(self, MAKEINTRESOURCEW(id), type);
+  if (!found) return {};
+  return {static_cast<const BYTE*>(LockResource(LoadResource(self, found))), SizeofResource(self, found)};
+}
+
+// Colour depth the icon group resource promises for its first image, the 32 x 32 one that a
+// loader given no size takes.
+int GroupIconBits(int id, int* width, int* height) {
+  const ResourceBytes group = OwnResource(id, RT_GROUP_ICON);
+  if (group.size < 6 + 14) return 0;
+  const BYTE* entry = group.data + 6;  // GRPICONDIR header, then GRPICONDIRENTRY
   *width = entry[0];
   *height = entry[1];
   return entry[6] | (entry[7] << 8);
+}
+
+// One line of an icon group's directory.
+struct GroupEntry {
+  int size;
+  int bits;
+  bool operator==(const GroupEntry&) const = default;
+};
+void PrintTo(const GroupEntry& entry, std::ostream* out) { *out << entry.size << " px " << entry.bits << "-bit"; }
+
+std::vector<GroupEntry> GroupEntries(int id) {
+  const ResourceBytes group = OwnResource(id, RT_GROUP_ICON);
+  std::vector<GroupEntry> entries;
+  if (group.size < 6) return entries;
+  const int count = group.data[4] | (group.data[5] << 8);
+  for (int i = 0; i < count && 6u + 14u * (i + 1) <= group.size; ++i) {
+    const BYTE* entry = group.data + 6 + 14 * i;
+    entries.push_back({entry[0] ? entry[0] : 256, entry[6] | (entry[7] << 8)});
+  }
+  return entries;
+}
+
+// The image the system picks from the icon group for a size, as stored in its RT_ICON
+// resource: its header and its AND mask (1 = transparent), top row first.
+struct StoredIcon {
+  BITMAPINFOHEADER header = {};
+  std::vector<bool> transparent;
+};
+StoredIcon StoredIconFor(int groupId, int size) {
+  StoredIcon icon;
+  const ResourceBytes group = OwnResource(groupId, RT_GROUP_ICON);
+  if (!group.data) return icon;
+  const int iconId = LookupIconIdFromDirectoryEx(const_cast<BYTE*>(group.data), TRUE, size, size, LR_DEFAULTCOLOR);
+  const ResourceBytes image = OwnResource(iconId, RT_ICON);
+  if (image.size < sizeof(icon.header)) return icon;
+  memcpy(&icon.header, image.data, sizeof(icon.header));
+  const int width = icon.header.biWidth;
+  const int height = icon.header.biHeight / 2;
+  const size_t palette = icon.header.biBitCount <= 8 ? 4u * (icon.header.biClrUsed ? icon.header.biClrUsed : 1u << icon.header.biBitCount) : 0;
+  const size_t colourStride = (static_cast<size_t>(width) * icon.header.biBitCount + 31) / 32 * 4;
+  const size_t maskStride = (static_cast<size_t>(width) + 31) / 32 * 4;
+  const size_t maskStart = icon.header.biSize + palette + colourStride * height;
+  if (width <= 0 || height <= 0 || maskStart + maskStride * height > image.size) return icon;
+  icon.transparent.resize(static_cast<size_t>(width) * height);
+  for (int y = 0; y < height; ++y) {
+    const BYTE* row = image.data + maskStart + maskStride * (height - 1 - y);  // stored bottom row first
+    for (int x = 0; x < width; ++x) icon.transparent[static_cast<size_t>(y) * width + x] = (row[x / 8] >> (7 - x % 8)) & 1;
+  }
+  return icon;
+}
+
+HICON LoadOwnIconSized(int id, int size) {
+  return static_cast<HICON>(
+      LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(id), IMAGE_ICON, size, size, LR_DEFAULTCOLOR));
 }
 
 TEST(ProgramFile, ButtonIconsAre32By32WithTheirColourDepthsAndNotBlank) {
@@ -164,6 +230,50 @@ TEST(ProgramFile, ButtonIconsAre32By32WithTheirColourDepthsAndNotBlank) {
   }
 }
 
+// The program asks for 32 px times the screen's scale (48 at 144 DPI, 64 at 192 DPI) and 16
+// for small icons: each size has an image of its own, so none comes out a blurred 32.
+TEST(ProgramFile, ButtonIconsHoldAnImageDrawnForEachSize) {
+  struct Expected {
+    int id;
+    int bits;
+  };
+  for (const Expected& icon : {Expected{IDI_BUTTON_DOCUMENT, 32}, Expected{IDI_BUTTON_FOLDER, 8},
+                               Expected{IDI_BUTTON_FLOPPY, 32}}) {
+    SCOPED_TRACE(icon.id);
+    EXPECT_EQ(GroupEntries(icon.id), (std::vector<GroupEntry>{
+                                         {32, icon.bits}, {16, icon.bits}, {48, icon.bits}, {64, icon.bits}}));
+    for (int size : {16, 48, 64}) {
+      SCOPED_TRACE(size);
+      const StoredIcon stored = StoredIconFor(icon.id, size);
+      EXPECT_EQ(stored.header.biWidth, size);
+      EXPECT_EQ(stored.header.biHeight, 2 * size);
+      EXPECT_EQ(stored.header.biBitCount, icon.bits);
+      ASSERT_EQ(stored.transparent.size(), static_cast<size_t>(size) * size);
+
+      HICON handle = LoadOwnIconSized(icon.id, size);
+      ASSERT_NE(handle, nullptr);
+      {
+        IconParts parts(handle);
+        ASSERT_TRUE(parts.ok);
+        EXPECT_EQ(parts.width, size);
+        EXPECT_EQ(parts.height, size);
+        // The loaded outline is the stored image's, pixel for pixel: not the 32 stretched.
+        const std::vector<uint32_t> mask = Pixels(parts.info.hbmMask, size, size);
+        ASSERT_EQ(mask.size(), stored.transparent.size());
+        size_t differing = 0, opaque = 0;
+        for (size_t i = 0; i < mask.size(); ++i) {
+          const bool transparent = (mask[i] & 0xFFFFFF) != 0;
+          differing += transparent != stored.transparent[i];
+          opaque += !transparent;
+        }
+        EXPECT_EQ(differing, 0u);
+        EXPECT_GT(opaque, mask.size() / 5) << "the picture should cover a good part of the square";
+      }
+      DestroyIcon(handle);
+    }
+  }
+}
+
 TEST(ProgramFile, WindowIconIsTransparentEverywhere) {
   HICON handle = LoadOwnIcon(IDI_QUILLORY_BLANK);
   ASSERT_NE(handle, nullptr);
@@ -183,6 +293,31 @@ TEST(ProgramFile, WindowIconIsTransparentEverywhere) {
     }
   }
   DestroyIcon(handle);
+}
+
+// Title bar, task bar and Alt+Tab ask for other sizes, at other scales larger ones.
+TEST(ProgramFile, WindowIconIsTransparentAtEverySize) {
+  EXPECT_EQ(GroupEntries(IDI_QUILLORY_BLANK), (std::vector<GroupEntry>{{32, 32}, {16, 32}, {48, 32}, {64, 32}}));
+  for (int size : {16, 48, 64}) {
+    SCOPED_TRACE(size);
+    HICON handle = LoadOwnIconSized(IDI_QUILLORY_BLANK, size);
+    ASSERT_NE(handle, nullptr);
+    {
+      IconParts parts(handle);
+      ASSERT_TRUE(parts.ok);
+      EXPECT_EQ(parts.width, size);
+      EXPECT_EQ(parts.height, size);
+      const std::vector<uint32_t> mask = Pixels(parts.info.hbmMask, size, size);
+      ASSERT_FALSE(mask.empty());
+      for (uint32_t pixel : mask) ASSERT_EQ(pixel & 0xFFFFFF, 0xFFFFFFu);
+      if (parts.info.hbmColor) {
+        const std::vector<uint32_t> colour = Pixels(parts.info.hbmColor, size, size);
+        ASSERT_FALSE(colour.empty());
+        for (uint32_t pixel : colour) ASSERT_EQ(pixel, 0u);
+      }
+    }
+    DestroyIcon(handle);
+  }
 }
 
 // BCM_GETIDEALSIZE is answered only by the buttons of common controls 6; without the
