@@ -349,5 +349,16 @@ TEST_F(FolderPress, ClosingTheWindowDuringTheWalkEndsItWithNothingAdded) {
   EXPECT_TRUE(Entries().empty());
 }
 
+TEST_F(FolderPress, AQuitRequestDuringTheWalkEndsItAndStaysForTheMainLoop) {
+  MakeExampleTree(temp);
+  probe.onProbe = [] { PostQuitMessage(3); };
+  Press(L"doc", temp.File(L"Root"));
+  EXPECT_TRUE(Entries().empty());
+  EXPECT_EQ(form->MousePointer(), kPointerDefault);
+  MSG msg;
+  ASSERT_TRUE(PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
+  EXPECT_EQ(msg.wParam, 3u);
+}
+
 }  // namespace
 }  // namespace quillory::test
