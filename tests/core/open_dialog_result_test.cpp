@@ -4,7 +4,6 @@
 
 using namespace std::string_literals;
 using quillory::ChosenPaths;
-using quillory::JoinFolderAndName;
 using Paths = std::vector<std::string>;
 
 TEST(OpenDialogResult, NothingChosenAddsNothing) {
@@ -37,10 +36,4 @@ TEST(OpenDialogResult, NetworkFolderKeepsItsLeadingPair) {
             (Paths{"\\\\server\\share\\Docs\\a.doc", "\\\\server\\share\\Docs\\b.doc"}));
   // The root of a share comes back with its closing backslash: only the join is reduced.
   EXPECT_EQ(ChosenPaths("\\\\server\\share\\\0a.doc\0\0"s), Paths{"\\\\server\\share\\a.doc"});
-}
-
-TEST(OpenDialogResult, JoinAddsExactlyOneSeparator) {
-  EXPECT_EQ(JoinFolderAndName("C:\\Docs", "a.doc"), "C:\\Docs\\a.doc");
-  EXPECT_EQ(JoinFolderAndName("C:\\", "a.doc"), "C:\\a.doc");
-  EXPECT_EQ(JoinFolderAndName("\\\\?\\C:\\Long", "a.doc"), "\\\\?\\C:\\Long\\a.doc");
 }

@@ -13,8 +13,6 @@
 namespace quillory::test {
 namespace {
 
-std::wstring Text(HWND window) { return WindowText(window); }
-
 std::wstring ItemText(HWND tree, HTREEITEM item) {
   wchar_t buffer[MAX_PATH] = {};
   TVITEMW data{};
