@@ -74,12 +74,13 @@ class Form1 {
   bool Busy() const { return busy_; }
   class BusyScope {
    public:
-    explicit BusyScope(Form1& form) : form_(form) { form_.busy_ = true; }
-    ~BusyScope() { form_.busy_ = false; }
+    explicit BusyScope(Form1& form) : form_(form), was_(form.busy_) { form_.busy_ = true; }
+    ~BusyScope() { form_.busy_ = was_; }
     BusyScope(const BusyScope&) = delete;
     BusyScope& operator=(const BusyScope&) = delete;
    private:
     Form1& form_;
+    bool was_;  // scopes nest: the outer one keeps the window busy
   };
 
   // True once the user closed the window: long work stops at once and adds nothing more.
