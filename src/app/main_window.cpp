@@ -490,6 +490,8 @@ LRESULT CALLBACK Form1::ListSubclassProc(HWND hwnd, UINT msg, WPARAM wParam, LPA
 // The list's mouse buttons are handled here rather than by the control, whose own press
 // handling would start a drag-and-drop of its own and swallow the pointer moves of a drag.
 LRESULT Form1::ListMessage(HWND list, UINT msg, WPARAM wParam, LPARAM lParam) {
+  // Appends not yet told to the view are told before the view is asked anything.
+  if (countRefreshPosted_ && msg >= WM_MOUSEFIRST && msg <= WM_MOUSELAST) RefreshListCount();
   const int x = GET_X_LPARAM(lParam);
   const int y = GET_Y_LPARAM(lParam);
   switch (msg) {

@@ -207,6 +207,17 @@ TEST_F(MainWindow, ListsUnicodePathsUnchangedAndManyOfThem) {
   EXPECT_EQ(form->Files().Text(0), greek);
 }
 
+TEST_F(MainWindow, AClickRightAfterAppendingFindsTheNewEntries) {
+  form->AppendEntry("C:\\Docs\\a.doc");
+  form->AppendEntry("C:\\Docs\\b.doc");  // no message has run since
+  RECT header;
+  GetWindowRect(ListView_GetHeader(List()), &header);
+  Send(WM_LBUTTONDOWN, MK_LBUTTON, POINT{40, header.bottom - header.top + 2});
+  Send(WM_LBUTTONUP, 0, POINT{40, header.bottom - header.top + 2});
+  EXPECT_EQ(Selected(), 0);
+  EXPECT_EQ(ListCount(), 2);
+}
+
 TEST_F(MainWindow, DraggingAnEntryWalksItDownTheList) {
   Fill(5);
   Send(WM_LBUTTONDOWN, MK_LBUTTON, RowPoint(1));
