@@ -1,19 +1,17 @@
-// The conversion against the stand-in automation server: the calls Quillory sends, in order
-// and with their values, the templates written, the instances ended, the running-instance
-// check, and the whole run through the window. All tests of the running-instance table live
-// in this one program so that no other test program's active instance can disturb them.
+// The conversion run through the real window against the stand-in automation server: the
+// calls Quillory sends, in order and with their values, the templates written (read by the
+// test's own readers), the instances ended, and the check for a running instance. Every test
+// of the running-object table lives in this one program so no other program's active object
+// can disturb it.
 #include <windows.h>
-#include <objbase.h>
-#include <ole2.h>
-#include <oleauto.h>
 #include <commctrl.h>
+#include <ole2.h>
 #include <wrl/client.h>
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cstdio>
-#include <map>
 
 #include "app/main_window.h"
 #include "conversion/word_automation.h"
@@ -26,410 +24,222 @@
 namespace quillory {
 namespace {
 
-using Microsoft::WRL::ComPtr;
-using test::DialogWatcher;
-using test::StandinJournal;
+using Calls = std::vector<std::string>;
 
-const char kSaveAsNames[] =
-    "Document: names SaveAs, FileName, FileFormat, LockComments, Password, AddToRecentFiles, "
-    "WritePassword, ReadOnlyRecommended, EmbedTrueTypeFonts, SaveNativePictureFormat, "
-    "SaveFormsData, SaveAsAOCELetter";
+const std::wstring kResume = L"R\u00e9sum\u00e9 \u03a9mega";  // a name outside any code page
 
-// What one successful document sends, from the new instance to its exit.
-std::vector<std::string> ExpectedCalls(const std::string& document, const std::string& templ, int format) {
+// What one converted document sends, from the new instance to its exit.
+Calls Converted(const std::wstring& document, const std::wstring& templ, int format) {
   return {"Application: new",
-          "Application: names AutomationSecurity",
-          "Application: put AutomationSecurity = 3",
-          "Application: names DisplayAlerts",
-          "Application: put DisplayAlerts = 0",
-          "Application: names Documents",
-          "Application: get Documents",
-          "Documents: names Open",
-          "Documents: call Open(\"" + document + "\")",
-          kSaveAsNames,
-          "Document: call SaveAs(FileName:=\"" + templ + "\", FileFormat:=" + std::to_string(format) +
+          "Application: names AutomationSecurity", "Application: put AutomationSecurity = 3",
+          "Application: names DisplayAlerts", "Application: put DisplayAlerts = 0",
+          "Application: names Documents", "Application: get Documents",
+          "Documents: names Open", "Documents: call Open(\"" + Narrow(document) + "\")",
+          "Document: names SaveAs, FileName, FileFormat, LockComments, Password, AddToRecentFiles, "
+          "WritePassword, ReadOnlyRecommended, EmbedTrueTypeFonts, SaveNativePictureFormat, "
+          "SaveFormsData, SaveAsAOCELetter",
+          "Document: call SaveAs(FileName:=\"" + Narrow(templ) + "\", FileFormat:=" + std::to_string(format) +
               ", LockComments:=False, Password:=\"\", AddToRecentFiles:=True, WritePassword:=\"\", "
               "ReadOnlyRecommended:=False, EmbedTrueTypeFonts:=False, SaveNativePictureFormat:=False, "
               "SaveFormsData:=False, SaveAsAOCELetter:=False)",
-          "Application: names Quit",
-          "Application: call Quit()",
-          "Server: exit after Quit"};
+          "Application: names Quit", "Application: call Quit()", "Server: exit after Quit"};
 }
 
-// The journal's lines grouped by the process that wrote them, in order of first appearance.
-std::vector<std::vector<std::string>> ByProcess(const StandinJournal& journal) {
-  std::vector<DWORD> order;
-  std::map<DWORD, std::vector<std::string>> lines;
-  for (const test::JournalLine& l : journal.Lines()) {
-    if (!lines.count(l.pid)) order.push_back(l.pid);
-    lines[l.pid].push_back(l.text);
+// The content type that [Content_Types].xml gives the main document part.
+std::string MainPartType(const std::wstring& package) {
+  const std::string types = test::ZipEntries(package)["[Content_Types].xml"];
+  const size_t part = types.find("PartName=\"/word/document.xml\"");
+  if (part == std::string::npos) return "(no main part in \"" + types + "\")";
+  const size_t type = types.find("ContentType=\"", types.rfind('<', part)) + 13;
+  return types.substr(type, types.find('"', type) - type);
+}
+
+// Every position the progress bar is given.
+LRESULT CALLBACK RecordPosition(HWND bar, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR to) {
+  if (message == PBM_SETPOS) reinterpret_cast<std::vector<int>*>(to)->push_back(static_cast<int>(wParam));
+  return DefSubclassProc(bar, message, wParam, lParam);
+}
+
+// A message box as it was shown, with the window's state at that moment.
+struct Shown {
+  std::wstring text;
+  int bar, pointer, defaultButton;
+};
+
+// An object of the test's own that answers its default member with a name.
+struct NamedObject final : IDispatch {
+  std::wstring name;
+  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override {
+    *object = iid == IID_IUnknown || iid == IID_IDispatch ? this : nullptr;
+    return *object ? S_OK : E_NOINTERFACE;
   }
-  std::vector<std::vector<std::string>> grouped;
-  for (DWORD pid : order) grouped.push_back(lines[pid]);
-  return grouped;
-}
-
-std::string U8(const std::wstring& text) { return Narrow(text); }
-
-bool Has(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
-
-template <typename T>
-bool Contains(const std::vector<T>& items, const T& item) {
-  return std::find(items.begin(), items.end(), item) != items.end();
-}
-
-bool AnyHas(const std::vector<std::string>& lines, const std::string& part) {
-  return std::any_of(lines.begin(), lines.end(), [&](const std::string& l) { return Has(l, part); });
-}
-
-using Calls = std::vector<std::vector<std::string>>;
-
-CLSID StandinClsid() {
-  CLSID clsid{};
-  EXPECT_TRUE(SUCCEEDED(CLSIDFromProgID(kWordProgId, &clsid)));
-  return clsid;
-}
+  ULONG STDMETHODCALLTYPE AddRef() override { return 2; }  // lives on the stack
+  ULONG STDMETHODCALLTYPE Release() override { return 1; }
+  HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override { return *count = 0, S_OK; }
+  HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS*, VARIANT* result, EXCEPINFO*,
+                                   UINT*) override {
+    if (id != DISPID_VALUE || !result) return DISP_E_MEMBERNOTFOUND;
+    result->vt = VT_BSTR;
+    result->bstrVal = SysAllocString(name.c_str());
+    return S_OK;
+  }
+};
 
 class ConversionTest : public ::testing::Test {
  protected:
   static void SetUpTestSuite() { ASSERT_TRUE(SUCCEEDED(OleInitialize(nullptr))); }
+  void SetUp() override {
+    form = test::MakeForm();
+    ASSERT_NE(form, nullptr);
+    SetWindowSubclass(form->Control(IDC_PROGRESSBAR1), RecordPosition, 1, reinterpret_cast<DWORD_PTR>(&positions));
+  }
   void TearDown() override {
-    if (!HasFailure()) return;
-    std::printf("stand-in journal:\n");
-    for (const test::JournalLine& l : journal.Lines()) std::printf("  %lu %s\n", l.pid, l.text.c_str());
+    if (HasFailure()) std::printf("stand-in journal:\n%s", journal.Text().c_str());
   }
 
-  // Every instance this test started has gone.
-  void ExpectAllInstancesEnded() {
-    EXPECT_TRUE(test::WaitUntilExited(journal.Processes())) << "a stand-in process was left running";
+  // Presses "Save As Dot", answering the message boxes with these buttons in turn.
+  std::vector<Shown> Press(std::vector<int> answers) {
+    std::vector<Shown> seen;
+    {
+      test::DialogWatcher watcher([&](HWND dialog) {
+        Shown s{test::DescribeDialog(dialog).text, form->Progress(), form->MousePointer(), 0};
+        for (HWND c = GetWindow(dialog, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
+          if ((GetWindowLongW(c, GWL_STYLE) & 0x0F) == BS_DEFPUSHBUTTON) s.defaultButton = GetDlgCtrlID(c);
+        }
+        seen.push_back(s);
+        test::PressDialogButton(dialog, seen.size() <= answers.size() ? answers[seen.size() - 1] : IDOK);
+        return true;
+      });
+      SendMessageW(form->Control(IDC_CHECK2), BM_CLICK, 0, 0);
+    }
+    return seen;
   }
 
-  StandinJournal journal;
+  // "Done." lists the one failed document with the server's reason, which names it; the
+  // document's instance was told to quit without saving.
+  void ExpectOneFailure(const std::wstring& text, const std::wstring& document, const Calls& calls) {
+    const std::wstring head = L"Done.\r\n\r\n1 document could not be converted:\r\n" + document + L": ";
+    EXPECT_EQ(text.substr(0, head.size()), head);
+    EXPECT_NE(text.find(document, head.size()), std::wstring::npos) << Narrow(text);
+    EXPECT_EQ(Calls(calls.end() - std::min<ptrdiff_t>(3, calls.size()), calls.end()),
+              (Calls{"Application: names Quit, SaveChanges", "Application: call Quit(SaveChanges:=0)",
+                     "Server: exit after Quit"}));
+  }
+
+  test::StandinJournal journal;
   test::TempFolder folder;
+  std::vector<int> positions;
+  std::unique_ptr<Form1> form;
 };
 
-TEST_F(ConversionTest, DotTargetSendsEachCallInOrderAndWritesBinaryTemplates) {
+TEST_F(ConversionTest, DotRunSendsTheExactCallsWritesBinaryTemplatesAndGoesPastAFailure) {
   const std::wstring letter = test::CopyFixture(L"letter.doc", folder.Path());
-  const std::wstring resume = test::CopyFixture(L"R\u00e9sum\u00e9 \u03a9mega.doc", folder.Path());
-
-  EXPECT_EQ(SaveDocAsTemplate(U8(letter), TemplateTarget::kDot).status, SaveOutcome::Status::kSaved);
-  EXPECT_EQ(SaveDocAsTemplate(U8(resume), TemplateTarget::kDot).status, SaveOutcome::Status::kSaved);
-  ExpectAllInstancesEnded();
-
-  const std::wstring letterDot = folder.File(L"letter.dot");
-  const std::wstring resumeDot = folder.File(L"R\u00e9sum\u00e9 \u03a9mega.dot");
-  EXPECT_EQ(ByProcess(journal), (Calls{ExpectedCalls(U8(letter), U8(letterDot), 1),
-                                       ExpectedCalls(U8(resume), U8(resumeDot), 1)}));
-
-  // The flag is read here with a reader of the test's own.
-  EXPECT_EQ(test::BinaryTemplateFlag(letter), std::optional<bool>(false));
-  EXPECT_EQ(test::BinaryTemplateFlag(letterDot), std::optional<bool>(true));
-  EXPECT_EQ(test::BinaryTemplateFlag(resumeDot), std::optional<bool>(true));
-  // Only the flag differs from the document.
-  const std::string before = test::ReadBytes(letter), after = test::ReadBytes(letterDot);
-  ASSERT_EQ(before.size(), after.size());
-  EXPECT_EQ(std::mismatch(before.begin(), before.end(), after.begin()).first - before.begin(),
-            std::mismatch(before.rbegin(), before.rend(), after.rbegin()).first.base() - before.begin() - 1);
-
-  // A template converted onto its own path succeeds and stays as it was.
-  journal.Clear();
-  EXPECT_EQ(SaveDocAsTemplate(U8(letterDot), TemplateTarget::kDot).status, SaveOutcome::Status::kSaved);
-  ExpectAllInstancesEnded();
-  EXPECT_EQ(test::ReadBytes(letterDot), after);
-  EXPECT_EQ(ByProcess(journal), (Calls{ExpectedCalls(U8(letterDot), U8(letterDot), 1)}));
-}
-
-TEST_F(ConversionTest, DotxTargetSendsFormat14AndWritesOpenXmlTemplates) {
-  const std::wstring report = test::CopyFixture(L"report.docx", folder.Path());
-  const std::wstring resume = test::CopyFixture(L"R\u00e9sum\u00e9 \u03a9mega.docx", folder.Path());
-  const std::wstring macros = test::CopyFixture(L"macros.docm", folder.Path());
-
-  for (const std::wstring& document : {report, resume, macros}) {
-    const SaveOutcome outcome = SaveDocAsTemplate(U8(document), TemplateTarget::kDotx);
-    EXPECT_EQ(outcome.status, SaveOutcome::Status::kSaved) << outcome.reason;
-  }
-  ExpectAllInstancesEnded();
-
-  const std::wstring reportDotx = folder.File(L"report.dotx");
-  const std::wstring resumeDotx = folder.File(L"R\u00e9sum\u00e9 \u03a9mega.dotx");
-  const std::wstring macrosDotx = folder.File(L"macros.dotx");
-  EXPECT_EQ(ByProcess(journal), (Calls{ExpectedCalls(U8(report), U8(reportDotx), 14),
-                                       ExpectedCalls(U8(resume), U8(resumeDotx), 14),
-                                       ExpectedCalls(U8(macros), U8(macrosDotx), 14)}));
-
-  const char kTemplateType[] = "application/vnd.openxmlformats-officedocument.wordprocessingml.template.main+xml";
-  for (const std::wstring& templ : {reportDotx, resumeDotx, macrosDotx}) {
-    EXPECT_EQ(test::MainPartContentType(templ), kTemplateType) << U8(templ);
-  }
-  // Every part of the document is still there; a macro-free template has no macro project.
-  std::vector<std::string> documentParts = test::ZipEntryNames(report);
-  std::vector<std::string> templateParts = test::ZipEntryNames(reportDotx);
-  std::sort(documentParts.begin(), documentParts.end());
-  std::sort(templateParts.begin(), templateParts.end());
-  EXPECT_EQ(templateParts, documentParts);
-  EXPECT_TRUE(Contains(test::ZipEntryNames(macros), std::string("word/vbaProject.bin")));
-  EXPECT_FALSE(Contains(test::ZipEntryNames(macrosDotx), std::string("word/vbaProject.bin")));
-  const std::optional<std::string> types = test::StoredZipEntry(macrosDotx, "[Content_Types].xml");
-  ASSERT_TRUE(types.has_value());
-  EXPECT_FALSE(Has(*types, "vbaProject"));
-  EXPECT_FALSE(Has(*types, "macroEnabled"));
-}
-
-TEST_F(ConversionTest, FailedDocumentIsReportedAndItsInstanceQuitsWithoutSaving) {
+  const std::wstring resume = test::CopyFixture(kResume + L".doc", folder.Path());
   const std::wstring missing = folder.File(L"missing.doc");
-  const std::wstring damaged = folder.Write(L"damaged.doc", std::string("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8) +
-                                                                std::string(600, 'x'));
+  form->AppendEntries({Narrow(letter), Narrow(missing), Narrow(resume)});
+
+  const std::vector<Shown> seen = Press({IDOK});
+  ASSERT_EQ(seen.size(), 1u);
+  EXPECT_EQ(seen[0].bar, 100);
+  EXPECT_EQ(seen[0].pointer, kPointerHourglass);
+  EXPECT_EQ(positions, (std::vector<int>{33, 67, 100, 0}));
+  EXPECT_EQ(form->MousePointer(), kPointerDefault);
+  EXPECT_EQ(form->Files().Count(), 3u);
+
+  EXPECT_TRUE(journal.AllExited()) << "a stand-in process was left running";
+  const std::vector<Calls> calls = journal.Calls();
+  ASSERT_EQ(calls.size(), 3u);
+  EXPECT_EQ(calls[0], Converted(letter, folder.File(L"letter.dot"), 1));
+  ExpectOneFailure(seen[0].text, missing, calls[1]);
+  EXPECT_EQ(calls[2], Converted(resume, folder.File(kResume + L".dot"), 1));
+  EXPECT_EQ(test::BinaryTemplateFlag(letter), std::optional<bool>(false));
+  EXPECT_EQ(test::BinaryTemplateFlag(folder.File(L"letter.dot")), std::optional<bool>(true));
+  EXPECT_EQ(test::BinaryTemplateFlag(folder.File(kResume + L".dot")), std::optional<bool>(true));
+}
+
+TEST_F(ConversionTest, DotxRunSendsFormat14AndWritesOpenXmlTemplatesWithoutMacros) {
   const std::wstring report = test::CopyFixture(L"report.docx", folder.Path());
+  const std::wstring resume = test::CopyFixture(kResume + L".docx", folder.Path());
+  const std::wstring macros = test::CopyFixture(L"macros.docm", folder.Path());
+  const std::wstring letter = test::CopyFixture(L"letter.doc", folder.Path());  // fails at SaveAs
+  SendMessageW(form->Control(IDC_OPTION2), BM_CLICK, 0, 0);
+  form->AppendEntries({Narrow(report), Narrow(resume), Narrow(macros), Narrow(letter)});
 
-  const SaveOutcome gone = SaveDocAsTemplate(U8(missing), TemplateTarget::kDot);
-  EXPECT_EQ(gone.status, SaveOutcome::Status::kFailed);
-  EXPECT_TRUE(Has(gone.reason, U8(missing))) << gone.reason;
-  const SaveOutcome broken = SaveDocAsTemplate(U8(damaged), TemplateTarget::kDot);
-  EXPECT_EQ(broken.status, SaveOutcome::Status::kFailed);
-  EXPECT_TRUE(Has(broken.reason, U8(damaged))) << broken.reason;
-  EXPECT_TRUE(Has(broken.reason, "damaged")) << broken.reason;
-  // A pair the server cannot convert fails at SaveAs, with its reason.
-  const SaveOutcome pair = SaveDocAsTemplate(U8(report), TemplateTarget::kDot);
-  EXPECT_EQ(pair.status, SaveOutcome::Status::kFailed);
-  EXPECT_TRUE(Has(pair.reason, U8(report))) << pair.reason;
-  EXPECT_TRUE(Has(pair.reason, "binary template")) << pair.reason;
-  ExpectAllInstancesEnded();
-
-  const auto processes = ByProcess(journal);
-  ASSERT_EQ(processes.size(), 3u);
-  for (const auto& calls : processes) {
-    // Whatever failed, the instance is told to quit without saving and holds nothing after.
-    ASSERT_GE(calls.size(), 3u);
-    EXPECT_EQ(calls[calls.size() - 3], "Application: names Quit, SaveChanges");
-    EXPECT_EQ(calls[calls.size() - 2], "Application: call Quit(SaveChanges:=0)");
-    EXPECT_EQ(calls.back(), "Server: exit after Quit");
+  const std::vector<Shown> seen = Press({IDOK});
+  ASSERT_EQ(seen.size(), 1u);
+  EXPECT_TRUE(journal.AllExited()) << "a stand-in process was left running";
+  const std::vector<Calls> calls = journal.Calls();
+  ASSERT_EQ(calls.size(), 4u);
+  EXPECT_EQ(calls[0], Converted(report, folder.File(L"report.dotx"), 14));
+  EXPECT_EQ(calls[1], Converted(resume, folder.File(kResume + L".dotx"), 14));
+  EXPECT_EQ(calls[2], Converted(macros, folder.File(L"macros.dotx"), 14));
+  ExpectOneFailure(seen[0].text, letter, calls[3]);
+  for (const std::wstring& name : {std::wstring(L"report.dotx"), kResume + L".dotx", std::wstring(L"macros.dotx")}) {
+    EXPECT_EQ(MainPartType(folder.File(name)),
+              "application/vnd.openxmlformats-officedocument.wordprocessingml.template.main+xml");
   }
-  EXPECT_TRUE(AnyHas(processes[0], "Documents: error The file \"" + U8(missing)));
-  EXPECT_TRUE(AnyHas(processes[2], "Document: error"));
-  EXPECT_EQ(GetFileAttributesW(folder.File(L"report.dot").c_str()), INVALID_FILE_ATTRIBUTES);
+  EXPECT_EQ(test::ZipEntries(macros).count("word/vbaProject.bin"), 1u);
+  std::map<std::string, std::string> dotx = test::ZipEntries(folder.File(L"macros.dotx"));
+  EXPECT_EQ(dotx.count("word/vbaProject.bin"), 0u);
+  EXPECT_EQ(dotx["[Content_Types].xml"].find("vbaProject"), std::string::npos);
+}
+
+TEST_F(ConversionTest, EmptyListSaysNoFilesAdded) {
+  const std::vector<Shown> seen = Press({IDOK});
+  ASSERT_EQ(seen.size(), 1u);
+  EXPECT_EQ(seen[0].text, L"No files added.");
+  EXPECT_EQ(positions, std::vector<int>{0});
+  EXPECT_EQ(form->MousePointer(), kPointerDefault);
 }
 
 TEST_F(ConversionTest, UnknownProgIdMeansNotInstalled) {
-  const std::wstring letter = test::CopyFixture(L"letter.doc", folder.Path());
-  const SaveOutcome outcome = SaveDocAsTemplate(U8(letter), TemplateTarget::kDot, L"Quillory.NoSuchServer");
-  EXPECT_EQ(outcome.status, SaveOutcome::Status::kNotInstalled);
+  EXPECT_EQ(SaveDocAsTemplate("C:\\letter.doc", TemplateTarget::kDot, L"Quillory.NoSuchServer").status,
+            SaveOutcome::Status::kNotInstalled);
   EXPECT_FALSE(IsWordRunning(L"Quillory.NoSuchServer"));
-  EXPECT_TRUE(journal.Lines().empty());
 }
 
-// An in-process object registered as active, answering its default member with a name.
-class NamedApplication final : public IDispatch {
- public:
-  explicit NamedApplication(std::wstring name) : name_(std::move(name)) {}
-  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override {
-    if (iid == IID_IUnknown || iid == IID_IDispatch) {
-      *object = static_cast<IDispatch*>(this);
-      AddRef();
-      return S_OK;
-    }
-    *object = nullptr;
-    return E_NOINTERFACE;
-  }
-  ULONG STDMETHODCALLTYPE AddRef() override { return ++references_; }
-  ULONG STDMETHODCALLTYPE Release() override { return --references_; }  // lives on the stack
-  HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* n) override { *n = 0; return S_OK; }
-  HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
-  HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override {
-    return DISP_E_UNKNOWNNAME;
-  }
-  HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS*, VARIANT* result, EXCEPINFO*,
-                                   UINT*) override {
-    if (id != DISPID_VALUE || !result) return DISP_E_MEMBERNOTFOUND;
-    ++reads;
-    result->vt = VT_BSTR;
-    result->bstrVal = SysAllocString(name_.c_str());
-    return S_OK;
-  }
-  int reads = 0;
-
- private:
-  std::wstring name_;
-  ULONG references_ = 1;
-};
-
-TEST_F(ConversionTest, IsWordRunningLooksAtTheActiveInstanceAndLeavesItRunning) {
+TEST_F(ConversionTest, ActiveInstanceIsOnlyAskedItsNameAndTheDeclinedWarningConvertsNothing) {
   EXPECT_FALSE(IsWordRunning());
-  const CLSID clsid = StandinClsid();
-
-  // A running stand-in, made active as a user's word processor would be.
-  ComPtr<IDispatch> word;
+  CLSID clsid{};
+  ASSERT_TRUE(SUCCEEDED(CLSIDFromProgID(kWordProgId, &clsid)));
+  Microsoft::WRL::ComPtr<IDispatch> word;  // made active as a user's word processor would be
   ASSERT_TRUE(SUCCEEDED(CoCreateInstance(clsid, nullptr, CLSCTX_LOCAL_SERVER, IID_PPV_ARGS(&word))));
   DWORD cookie = 0;
   ASSERT_TRUE(SUCCEEDED(RegisterActiveObject(word.Get(), clsid, ACTIVEOBJECT_STRONG, &cookie)));
   EXPECT_TRUE(IsWordRunning());
-  EXPECT_TRUE(IsWordRunning());
+
+  form->AppendEntries({Narrow(test::CopyFixture(L"letter.doc", folder.Path()))});
+  const std::vector<Shown> seen = Press({IDNO});
   RevokeActiveObject(cookie, nullptr);
   EXPECT_FALSE(IsWordRunning());
-
-  // It was only asked its name, and still answers.
-  EXPECT_EQ(journal.Texts(), (std::vector<std::string>{"Application: new", "Application: get (default)",
-                                                       "Application: get (default)"}));
-  const std::set<DWORD> pids = journal.Processes();
-  ASSERT_EQ(pids.size(), 1u);
-  EXPECT_TRUE(test::IsStandinRunning(*pids.begin()));
-  EXPECT_EQ(U8([&] { std::wstring t; GetDefaultValue(word.Get()).value.ToString(&t); return t; }()),
-            "Microsoft Word");
-  CallMethod(word.Get(), L"Quit");
-  word.Reset();
-  ExpectAllInstancesEnded();
-
-  // Only the exact name counts.
-  NamedApplication other(L"Microsoft Word 2");
-  ASSERT_TRUE(SUCCEEDED(RegisterActiveObject(&other, clsid, ACTIVEOBJECT_STRONG, &cookie)));
-  EXPECT_FALSE(IsWordRunning());
-  RevokeActiveObject(cookie, nullptr);
-  EXPECT_EQ(other.reads, 1);
-}
-
-TEST_F(ConversionTest, OrphanedInstanceEndsAfterItsIdleTime) {
-  // A client that goes away without "Quit" leaves no instance behind for long.
-  SetEnvironmentVariableW(L"QUILLORY_STANDIN_IDLE_SECONDS", L"2");
-  ComPtr<IDispatch> word;
-  const HRESULT created = CoCreateInstance(StandinClsid(), nullptr, CLSCTX_LOCAL_SERVER, IID_PPV_ARGS(&word));
-  SetEnvironmentVariableW(L"QUILLORY_STANDIN_IDLE_SECONDS", L"300");
-  ASSERT_TRUE(SUCCEEDED(created));
-  word.Reset();
-  EXPECT_TRUE(journal.WaitFor("Server: exit after idle timeout"));
-  ExpectAllInstancesEnded();
-}
-
-// The run through the window.
-class ConversionWindowTest : public ConversionTest {
- protected:
-  void SetUp() override {
-    form = test::MakeForm();
-    ASSERT_NE(form, nullptr);
-  }
-  void Press() { SendMessageW(form->Control(IDC_CHECK2), BM_CLICK, 0, 0); }
-  int BarPosition() { return static_cast<int>(SendMessageW(form->Control(IDC_PROGRESSBAR1), PBM_GETPOS, 0, 0)); }
-
-  std::unique_ptr<Form1> form;
-};
-
-struct MessageSeen {
-  std::wstring text;
-  int bar = -1;
-  int pointer = -1;
-  int defaultButton = 0;
-};
-
-// Answers each message box with the next button given, noting what the window showed then.
-DialogWatcher::Answer Answer(std::vector<int> buttons, std::vector<MessageSeen>* seen, Form1* form) {
-  auto next = std::make_shared<size_t>(0);
-  return [=](HWND dialog) {
-    MessageSeen m;
-    m.text = test::DescribeDialog(dialog).text;
-    m.bar = static_cast<int>(SendMessageW(form->Control(IDC_PROGRESSBAR1), PBM_GETPOS, 0, 0));
-    m.pointer = form->MousePointer();
-    for (HWND child = GetWindow(dialog, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
-      if ((GetWindowLongW(child, GWL_STYLE) & 0x0F) == BS_DEFPUSHBUTTON) m.defaultButton = GetDlgCtrlID(child);
-    }
-    seen->push_back(m);
-    test::PressDialogButton(dialog, *next < buttons.size() ? buttons[(*next)++] : IDOK);
-    return true;
-  };
-}
-
-TEST_F(ConversionWindowTest, RunConvertsEveryEntryListsFailuresAndResets) {
-  const std::wstring letter = test::CopyFixture(L"letter.doc", folder.Path());
-  const std::wstring resume = test::CopyFixture(L"R\u00e9sum\u00e9 \u03a9mega.doc", folder.Path());
-  const std::wstring missing = folder.File(L"missing.doc");
-  form->AppendEntries({U8(letter), U8(missing), U8(resume)});
-
-  std::vector<MessageSeen> seen;
-  {
-    DialogWatcher watcher(Answer({IDOK}, &seen, form.get()));
-    Press();
-  }
-  ASSERT_EQ(seen.size(), 1u);
-  EXPECT_EQ(seen[0].text.rfind(L"Done.\r\n\r\n1 document could not be converted:\r\n" + missing + L": ", 0), 0u)
-      << U8(seen[0].text);
-  EXPECT_EQ(seen[0].bar, 100);
-  EXPECT_EQ(seen[0].pointer, kPointerHourglass);
-  EXPECT_EQ(BarPosition(), 0);
-  EXPECT_EQ(form->MousePointer(), kPointerDefault);
-  EXPECT_EQ(SendMessageW(form->Control(IDC_CHECK2), BM_GETCHECK, 0, 0), BST_UNCHECKED);
-  EXPECT_EQ(test::BinaryTemplateFlag(folder.File(L"letter.dot")), std::optional<bool>(true));
-  EXPECT_EQ(test::BinaryTemplateFlag(folder.File(L"R\u00e9sum\u00e9 \u03a9mega.dot")), std::optional<bool>(true));
-  EXPECT_EQ(form->Files().Count(), 3u);
-  ExpectAllInstancesEnded();
-  const auto processes = ByProcess(journal);
-  ASSERT_EQ(processes.size(), 3u);
-  EXPECT_EQ(processes[0], ExpectedCalls(U8(letter), U8(folder.File(L"letter.dot")), 1));
-  EXPECT_TRUE(Contains(processes[1], std::string("Application: call Quit(SaveChanges:=0)")));
-
-  // The option is read at each run: the second target gives Open XML templates.
-  journal.Clear();
-  const std::wstring report = test::CopyFixture(L"report.docx", folder.Path());
-  form->AppendEntries({U8(report)});
-  SendMessageW(form->Control(IDC_OPTION2), BM_CLICK, 0, 0);
-  ASSERT_FALSE(form->Option1Selected());
-  seen.clear();
-  {
-    DialogWatcher watcher(Answer({IDOK}, &seen, form.get()));
-    Press();
-  }
-  ASSERT_EQ(seen.size(), 1u);
-  // The binary documents cannot become Open XML templates here; the report can.
-  EXPECT_EQ(seen[0].text.rfind(L"Done.\r\n\r\n3 documents could not be converted:", 0), 0u) << U8(seen[0].text);
-  EXPECT_EQ(test::MainPartContentType(folder.File(L"report.dotx")),
-            "application/vnd.openxmlformats-officedocument.wordprocessingml.template.main+xml");
-  ExpectAllInstancesEnded();
-  EXPECT_EQ(ByProcess(journal).back(), ExpectedCalls(U8(report), U8(folder.File(L"report.dotx")), 14));
-}
-
-TEST_F(ConversionWindowTest, EmptyListSaysNoFilesAdded) {
-  std::vector<MessageSeen> seen;
-  {
-    DialogWatcher watcher(Answer({IDOK}, &seen, form.get()));
-    Press();
-  }
-  ASSERT_EQ(seen.size(), 1u);
-  EXPECT_EQ(seen[0].text, L"No files added.");
-  EXPECT_EQ(BarPosition(), 0);
-  EXPECT_EQ(form->MousePointer(), kPointerDefault);
-  EXPECT_TRUE(journal.Lines().empty());
-}
-
-TEST_F(ConversionWindowTest, WarningWhileWordRunsLetsTheUserDecline) {
-  const std::wstring letter = test::CopyFixture(L"letter.doc", folder.Path());
-  form->AppendEntries({U8(letter)});
-  const CLSID clsid = StandinClsid();
-  NamedApplication users(L"Microsoft Word");
-  DWORD cookie = 0;
-  ASSERT_TRUE(SUCCEEDED(RegisterActiveObject(&users, clsid, ACTIVEOBJECT_STRONG, &cookie)));
-
-  std::vector<MessageSeen> seen;
-  {
-    DialogWatcher watcher(Answer({IDNO}, &seen, form.get()));
-    Press();
-  }
   ASSERT_EQ(seen.size(), 1u);
   EXPECT_EQ(seen[0].text,
             L"Word may be open. It is recommended that you close Word first.\r\n\r\n"
             L"Would you like to proceed anyway?");
   EXPECT_EQ(seen[0].defaultButton, IDYES);
-  EXPECT_EQ(BarPosition(), 0);
+  EXPECT_EQ(positions, std::vector<int>{0});
   EXPECT_EQ(form->MousePointer(), kPointerDefault);
-  EXPECT_TRUE(journal.Lines().empty()) << "nothing may be converted after No";
-  EXPECT_EQ(GetFileAttributesW(folder.File(L"letter.dot").c_str()), INVALID_FILE_ATTRIBUTES);
 
-  // Yes goes on as if nothing had been found.
-  seen.clear();
-  {
-    DialogWatcher watcher(Answer({IDYES, IDOK}, &seen, form.get()));
-    Press();
+  // Asked its name by the check and by the warning, nothing else; and it still runs.
+  std::vector<DWORD> pids;
+  EXPECT_EQ(journal.Calls(&pids),
+            (std::vector<Calls>{{"Application: new", "Application: get (default)", "Application: get (default)"}}));
+  ASSERT_EQ(pids.size(), 1u);
+  EXPECT_TRUE(test::IsRunning(pids[0]));
+  CallMethod(word.Get(), L"Quit");
+  word.Reset();
+  EXPECT_TRUE(journal.AllExited());
+
+  // Another object active under the ProgID is not the word processor.
+  for (const wchar_t* name : {L"Microsoft Word 2", L"microsoft word"}) {
+    NamedObject other;
+    other.name = name;
+    ASSERT_TRUE(SUCCEEDED(RegisterActiveObject(&other, clsid, ACTIVEOBJECT_STRONG, &cookie)));
+    EXPECT_FALSE(IsWordRunning()) << Narrow(name);
+    RevokeActiveObject(cookie, nullptr);
   }
-  RevokeActiveObject(cookie, nullptr);
-  ASSERT_EQ(seen.size(), 2u);
-  EXPECT_EQ(seen[1].text, L"Done.");
-  EXPECT_EQ(test::BinaryTemplateFlag(folder.File(L"letter.dot")), std::optional<bool>(true));
-  ExpectAllInstancesEnded();
 }
 
 }  // namespace
