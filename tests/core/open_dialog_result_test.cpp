@@ -16,8 +16,10 @@ TEST(OpenDialogResult, OnePathAsReturnedSeveralJoinedToTheirFolderInOrder) {
       {"\\\\server\\share\\\\x.doc"s, {"\\\\server\\share\\\\x.doc"}},  // one path is never altered
       {"C:\\Docs\0c.doc\0a.doc\0a.doc\0\0"s, {"C:\\Docs\\c.doc", "C:\\Docs\\a.doc", "C:\\Docs\\a.doc"}},
       {"C:\\\0a.doc\0b.doc\0\0"s, {"C:\\a.doc", "C:\\b.doc"}},  // a drive root: one backslash
-      {"\\\\server\\share\\Docs\0a.doc\0b.doc\0\0"s, {"\\\\server\\share\\Docs\\a.doc", "\\\\server\\share\\Docs\\b.doc"}},
+      {"\\\\server\\share\\Docs\0a.doc\0b.doc\0\0"s,
+       {"\\\\server\\share\\Docs\\a.doc", "\\\\server\\share\\Docs\\b.doc"}},
       {"\\\\server\\share\\\0a.doc\0\0"s, {"\\\\server\\share\\a.doc"}},
   };
-  for (const auto& [answer, paths] : cases) EXPECT_EQ(quillory::ChosenPaths(answer), paths) << testing::PrintToString(answer);
+  for (const auto& [answer, paths] : cases)
+    EXPECT_EQ(quillory::ChosenPaths(answer), paths) << testing::PrintToString(answer);
 }

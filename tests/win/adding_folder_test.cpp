@@ -1,5 +1,4 @@
-// " Add All Word Doc Files In Folder": the input box and the shell's folder picker answered
-// from a watcher thread, over folder trees made for each test.
+// " Add All Word Doc Files In Folder": its dialogs answered from a watcher thread, over trees made here.
 #include <windows.h>
 #include <commctrl.h>
 #include <ole2.h>
@@ -44,8 +43,7 @@ bool ChooseInFolderPicker(HWND dialog, const std::wstring& path) {
   return true;
 }
 
-// Under Wine: the Unix path of a Windows path, and the prefix's folder of drive letters and
-// network shares.
+// Under Wine: the Unix path of a Windows path.
 std::string UnixPath(const std::wstring& windowsPath) {
   using ToUnix = char*(CDECL*)(const wchar_t*);
   auto toUnix = reinterpret_cast<ToUnix>(
@@ -55,22 +53,16 @@ std::string UnixPath(const std::wstring& windowsPath) {
   HeapFree(GetProcessHeap(), 0, path);
   return result;
 }
-std::string DosDevices() {
-  char prefix[1024] = {};
-  GetEnvironmentVariableA("WINEPREFIX", prefix, sizeof prefix);
-  return std::string(prefix) + "/dosdevices";
-}
-
 // Runs a Unix command through /bin/sh -c and waits until `made` (when given) exists: Wine
 // starts a Unix program when asked to, but its handle tells nothing useful.
 bool RunUnix(const std::string& command, const std::wstring& made = {}) {
-  std::wstring commandLine = L"/bin/sh -c \"" + Widen(command) + L"\"";
+  std::wstring line = L"/bin/sh -c \"" + Widen(command) + L"\"";
   STARTUPINFOW startup{};
   startup.cb = sizeof startup;
   PROCESS_INFORMATION process{};
-  if (!CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr, nullptr, &startup, &process)) {
-    return false;
-  }
+  const BOOL started = CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr, nullptr,
+                                      &startup, &process);
+  if (!started) return false;
   CloseHandle(process.hThread);
   CloseHandle(process.hProcess);
   return made.empty() || PumpUntil([&] { return GetFileAttributesW(made.c_str()) != INVALID_FILE_ATTRIBUTES; });
@@ -105,7 +97,7 @@ class FolderPress : public ::testing::Test {
         return true;
       }
       // Two copies, as the picker's loop drops the message it has just taken when it ends.
-      for (int copy = 0; copy < 2 && tries == 0; ++copy) PostMessageW(probe, kProbe, reinterpret_cast<WPARAM>(dialog), 0);
+      for (int i = 0; i < 2 && tries == 0; ++i) PostMessageW(probe, kProbe, reinterpret_cast<WPARAM>(dialog), 0);
       if (ChooseInFolderPicker(dialog, *folder)) return true;
       if (++tries < 100) return false;  // the tree may still be filling
       PressDialogButton(dialog, IDCANCEL);
@@ -118,17 +110,12 @@ class FolderPress : public ::testing::Test {
   // walk lets through.
   static LRESULT CALLBACK Probe(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     if (msg != kProbe) return DefWindowProcW(hwnd, msg, wParam, lParam);
-    if (IsWindow(reinterpret_cast<HWND>(wParam))) {
-      PostMessageW(hwnd, msg, wParam, lParam);  // the picker is still up: later
-    } else if (current->probeRuns++ == 0 && current->duringWalk) {
-      current->duringWalk();
-    }
+    if (IsWindow(reinterpret_cast<HWND>(wParam))) PostMessageW(hwnd, msg, wParam, lParam);  // the picker is up: later
+    else if (current->probeRuns++ == 0 && current->duringWalk) current->duringWalk();
     return 0;
   }
 
-  void Make(Names names) const {
-    for (const wchar_t* name : names) temp.Write(name);
-  }
+  void Make(Names names) const { for (const wchar_t* name : names) temp.Write(name); }
   Paths Listed(Names names) const {
     Paths paths;
     for (const wchar_t* name : names) paths.push_back(Narrow(temp.File(name)));
@@ -191,23 +178,17 @@ TEST_F(FolderPress, CancelAtEitherStepOrAnEmptyAnswerChangesNothingWithoutTheHou
   EXPECT_EQ(form->MousePointer(), kPointerDefault);
 }
 
-TEST_F(FolderPress, HiddenFoldersAreNotWalkedButHiddenFilesAreListed) {
-  Make({L"Tree\\shown.doc", L"Tree\\secret.doc", L"Tree\\Hidden\\inner.doc", L"Tree\\System\\sys.doc",
-        L"Tree\\Open\\open.doc"});
-  auto set = [&](const wchar_t* name, DWORD attribute) { return SetFileAttributesW(temp.File(name).c_str(), attribute); };
-  ASSERT_TRUE(set(L"Tree\\secret.doc", FILE_ATTRIBUTE_HIDDEN) && set(L"Tree\\Hidden", FILE_ATTRIBUTE_HIDDEN) &&
-              set(L"Tree\\System", FILE_ATTRIBUTE_SYSTEM));
-  Press(L"doc", temp.File(L"Tree"));
-  EXPECT_EQ(Entries(), Listed({L"Tree\\secret.doc", L"Tree\\shown.doc", L"Tree\\Open\\open.doc"}));
-}
-
-TEST_F(FolderPress, TheExtensionIsUsedAsTyped) {
-  Make({L"Mixed\\a.doc", L"Mixed\\b.txt", L"Mixed\\~lock.doc", L"Mixed\\two..doc", L"Mixed\\S\\c.docx"});
-  Press(L"*", temp.File(L"Mixed"));
-  EXPECT_EQ(Entries(), Listed({L"Mixed\\a.doc", L"Mixed\\b.txt", L"Mixed\\two..doc", L"Mixed\\S\\c.docx"}));
-  form = MakeForm();
-  Press(L".doc", temp.File(L"Mixed"));
-  EXPECT_EQ(Entries(), Listed({L"Mixed\\two..doc"}));
+TEST_F(FolderPress, HiddenFoldersAreNotWalkedHiddenFilesAreListedAndTheExtensionIsUsedAsTyped) {
+  Make({L"T\\a.doc", L"T\\b.txt", L"T\\~lock.doc", L"T\\two..doc", L"T\\secret.doc", L"T\\Hidden\\in.doc",
+        L"T\\System\\sys.doc", L"T\\S\\c.docx"});
+  auto set = [&](const wchar_t* name, DWORD bits) { return SetFileAttributesW(temp.File(name).c_str(), bits); };
+  ASSERT_TRUE(set(L"T\\secret.doc", FILE_ATTRIBUTE_HIDDEN) && set(L"T\\Hidden", FILE_ATTRIBUTE_HIDDEN) &&
+              set(L"T\\System", FILE_ATTRIBUTE_SYSTEM));
+  for (const wchar_t* extension : {L"doc", L"*", L".doc"}) Press(extension, temp.File(L"T"));
+  // "*.doc" takes "c.docx" too, as the platform matches a three-letter extension.
+  EXPECT_EQ(Entries(), Listed({L"T\\a.doc", L"T\\secret.doc", L"T\\two..doc", L"T\\S\\c.docx",               // doc
+                               L"T\\a.doc", L"T\\b.txt", L"T\\secret.doc", L"T\\two..doc", L"T\\S\\c.docx",  // *
+                               L"T\\two..doc"}));                                                        // .doc
 }
 
 TEST_F(FolderPress, ManyMatchingFilesInOneFolderAllComeInOrder) {
@@ -222,66 +203,48 @@ TEST_F(FolderPress, ManyMatchingFilesInOneFolderAllComeInOrder) {
 
 TEST_F(FolderPress, ALinkBackIntoTheTreeEndsAndEachFolderIsListedOnce) {
   Make({L"Loop\\a.doc", L"Loop\\Sub\\b.doc"});
-  const std::string link = UnixPath(temp.File(L"Loop\\Sub\\Back"));
-  ASSERT_TRUE(RunUnix("ln -s '" + UnixPath(temp.File(L"Loop")) + "' '" + link + "'", temp.File(L"Loop\\Sub\\Back\\a.doc")));
+  ASSERT_TRUE(RunUnix("ln -s '" + UnixPath(temp.File(L"Loop")) + "' '" + UnixPath(temp.File(L"Loop\\Sub\\Back")) + "'",
+                      temp.File(L"Loop\\Sub\\Back\\a.doc")));
   Press(L"doc", temp.File(L"Loop"));
   EXPECT_EQ(Entries(), Listed({L"Loop\\a.doc", L"Loop\\Sub\\b.doc"}));
 }
 
-// The picker offers neither the drive letter nor the network share made here under Wine, so
-// the walk is started as the picker would start it.
-TEST_F(FolderPress, ADriveRootJoinsWithOneBackslash) {
+// The picker offers neither a drive letter nor a network share made here under Wine, so the
+// walk is started as the picker would start it.
+TEST_F(FolderPress, ADriveRootJoinsWithOneBackslashAndANetworkFolderKeepsItsTwoLeadingOnes) {
   wchar_t letter = L'P';
   while (letter < L'Z' && (GetLogicalDrives() & (1u << (letter - L'A')))) ++letter;
   ASSERT_LT(letter, L'Z');
-  Make({L"Drive\\r.doc", L"Drive\\S\\s.doc"});
-  const std::string device = DosDevices() + "/" + static_cast<char>(towlower(letter)) + ":";
-  const std::wstring root{letter, L':', L'\\'};
-  ASSERT_TRUE(RunUnix("ln -sfn '" + UnixPath(temp.File(L"Drive")) + "' '" + device + "'", root + L"r.doc"));
-  AddFolderTree(*form, root, L"doc");
-  RunUnix("rm -f '" + device + "'");
-  EXPECT_EQ(Entries(), (Paths{Narrow(root) + "r.doc", Narrow(root) + "S\\s.doc"}));
+  Make({L"Docs\\n.doc", L"Docs\\Sub\\m.doc"});
+  const std::string root = Narrow(std::wstring{letter, L':', L'\\'});
+  const std::string drive = "$WINEPREFIX/dosdevices/" + std::string(1, static_cast<char>(towlower(letter))) + ":";
+  const std::string share = "quillory-" + std::to_string(GetCurrentProcessId());
+  const std::string unc = "\\\\localhost\\" + share + "\\Docs";
+  const std::string shares = "$WINEPREFIX/dosdevices/unc/localhost";  // \\localhost\<share> is served from there
+  ASSERT_TRUE(RunUnix("mkdir -p " + shares + " && ln -sfn '" + UnixPath(temp.File(L"Docs")) + "' " + drive +
+                          " && ln -sfn '" + UnixPath(temp.Path()) + "' " + shares + "/" + share,
+                      Widen(unc + "\\n.doc")));
+  AddFolderTree(*form, Widen(root), L"doc");
+  AddFolderTree(*form, Widen(unc), L"doc");
+  RunUnix("rm -f " + drive + " " + shares + "/" + share);
+  EXPECT_EQ(Entries(), (Paths{root + "n.doc", root + "Sub\\m.doc", unc + "\\n.doc", unc + "\\Sub\\m.doc"}));
 }
 
-TEST_F(FolderPress, ANetworkFolderKeepsItsTwoLeadingBackslashes) {
-  const std::string share = "quillory-share-" + std::to_string(GetCurrentProcessId());
-  const std::string unixDocs = DosDevices() + "/unc/localhost/" + share + "/Docs";
-  const std::string docs = "\\\\localhost\\" + share + "\\Docs";
-  ASSERT_TRUE(RunUnix("mkdir -p '" + unixDocs + "/Sub' && touch '" + unixDocs + "/n.doc' '" + unixDocs + "/Sub/m.doc'",
-                      Widen(docs + "\\Sub\\m.doc")));
-  AddFolderTree(*form, Widen(docs), L"doc");
-  RunUnix("rm -rf '" + DosDevices() + "/unc/localhost/" + share + "'");
-  EXPECT_EQ(Entries(), (Paths{docs + "\\n.doc", docs + "\\Sub\\m.doc"}));
-}
-
-TEST_F(FolderPress, PathsPastTheClassicLimitAreWalkedAndListed) {
-  std::wstring deep = L"Long";
-  while (temp.Path().size() + deep.size() < 300) deep += L"\\folder-with-a-long-name";
-  Make({L"Long\\top.doc", (deep + L"\\deep.doc").c_str()});
-  ASSERT_NE(GetFileAttributesW((L"\\\\?\\" + temp.File(deep + L"\\deep.doc")).c_str()), INVALID_FILE_ATTRIBUTES);
-  AddFolderTree(*form, temp.File(L"Long"), L"doc");
-  EXPECT_EQ(Entries(), Listed({L"Long\\top.doc", (deep + L"\\deep.doc").c_str()}));
-}
-
-TEST_F(FolderPress, ClosingTheWindowDuringTheWalkEndsItAtOnceWithNothingAdded) {
+TEST_F(FolderPress, AQuitRequestOrClosingTheWindowDuringTheWalkEndsItWithNothingAdded) {
   Make(kExampleTree);
+  duringWalk = [] { PostQuitMessage(3); };
+  Press(L"doc", temp.File(L"Root"));
+  MSG msg;
+  ASSERT_TRUE(PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));  // left for the main loop
+  EXPECT_EQ(msg.wParam, 3u);
+  EXPECT_EQ(form->MousePointer(), kPointerDefault);
+  probeRuns = 0;
   duringWalk = [&] { SendMessageW(form->Hwnd(), WM_CLOSE, 0, 0); };
   Press(L"doc", temp.File(L"Root"));
   EXPECT_EQ(probeRuns, 1);  // no message ran after the close
   EXPECT_TRUE(form->Closed());
   EXPECT_EQ(closedCalls, 1);
   EXPECT_TRUE(Entries().empty());
-}
-
-TEST_F(FolderPress, AQuitRequestDuringTheWalkEndsItAndStaysForTheMainLoop) {
-  Make(kExampleTree);
-  duringWalk = [] { PostQuitMessage(3); };
-  Press(L"doc", temp.File(L"Root"));
-  EXPECT_TRUE(Entries().empty());
-  EXPECT_EQ(form->MousePointer(), kPointerDefault);
-  MSG msg;
-  ASSERT_TRUE(PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
-  EXPECT_EQ(msg.wParam, 3u);
 }
 
 }  // namespace

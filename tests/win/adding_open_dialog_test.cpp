@@ -1,10 +1,11 @@
-// "Add Word Doc File(s)": the real Open dialog, answered from a watcher thread, over files
-// made for each test.
+// "Add Word Doc File(s)": the real Open dialog, answered from a watcher thread, over files made here.
 #include <windows.h>
 #include <ole2.h>
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -23,34 +24,6 @@ using namespace std::string_literals;
 // Controls of the Explorer-style Open dialog.
 constexpr int kReadOnlyBox = 1040, kFilterCombo = 1136, kNameBox = 1148;
 
-struct Look {
-  std::wstring title, filters;
-  bool readOnlyTicked = false;
-};
-
-// Answers the Open dialog: types `folder` (when given) and Open to go there, then chooses
-// `names` as typed.
-DialogWatcher::Answer Choose(std::wstring folder, std::wstring names, Look* look = nullptr) {
-  return [=](HWND dialog) {
-    if (look) {
-      look->title = WindowText(dialog);
-      HWND filters = GetDlgItem(dialog, kFilterCombo);
-      for (LRESULT i = 0, count = SendMessageW(filters, CB_GETCOUNT, 0, 0); i < count; ++i) {
-        wchar_t text[128] = {};
-        SendMessageW(filters, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(text));
-        look->filters += (i ? L"|" : L"") + std::wstring(text);
-      }
-      look->readOnlyTicked = IsDlgButtonChecked(dialog, kReadOnlyBox) == BST_CHECKED;
-    }
-    for (const std::wstring& text : {folder, names}) {
-      if (text.empty()) continue;
-      SetDlgItemTextW(dialog, kNameBox, text.c_str());
-      SendMessageW(GetDlgItem(dialog, IDOK), BM_CLICK, 0, 0);
-    }
-    return true;
-  };
-}
-
 class OpenDialogPress : public ::testing::Test {
  protected:
   static void SetUpTestSuite() { ASSERT_TRUE(SUCCEEDED(OleInitialize(nullptr))); }
@@ -60,63 +33,75 @@ class OpenDialogPress : public ::testing::Test {
     ASSERT_TRUE(form);
   }
   void Press() { SendMessageW(form->Control(IDC_CHECK1), BM_CLICK, 0, 0); }
+  // Answers the Open dialog: types `folder` (when given) and Open to go there, then chooses
+  // `names` as typed, or presses Cancel when there are none. `look` gets what the user saw:
+  // the title, the file types, whether read-only is ticked and the pointer.
+  DialogWatcher::Answer Choose(std::wstring folder, std::wstring names, std::wstring* look = nullptr) {
+    return [=, this](HWND dialog) {
+      if (look) {
+        *look = WindowText(dialog);
+        HWND types = GetDlgItem(dialog, kFilterCombo);
+        for (LRESULT i = 0, count = SendMessageW(types, CB_GETCOUNT, 0, 0); i < count; ++i) {
+          wchar_t text[128] = {};
+          SendMessageW(types, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(text));
+          *look += L"|" + std::wstring(text);
+        }
+        if (IsDlgButtonChecked(dialog, kReadOnlyBox) == BST_CHECKED) *look += L"|read-only";
+        *look += L"|pointer " + std::to_wstring(form->MousePointer());
+      }
+      if (names.empty()) PressDialogButton(dialog, IDCANCEL);
+      for (const std::wstring& text : {folder, names}) {
+        if (text.empty()) continue;
+        SetDlgItemTextW(dialog, kNameBox, text.c_str());
+        SendMessageW(GetDlgItem(dialog, IDOK), BM_CLICK, 0, 0);
+      }
+      return true;
+    };
+  }
   const Paths& Entries() const { return form->Files().Entries(); }
 
   std::unique_ptr<Form1> form;
   TempFolder temp;
 };
 
-TEST_F(OpenDialogPress, ThreeFilesComeInTheOrderReturnedFromTheDialogAsDesigned) {
+TEST_F(OpenDialogPress, ThreeFilesComeInTheOrderReturnedAndOneFileAsReturnedEachTimeItIsChosen) {
   for (const wchar_t* name : {L"Docs\\a.doc", L"Docs\\b.doc", L"Docs\\c.doc"}) temp.Write(name);
   form->AppendEntry("C:\\Earlier\\kept.doc");
-  Look look;
-  DialogWatcher watcher(Choose(temp.File(L"Docs"), L"\"c.doc\" \"a.doc\" \"b.doc\"", &look));
-  Press();
-
-  ASSERT_EQ(watcher.Count(), 1u);
-  EXPECT_EQ(look.title, L"Add File(s) - Hold Ctrl to select multiple files");
-  EXPECT_EQ(look.filters, L"Word Documents (*.doc*)|All Files (*.*)");
-  EXPECT_TRUE(look.readOnlyTicked);
-  const std::string docs = Narrow(temp.File(L"Docs"));
-  EXPECT_EQ(Entries(), (Paths{"C:\\Earlier\\kept.doc", docs + "\\c.doc", docs + "\\a.doc", docs + "\\b.doc"}));
-  EXPECT_EQ(SendMessageW(form->Control(IDC_CHECK1), BM_GETCHECK, 0, 0), BST_UNCHECKED);
-}
-
-TEST_F(OpenDialogPress, OneFileIsListedAsReturnedAndTwiceWhenChosenTwice) {
-  const std::string path = Narrow(temp.Write(L"One\\only.docx"));
-  DialogWatcher watcher(Choose(temp.File(L"One"), L"only.docx"));
+  std::wstring look;
+  {
+    DialogWatcher watcher(Choose(temp.File(L"Docs"), L"\"c.doc\" \"a.doc\" \"b.doc\"", &look));
+    Press();
+  }
+  DialogWatcher watcher(Choose(temp.File(L"Docs"), L"a.doc"));
   Press();
   Press();
   EXPECT_EQ(watcher.Count(), 2u);
-  EXPECT_EQ(Entries(), (Paths{path, path}));
+  EXPECT_EQ(look, L"Add File(s) - Hold Ctrl to select multiple files|Word Documents (*.doc*)|All Files (*.*)"
+                  L"|read-only|pointer 0");
+  const std::string docs = Narrow(temp.File(L"Docs"));
+  EXPECT_EQ(Entries(), (Paths{"C:\\Earlier\\kept.doc", docs + "\\c.doc", docs + "\\a.doc", docs + "\\b.doc",
+                              docs + "\\a.doc", docs + "\\a.doc"}));
+  EXPECT_EQ(SendMessageW(form->Control(IDC_CHECK1), BM_GETCHECK, 0, 0), BST_UNCHECKED);
 }
 
 TEST_F(OpenDialogPress, CancelAddsNothingAndShowsNoHourglass) {
   form->AppendEntry("C:\\x.doc");
-  int pointerInDialog = -1;
-  DialogWatcher watcher([&](HWND dialog) {
-    pointerInDialog = form->MousePointer();
-    PressDialogButton(dialog, IDCANCEL);
-    return true;
-  });
+  std::wstring look;
+  DialogWatcher watcher(Choose(L"", L"", &look));
   Press();
-  EXPECT_EQ(watcher.Count(), 1u);
+  EXPECT_TRUE(look.ends_with(L"|pointer 0")) << look;
   EXPECT_EQ(Entries(), Paths{"C:\\x.doc"});
-  EXPECT_EQ(pointerInDialog, kPointerDefault);
   EXPECT_EQ(form->MousePointer(), kPointerDefault);
 }
 
 TEST_F(OpenDialogPress, TwoFilesInADriveRootHaveOneBackslashAfterTheDrive) {
-  const std::wstring base = L"quillory-root-" + std::to_wstring(GetCurrentProcessId());
-  for (const wchar_t* end : {L"-a.doc", L"-b.doc"}) {
-    HANDLE file = CreateFileW((L"C:\\" + base + end).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    ASSERT_NE(file, INVALID_HANDLE_VALUE);
-    CloseHandle(file);
-  }
-  DialogWatcher watcher(Choose(L"C:\\", L"\"" + base + L"-a.doc\" \"" + base + L"-b.doc\""));
+  const std::wstring name = L"quillory-root-" + std::to_wstring(GetCurrentProcessId());
+  const std::wstring a = name + L"-a.doc", b = name + L"-b.doc";
+  for (const std::wstring& file : {a, b}) ASSERT_TRUE(std::ofstream(std::filesystem::path(L"C:\\" + file)) << "x");
+  DialogWatcher watcher(Choose(L"C:\\", L"\"" + a + L"\" \"" + b + L"\""));
   Press();
-  for (const wchar_t* end : {L"-a.doc", L"-b.doc"}) DeleteFileW((L"C:\\" + base + end).c_str());
-  EXPECT_EQ(Entries(), (Paths{"C:\\" + Narrow(base) + "-a.doc", "C:\\" + Narrow(base) + "-b.doc"}));
+  for (const std::wstring& file : {a, b}) DeleteFileW((L"C:\\" + file).c_str());
+  EXPECT_EQ(Entries(), (Paths{"C:\\" + Narrow(a), "C:\\" + Narrow(b)}));
 }
 
 // Wine's dialog writes past a short buffer instead of reporting it, so the answer that does
