@@ -77,8 +77,8 @@ Paths Gather(FakeLister& lister, const std::string& folder, const std::string& e
 
 const std::map<std::string, std::vector<Entry>> kExampleTree = {
     {"C:\\Root\\", {Dir("."), Dir(".."), File("a.doc"), File("~$a.doc"), File("b.txt"), Dir("Other"), Dir("Sub")}},
-    {"C:\\Root\\Other\\", {Dir("."), Dir(".."), File("d.doc")}},
     {"C:\\Root\\Sub\\", {Dir("."), Dir(".."), File("b.doc"), Dir("Deep")}},
+    {"C:\\Root\\Other\\", {Dir("."), Dir(".."), File("d.doc")}},
     {"C:\\Root\\Sub\\Deep\\", {Dir("."), Dir(".."), File("c.doc")}},
 };
 
@@ -106,8 +106,7 @@ TEST(FolderWalk, LinkCyclesEndWithEachFolderWalkedOnceAndOtherLinksAreWalked) {
   FakeLister lister({
       {"C:\\R\\", {File("r.doc"), Dir("A"), Link("Again", "C:\\R\\A\\")}},
       {"C:\\R\\A\\", {File("a.doc"), Link("Up", "C:\\R\\")}},
-      {"C:\\Out\\", {Link("Elsewhere", "D:\\E\\")}},
-      {"D:\\E\\", {File("e.doc")}},
+      {"C:\\Out\\", {Link("Elsewhere", "D:\\E\\")}}, {"D:\\E\\", {File("e.doc")}},
   });
   EXPECT_EQ(Gather(lister, "C:\\R"), (Paths{"C:\\R\\r.doc", "C:\\R\\A\\a.doc"}));
   EXPECT_EQ(Gather(lister, "C:\\Out"), Paths{"C:\\Out\\Elsewhere\\e.doc"});

@@ -8,6 +8,7 @@
 
 #include <functional>
 #include <optional>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -26,20 +27,15 @@ using Names = std::initializer_list<const wchar_t*>;
 constexpr UINT kProbe = WM_APP + 7;
 constexpr ControlId kButtons[] = {IDC_CHECK1, IDC_CHECK4, IDC_CHECK2};
 
-// Walks the picker's tree down to the folder `path` on C: by the names it shows, as a user
-// would ("C:" or "Label (C:)" below "My Computer"), selects it and presses OK. False while the
-// folder cannot be found there yet.
+// Walks the picker's tree down to the folder `path` on C: by the names shown, as a user would,
+// selects it and presses OK. False while the folder cannot be found there yet.
 bool ChooseInFolderPicker(HWND dialog, const std::wstring& path) {
   HWND tree = FindWindowExW(dialog, nullptr, WC_TREEVIEWW, nullptr);
   auto childNamed = [&](HTREEITEM parent, auto matches) -> HTREEITEM {
     TreeView_Expand(tree, parent, TVE_EXPAND);
     for (HTREEITEM item = TreeView_GetChild(tree, parent); item; item = TreeView_GetNextSibling(tree, item)) {
       wchar_t text[MAX_PATH] = {};
-      TVITEMW data{};
-      data.mask = TVIF_TEXT;
-      data.hItem = item;
-      data.pszText = text;
-      data.cchTextMax = MAX_PATH;
+      TVITEMW data{TVIF_TEXT, item, 0, 0, text, MAX_PATH, 0, 0, 0, 0};
       if (TreeView_GetItem(tree, &data) && matches(std::wstring(text))) return item;
     }
     return nullptr;
@@ -48,11 +44,9 @@ bool ChooseInFolderPicker(HWND dialog, const std::wstring& path) {
   auto isDriveC = [](const std::wstring& name) { return name.starts_with(L"C:") || name.ends_with(L"(C:)"); };
   HTREEITEM item = childNamed(TreeView_GetRoot(tree), isComputer);
   item = item ? childNamed(item, isDriveC) : nullptr;
-  for (size_t start = 3, end; item && start < path.size(); start = end + 1) {
-    end = std::min(path.find(L'\\', start), path.size());
-    const std::wstring folder = path.substr(start, end - start);
+  std::wistringstream folders(path.substr(3));
+  for (std::wstring folder; item && std::getline(folders, folder, L'\\');)
     item = childNamed(item, [&](const std::wstring& name) { return _wcsicmp(name.c_str(), folder.c_str()) == 0; });
-  }
   if (!item) return false;
   TreeView_SelectItem(tree, item);
   SendMessageW(GetDlgItem(dialog, IDOK), BM_CLICK, 0, 0);
@@ -97,8 +91,8 @@ class FolderPress : public ::testing::Test {
   }
   void TearDown() override { DestroyWindow(probe); }
 
-  // One press: the input box answered with `extension`, the picker with `folder` (nullopt:
-  // Cancel). Gives what the dialogs showed, noted before each answer lets the press go on.
+  // One press, the box answered with `extension` and the picker with `folder` (nullopt: Cancel).
+  // Gives what the dialogs showed, noted before each answer lets the press go on.
   std::vector<SeenDialog> Press(std::optional<std::wstring> extension, std::optional<std::wstring> folder) {
     std::vector<SeenDialog> shown;
     DialogWatcher watcher([&, tries = 0](HWND dialog) mutable {
@@ -122,8 +116,7 @@ class FolderPress : public ::testing::Test {
     SendMessageW(form->Control(IDC_CHECK4), BM_CLICK, 0, 0);
     return shown;
   }
-  // Runs `duringWalk` once the picker is gone: the first messages to run then are those the
-  // walk lets through.
+  // Runs `duringWalk` once the picker is gone: the first messages to run then are the walk's.
   static LRESULT CALLBACK Probe(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     if (msg != kProbe) return DefWindowProcW(hwnd, msg, wParam, lParam);
     if (IsWindow(reinterpret_cast<HWND>(wParam))) PostMessageW(hwnd, msg, wParam, lParam);  // the picker is up: later
@@ -132,10 +125,9 @@ class FolderPress : public ::testing::Test {
   }
 
   void Make(Names names) const { for (const wchar_t* name : names) temp.Write(name); }
-  Paths Listed(Names names) const {
-    Paths paths;
-    for (const wchar_t* name : names) paths.push_back(Narrow(temp.File(name)));
-    return paths;
+  Paths Listed(Names names, Paths before = {}) const {
+    for (const wchar_t* name : names) before.push_back(Narrow(temp.File(name)));
+    return before;
   }
   const Paths& Entries() const { return form->Files().Entries(); }
 
@@ -172,9 +164,8 @@ TEST_F(FolderPress, TheExampleTreeGivesItsFourEntriesInOrderAndPressesDuringTheW
   EXPECT_EQ(boxDefault, L"doc");
   EXPECT_NE(dialogs[1].text.find(L"Please select folder to add:"), std::wstring::npos) << dialogs[1].text;
   EXPECT_TRUE(allModal);
-  Paths expected = Listed({L"Root\\a.doc", L"Root\\Other\\d.doc", L"Root\\Sub\\b.doc", L"Root\\Sub\\Deep\\c.doc"});
-  expected.insert(expected.begin(), "C:\\Earlier\\kept.doc");
-  EXPECT_EQ(Entries(), expected);
+  EXPECT_EQ(Entries(), Listed({L"Root\\a.doc", L"Root\\Other\\d.doc", L"Root\\Sub\\b.doc", L"Root\\Sub\\Deep\\c.doc"},
+                              {"C:\\Earlier\\kept.doc"}));
   EXPECT_EQ(pointerInDialogs, kPointerDefault);
   EXPECT_EQ(pointerInWalk, kPointerHourglass);
   EXPECT_EQ(form->MousePointer(), kPointerDefault);
@@ -224,8 +215,7 @@ TEST_F(FolderPress, ALinkBackIntoTheTreeEndsAndEachFolderIsListedOnce) {
   EXPECT_EQ(Entries(), Listed({L"Loop\\a.doc", L"Loop\\Sub\\b.doc"}));
 }
 
-// The picker offers neither a drive letter nor a network share made here under Wine, so the
-// walk is started as the picker would start it.
+// The picker offers neither a drive letter nor a share made here: the walk starts as it would.
 TEST_F(FolderPress, ADriveRootJoinsWithOneBackslashAndANetworkFolderKeepsItsTwoLeadingOnes) {
   wchar_t letter = L'P';
   while (letter < L'Z' && (GetLogicalDrives() & (1u << (letter - L'A')))) ++letter;
