@@ -99,11 +99,17 @@ void DialogWatcher::Run() {
         for (HWND answered : answered_) known = known || answered == dialog;
       }
       if (known) continue;
-      SeenDialog seen = DescribeDialog(dialog);
-      if (answer_(dialog)) {
+      // Recorded before it is answered: once the answer closes the dialog, the test thread
+      // goes on at once and may read the count.
+      {
         std::lock_guard<std::mutex> lock(mutex_);
+        seen_.push_back(DescribeDialog(dialog));
         answered_.push_back(dialog);
-        seen_.push_back(std::move(seen));
+      }
+      if (!answer_(dialog)) {
+        std::lock_guard<std::mutex> lock(mutex_);
+        seen_.pop_back();
+        answered_.pop_back();
       }
     }
     std::this_thread::sleep_for(std::chrono::milliseconds(20));
