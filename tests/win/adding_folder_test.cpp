@@ -78,8 +78,6 @@ bool RunUnix(const std::string& command, const std::wstring& made = {}) {
 
 class FolderPress : public ::testing::Test {
  protected:
-  static void SetUpTestSuite() { ASSERT_TRUE(SUCCEEDED(OleInitialize(nullptr))); }
-  static void TearDownTestSuite() { OleUninitialize(); }
   void SetUp() override {
     current = this;
     probe = CreateWindowW(L"Message", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);

@@ -25,8 +25,6 @@ constexpr int kReadOnlyBox = 1040, kFilterCombo = 1136, kNameBox = 1148;  // in 
 
 class OpenDialogPress : public ::testing::Test {
  protected:
-  static void SetUpTestSuite() { ASSERT_TRUE(SUCCEEDED(OleInitialize(nullptr))); }
-  static void TearDownTestSuite() { OleUninitialize(); }
   void SetUp() override {
     form = MakeForm();
     ASSERT_TRUE(form);

@@ -89,7 +89,6 @@ struct NamedObject final : IDispatch {
 
 class ConversionTest : public ::testing::Test {
  protected:
-  static void SetUpTestSuite() { ASSERT_TRUE(SUCCEEDED(OleInitialize(nullptr))); }
   void SetUp() override {
     form = test::MakeForm();
     ASSERT_NE(form, nullptr);

@@ -67,8 +67,6 @@ Offer FileDrop(const std::vector<std::wstring>& paths, bool terminated = true) {
 
 class ListDrop : public ::testing::Test {
  protected:
-  static void SetUpTestSuite() { ASSERT_TRUE(SUCCEEDED(OleInitialize(nullptr))); }
-  static void TearDownTestSuite() { OleUninitialize(); }
   void SetUp() override {
     form = MakeForm();
     ASSERT_TRUE(form);

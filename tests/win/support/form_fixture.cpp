@@ -2,11 +2,27 @@
 
 #include <commctrl.h>
 #include <shellapi.h>
+#include <ole2.h>
+
+#include <gtest/gtest.h>
 
 #include <atomic>
 #include <thread>
 
 namespace quillory::test {
+
+namespace {
+
+// Every window test program runs in an OLE apartment, as the program does: the list's drop
+// target and the automation need it.
+class OleApartment : public ::testing::Environment {
+ public:
+  void SetUp() override { ASSERT_TRUE(SUCCEEDED(OleInitialize(nullptr))); }
+  void TearDown() override { OleUninitialize(); }
+};
+::testing::Environment* const kOleApartment = ::testing::AddGlobalTestEnvironment(new OleApartment);
+
+}  // namespace
 
 bool PumpUntil(const std::function<bool()>& done, std::chrono::milliseconds deadline) {
   const auto end = std::chrono::steady_clock::now() + deadline;
