@@ -12,11 +12,4 @@ Position CenteredPosition(float screenWidth, float screenHeight, float outerWidt
   return {(screenWidth - outerWidth) / 2.0f, (screenHeight - outerHeight) / 2.0f};
 }
 
-std::string JoinAppFile(std::string_view folder, std::string_view fileName) {
-  std::string path(folder);
-  path += '\\';
-  path += fileName;
-  return path;
-}
-
 }  // namespace quillory

@@ -19,7 +19,4 @@ struct Position {
 // same units as the sizes (twips). Exact halves, negative when the window is the larger.
 Position CenteredPosition(float screenWidth, float screenHeight, float outerWidth, float outerHeight);
 
-// The folder path followed by a backslash and the file name.
-std::string JoinAppFile(std::string_view folder, std::string_view fileName);
-
 }  // namespace quillory

@@ -36,8 +36,6 @@ class ReorderGesture {
 
   // An entry was removed: the dragged entry keeps its identity, or is gone with it.
   void Removed(size_t position);
-  // The list was emptied or replaced wholesale.
-  void Forget() { dragItem_.reset(); }
 
   std::optional<size_t> DragItem() const { return dragItem_; }
   bool ButtonHeld() const { return buttonHeld_; }
