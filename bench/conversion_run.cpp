@@ -18,7 +18,7 @@
 
 #include "conversion/conversion_run.h"
 #include "conversion/word_automation.h"
-#include "platform/utf.h"
+#include "common/utf_win.h"
 
 namespace {
 
@@ -32,7 +32,9 @@ class QuietView final : public RunView {
   size_t EntryCount() const override { return entries_.size(); }
   std::string EntryText(size_t position) const override { return entries_.at(position - 1); }
   void SetProgress(double) override {}
-  void SetPointer(int) override {}
+  void SetMousePointer(PointerShape) override {}
+  TemplateTarget Target() const override { return TemplateTarget::kDot; }
+  bool Closed() const override { return false; }
   void ShowInformation(const std::string& text) override { last = text; }
   bool AskYesNo(const std::string&) override { return true; }
   std::string last;
@@ -41,13 +43,6 @@ class QuietView final : public RunView {
   std::vector<std::string> entries_;
 };
 
-class DotAutomation final : public Automation {
- public:
-  bool IsWordRunning() override { return quillory::IsWordRunning(); }
-  SaveOutcome SaveDocAsTemplate(const std::string& path) override {
-    return quillory::SaveDocAsTemplate(path, TemplateTarget::kDot);
-  }
-};
 
 // The same calls with nothing around them.
 HRESULT Call(IDispatch* object, const wchar_t* member, WORD flags, std::vector<const wchar_t*> argumentNames,
@@ -160,11 +155,10 @@ int main(int argc, char** argv) {
   BSTR templB = SysAllocString((folder + L"\\letter.dot").c_str());
   BSTR emptyB = SysAllocString(L"");
   const std::vector<std::string> oneBlock(block, Narrow(document));
-  DotAutomation automation;
+  WordAutomation automation;
 
   // Alternating blocks, so that a slower moment of the machine falls on both alike.
   std::vector<double> bare, quillory;
-  int converted = 0;
   for (int r = 0; r < rounds; ++r) {
     auto start = Clock::now();
     for (int i = 0; i < block; ++i) {
@@ -176,7 +170,6 @@ int main(int argc, char** argv) {
     ConvertAll(view, automation);
     quillory.push_back(std::chrono::duration<double, std::milli>(Clock::now() - start).count() / block);
     if (view.last != "Done.") std::printf("run: %s\n", view.last.c_str());
-    converted += block;
   }
   std::printf("per document, median of %d rounds of %d: bare loop %.1f ms, Quillory's run %.1f ms, ratio %.3f\n",
               rounds, block, Median(bare), Median(quillory), Median(quillory) / Median(bare));

@@ -13,12 +13,12 @@
 #include <thread>
 #include <vector>
 
-#include "adding/add_folder_press.h"
+#include "adding/add_folder_press_win.h"
 #include "adding/directory_lister_win.h"
 #include "adding/folder_walk.h"
-#include "adding/pending_messages.h"
+#include "platform/message_pump.h"
 #include "app/main_window.h"
-#include "platform/utf.h"
+#include "common/utf_win.h"
 
 namespace {
 
@@ -187,7 +187,7 @@ int main(int argc, char** argv) {
 
     for (const char* extension : {"doc", "*"}) {
       quillory::WindowsDirectoryLister lister;
-      quillory::PendingMessages pendingMessages(*form);
+      quillory::PendingMessages pendingMessages(form->Hwnd(), [&] { return form->Closed(); });
       start = Clock::now();
       auto found = quillory::GatherFolderEntries(quillory::Narrow(root), extension, lister, [&] { return pendingMessages(); });
       const double ms = Ms(Clock::now() - start);
@@ -205,7 +205,7 @@ int main(int argc, char** argv) {
   // and again: how long each waited.
   Latency latency;
   TimedLister timed;
-  quillory::PendingMessages pendingMessages(*form);
+  quillory::PendingMessages pendingMessages(form->Hwnd(), [&] { return form->Closed(); });
   latency.Start();
   Sleep(20);
   const auto pressStart = Clock::now();

@@ -5,23 +5,14 @@
 #include <cstdint>
 #include <cstdio>
 
-#include "platform/utf.h"
+#include "common/utf_win.h"
+#include "platform/scoped_handles.h"
 
 namespace quillory {
 namespace {
 
 // Paths up to this length work without the prefix, even for a folder with "\*.ext" added.
 constexpr size_t kClassicLimit = MAX_PATH - 20;
-
-struct HandleCloser {
-  void operator()(HANDLE handle) const { CloseHandle(handle); }
-};
-using UniqueHandle = std::unique_ptr<void, HandleCloser>;
-
-struct FindCloser {
-  void operator()(HANDLE handle) const { FindClose(handle); }
-};
-using UniqueFind = std::unique_ptr<void, FindCloser>;
 
 // Lists a folder through one open handle.
 class HandleListing : public FolderListing {
@@ -31,7 +22,7 @@ class HandleListing : public FolderListing {
   bool Next(FolderEntry& entry) override {
     if (!current_) {
       if (ended_) return false;
-      if (!GetFileInformationByHandleEx(folder_.get(), FileFullDirectoryInfo, buffer_.data(), kBufferBytes)) {
+      if (!GetFileInformationByHandleEx(folder_.Get(), FileFullDirectoryInfo, buffer_.data(), kBufferBytes)) {
         ended_ = true;  // the end of the folder, or a failure on the way: either way no more
         return false;
       }
@@ -50,7 +41,7 @@ class HandleListing : public FolderListing {
 
  private:
   static constexpr DWORD kBufferBytes = 64 * 1024;
-  UniqueHandle folder_;
+  ScopedHandle folder_;
   std::vector<uint64_t> buffer_;  // 8-byte aligned, as the entries need
   const FILE_FULL_DIR_INFO* current_ = nullptr;
   bool ended_ = false;
@@ -77,15 +68,12 @@ std::vector<std::wstring> ListMatchingFiles(std::wstring folder, const std::wstr
   WIN32_FIND_DATAW data;
   // "*.*" is every name, as Windows itself reads it; Wine would match it name by name.
   const std::wstring& mask = pattern == L"*.*" ? std::wstring(L"*") : pattern;
-  UniqueFind find(FindFirstFileExW(ExtendedLengthPath(folder + mask).c_str(), FindExInfoBasic, &data,
+  ScopedFind find(FindFirstFileExW(ExtendedLengthPath(folder + mask).c_str(), FindExInfoBasic, &data,
                                    FindExSearchNameMatch, nullptr, FIND_FIRST_EX_LARGE_FETCH));
-  if (find.get() == INVALID_HANDLE_VALUE) {
-    find.release();
-    return names;
-  }
+  if (!find) return names;
   do {
     if (!(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) names.emplace_back(data.cFileName);
-  } while (FindNextFileW(find.get(), &data));
+  } while (FindNextFileW(find.Get(), &data));
   return names;
 }
 
@@ -107,13 +95,10 @@ std::unique_ptr<FolderListing> WindowsDirectoryLister::Open(const std::string& f
 
 // The folder the path leads to, links followed: its volume and file number.
 std::string WindowsDirectoryLister::Identity(const std::string& folder) {
-  UniqueHandle handle(OpenFolder(folder, FILE_READ_ATTRIBUTES));
-  if (handle.get() == INVALID_HANDLE_VALUE) {
-    handle.release();
-    return {};
-  }
+  ScopedHandle handle(OpenFolder(folder, FILE_READ_ATTRIBUTES));
+  if (!handle) return {};
   BY_HANDLE_FILE_INFORMATION info;
-  if (!GetFileInformationByHandle(handle.get(), &info)) return {};
+  if (!GetFileInformationByHandle(handle.Get(), &info)) return {};
   if (info.nFileIndexHigh == 0 && info.nFileIndexLow == 0) return {};  // the file system gives none
   char text[32];
   std::snprintf(text, sizeof text, "%08lx:%08lx%08lx", info.dwVolumeSerialNumber, info.nFileIndexHigh,

@@ -1,4 +1,5 @@
-// The window as designed: every control with its class, text and place in twips, in tab order.
+// The window as designed: every control with its class, text and place in twips, in tab
+// order; an action button's row also names its picture and its click handler.
 #pragma once
 
 #include <windows.h>
@@ -9,6 +10,8 @@
 
 namespace quillory {
 
+enum class ControlFont { kSystem, kActionButton, kOption, kList };
+
 struct ControlDesign {
   ControlId id;
   const wchar_t* windowClass;
@@ -16,11 +19,15 @@ struct ControlDesign {
   int left, top, width, height;  // twips, in the window's client area
   DWORD style;
   DWORD exStyle;
+  ControlFont font;
+  // An action button (kActionButtonCount rows have one): its picture's resource id and its
+  // click handler.
+  int icon = 0;
+  void (Form1::*onClick)() = nullptr;
 };
 
 inline constexpr int kClientWidthTwips = 7695;
 inline constexpr int kClientHeightTwips = 4710;
-inline constexpr int kListColumnTwips = 6000;
 inline constexpr DWORD kForm1Style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
 inline constexpr DWORD kForm1ExStyle = WS_EX_CONTROLPARENT;
 

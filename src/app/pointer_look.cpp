@@ -1,35 +1,31 @@
 // The window's pointer: the default arrow over the background, the hand over the three
-// action buttons, and the hourglass everywhere while long work runs.
+// action buttons, the list's own pointer while an entry is dragged, and the hourglass
+// everywhere while long work runs.
 #include "app/main_window.h"
 
 namespace quillory {
 
-void Form1::SetMousePointer(int shape) {
+void Form1::SetMousePointer(PointerShape shape) {
   mousePointer_ = shape;
   ShowPointerNow();
 }
 
 // Pointer-move handlers never replace the hourglass of long work.
-void Form1::SetPointerUnlessBusy(int shape) {
-  if (mousePointer_ == kPointerHourglass) return;
-  mousePointer_ = shape;
-  ShowPointerNow();
+void Form1::SetPointerUnlessBusy(PointerShape shape) {
+  if (mousePointer_ == PointerShape::kHourglass) return;
+  SetMousePointer(shape);
 }
 
-void Form1::Check1_MouseMove() { SetPointerUnlessBusy(kPointerCustom); }
-void Form1::Check4_MouseMove() { SetPointerUnlessBusy(kPointerCustom); }
-void Form1::Check2_MouseMove() { SetPointerUnlessBusy(kPointerCustom); }
-void Form1::Form_MouseMove() { SetPointerUnlessBusy(kPointerDefault); }
+void Form1::ActionButton_MouseMove() { SetPointerUnlessBusy(PointerShape::kCustom); }
+void Form1::Form_MouseMove() { SetPointerUnlessBusy(PointerShape::kDefault); }
 
 HCURSOR Form1::EffectiveCursor(HWND over) const {
-  HCURSOR arrow = LoadCursorW(nullptr, IDC_ARROW);
-  if (mousePointer_ == kPointerHourglass) return LoadCursorW(nullptr, IDC_WAIT);
-  if (over == Control(IDC_LISTVIEW1)) {
-    if (listPointer_ == ListPointer::Drag) return dragPointer_ ? dragPointer_ : arrow;
-    if (listPointer_ == ListPointer::Arrow) return arrow;
+  if (mousePointer_ == PointerShape::kHourglass) return LoadCursorW(nullptr, IDC_WAIT);
+  if (over == list_.Hwnd()) {
+    if (HCURSOR listPointer = list_.Pointer()) return listPointer;
   }
-  if (mousePointer_ == kPointerCustom && customPointer_) return customPointer_;
-  return arrow;
+  if (mousePointer_ == PointerShape::kCustom && customPointer_) return customPointer_.Get();
+  return LoadCursorW(nullptr, IDC_ARROW);
 }
 
 bool Form1::OnSetCursor(HWND over, int hitTest) {

@@ -1,5 +1,4 @@
 list(APPEND QUILLORY_CORE_SOURCES
-  ${CMAKE_CURRENT_LIST_DIR}/path_helpers.cpp
   ${CMAKE_CURRENT_LIST_DIR}/home_page.cpp
   ${CMAKE_CURRENT_LIST_DIR}/twips.cpp)
 list(APPEND QUILLORY_WIN_SOURCES
@@ -7,4 +6,4 @@ list(APPEND QUILLORY_WIN_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/main_window_layout.cpp
   ${CMAKE_CURRENT_LIST_DIR}/pointer_look.cpp
   ${CMAKE_CURRENT_LIST_DIR}/window_helpers.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/button_look.cpp)
+  ${CMAKE_CURRENT_LIST_DIR}/action_button.cpp)

@@ -2,15 +2,16 @@
 
 #include <cmath>
 
-#include "app/path_helpers.h"
+#include "platform/path_helpers.h"
 #include "app/twips.h"
+#include "platform/dpi.h"
 
 namespace quillory {
 
 void CenterForm(HWND window) {
   RECT outer;
   if (!GetWindowRect(window, &outer)) return;
-  const unsigned dpi = GetDpiForWindow(window) ? GetDpiForWindow(window) : 96;
+  const unsigned dpi = WindowDpi(window);
   // Worked in twips as the window is designed; the half twip of an odd difference is kept
   // until the final conversion to pixels.
   const Position position = CenteredPosition(

@@ -45,7 +45,7 @@ std::string ClosingMessage(const std::vector<FailedDocument>& failures, size_t n
 }
 
 void ConvertAll(RunView& view, Automation& automation) {
-  view.SetPointer(kRunPointerHourglass);
+  view.SetMousePointer(PointerShape::kHourglass);
 
   if (view.EntryCount() < 1) {
     view.ShowInformation(kNoFilesAddedText);
@@ -59,12 +59,9 @@ void ConvertAll(RunView& view, Automation& automation) {
       const size_t count = view.EntryCount();
       if (i > count) break;
       view.SetProgress(static_cast<double>(i) / static_cast<double>(count) * 100.0);
-      view.SetPointer(kRunPointerHourglass);
       const std::string path = view.EntryText(i);
-      view.SetPointer(kRunPointerHourglass);
-      SaveOutcome outcome = automation.SaveDocAsTemplate(path);
+      SaveOutcome outcome = automation.SaveDocAsTemplate(path, view.Target());
       if (view.Closed()) return;
-      view.SetPointer(kRunPointerHourglass);
       if (outcome.status == SaveOutcome::Status::kSaved) {
         ++saved;
       } else if (outcome.status == SaveOutcome::Status::kFailed) {
@@ -84,7 +81,7 @@ void ConvertAll(RunView& view, Automation& automation) {
 
   if (view.Closed()) return;
   view.SetProgress(0);
-  view.SetPointer(kRunPointerDefault);
+  view.SetMousePointer(PointerShape::kDefault);
 }
 
 }  // namespace quillory

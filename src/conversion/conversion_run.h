@@ -8,10 +8,10 @@
 #include <string>
 #include <vector>
 
-namespace quillory {
+#include "conversion/template_path.h"
+#include "platform/pointer_shape.h"
 
-inline constexpr int kRunPointerDefault = 0;
-inline constexpr int kRunPointerHourglass = 11;
+namespace quillory {
 
 inline constexpr char kNoFilesAddedText[] = "No files added.";
 inline constexpr char kDoneText[] = "Done.";
@@ -32,13 +32,15 @@ class RunView {
   // Position 1 is the top entry.
   virtual std::string EntryText(size_t position) const = 0;
   virtual void SetProgress(double value) = 0;  // 0..100
-  virtual void SetPointer(int shape) = 0;
+  virtual void SetMousePointer(PointerShape shape) = 0;
+  // The template kind chosen now (read at each document).
+  virtual TemplateTarget Target() const = 0;
   // Modal message with an OK button only.
   virtual void ShowInformation(const std::string& text) = 0;
   // Modal question with Yes and No, Yes the default; true for Yes.
   virtual bool AskYesNo(const std::string& text) = 0;
   // True once the window is gone: the run stops at once and shows nothing more.
-  virtual bool Closed() const { return false; }
+  virtual bool Closed() const = 0;
 };
 
 struct SaveOutcome {
@@ -59,7 +61,7 @@ class Automation {
   virtual ~Automation() = default;
   virtual bool IsWordRunning() = 0;
   // One document through a new instance; every failure comes back as an outcome.
-  virtual SaveOutcome SaveDocAsTemplate(const std::string& documentPath) = 0;
+  virtual SaveOutcome SaveDocAsTemplate(const std::string& documentPath, TemplateTarget target) = 0;
 };
 
 struct FailedDocument {

@@ -2,6 +2,4 @@ list(APPEND QUILLORY_CORE_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/template_path.cpp
   ${CMAKE_CURRENT_LIST_DIR}/conversion_run.cpp)
 list(APPEND QUILLORY_WIN_SOURCES
-  ${CMAKE_CURRENT_LIST_DIR}/word_automation.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/form_run_view.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/conversion_press.cpp)
+  ${CMAKE_CURRENT_LIST_DIR}/word_automation_win.cpp)

@@ -1,6 +1,6 @@
 #include "conversion/template_path.h"
 
-#include "app/path_helpers.h"
+#include "platform/path_helpers.h"
 
 namespace quillory {
 

@@ -3,14 +3,13 @@
 // apartment (the window's thread is).
 #pragma once
 
+#include <string>
 #include <string_view>
 
 #include "conversion/conversion_run.h"
 #include "conversion/template_path.h"
 
 namespace quillory {
-
-class Form1;
 
 inline constexpr wchar_t kWordProgId[] = L"Word.Application";
 
@@ -20,14 +19,22 @@ inline constexpr wchar_t kWordProgId[] = L"Word.Application";
 // server's own reason; an unknown ProgID comes back as kNotInstalled.
 SaveOutcome SaveDocAsTemplate(std::string_view documentPath, TemplateTarget target,
                               const wchar_t* progId = kWordProgId);
-// The same with the target read from the window's option buttons at this call.
-SaveOutcome SaveDocAsTemplate(const Form1& form, std::string_view documentPath);
 
 // True when an active instance answers its default member with exactly "Microsoft Word".
 // The instance is only looked at, never asked to quit; every failure is false.
 bool IsWordRunning(const wchar_t* progId = kWordProgId);
 
-// Asks whether to go on when the word processor seems open; true when the user said No.
-bool ConfirmWordClosed(Form1& form);
+// The run's automation: the routines above.
+class WordAutomation final : public Automation {
+ public:
+  bool IsWordRunning() override { return quillory::IsWordRunning(); }
+  SaveOutcome SaveDocAsTemplate(const std::string& documentPath, TemplateTarget target) override {
+    return quillory::SaveDocAsTemplate(documentPath, target);
+  }
+};
+
+// The "Save As Dot" press after the button convention: the run over the list, with a busy
+// server's refusals retried.
+void RunConversion(RunView& view);
 
 }  // namespace quillory

@@ -1,31 +1,8 @@
 #include "platform/com_variant.h"
 
-#include "platform/utf.h"
+#include "common/utf_win.h"
 
 namespace quillory {
-
-Bstr::Bstr(std::wstring_view text)
-    : value_(SysAllocStringLen(text.data(), static_cast<UINT>(text.size()))) {}
-
-Bstr& Bstr::operator=(Bstr&& other) noexcept {
-  if (this != &other) {
-    SysFreeString(value_);
-    value_ = other.Release();
-  }
-  return *this;
-}
-
-BSTR* Bstr::Receive() {
-  SysFreeString(value_);
-  value_ = nullptr;
-  return &value_;
-}
-
-BSTR Bstr::Release() {
-  BSTR value = value_;
-  value_ = nullptr;
-  return value;
-}
 
 Variant::Variant(const Variant& other) {
   VariantInit(&value_);
@@ -77,14 +54,6 @@ Variant Variant::Bool(bool flag) {
   return v;
 }
 
-Variant Variant::Dispatch(IDispatch* object) {
-  Variant v;
-  v.value_.vt = VT_DISPATCH;
-  v.value_.pdispVal = object;
-  if (object) object->AddRef();
-  return v;
-}
-
 VARIANT* Variant::Receive() {
   VariantClear(&value_);
   return &value_;
@@ -97,22 +66,6 @@ bool Variant::ToString(std::wstring* text) const {
   *text = converted.bstrVal ? std::wstring(converted.bstrVal, SysStringLen(converted.bstrVal))
                             : std::wstring();
   VariantClear(&converted);
-  return true;
-}
-
-bool Variant::ToInt32(int32_t* number) const {
-  VARIANT converted;
-  VariantInit(&converted);
-  if (FAILED(VariantChangeType(&converted, Mutable(), 0, VT_I4))) return false;
-  *number = converted.lVal;
-  return true;
-}
-
-bool Variant::ToBool(bool* flag) const {
-  VARIANT converted;
-  VariantInit(&converted);
-  if (FAILED(VariantChangeType(&converted, Mutable(), 0, VT_BOOL))) return false;
-  *flag = converted.boolVal != VARIANT_FALSE;
   return true;
 }
 

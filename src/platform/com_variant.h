@@ -1,4 +1,4 @@
-// RAII owners of the automation value types: BSTR and VARIANT.
+// The automation value type VARIANT, owned: cleared once, copied deeply.
 #pragma once
 
 #include <windows.h>
@@ -8,26 +8,6 @@
 #include <string_view>
 
 namespace quillory {
-
-class Bstr {
- public:
-  Bstr() = default;
-  explicit Bstr(std::wstring_view text);
-  ~Bstr() { SysFreeString(value_); }
-  Bstr(const Bstr&) = delete;
-  Bstr& operator=(const Bstr&) = delete;
-  Bstr(Bstr&& other) noexcept : value_(other.Release()) {}
-  Bstr& operator=(Bstr&& other) noexcept;
-
-  BSTR Get() const { return value_; }
-  // For out-parameters: frees what is held first.
-  BSTR* Receive();
-  BSTR Release();
-  std::wstring Text() const { return value_ ? std::wstring(value_, SysStringLen(value_)) : std::wstring(); }
-
- private:
-  BSTR value_ = nullptr;
-};
 
 class Variant {
  public:
@@ -42,18 +22,12 @@ class Variant {
   static Variant Utf8(std::string_view text);
   static Variant Int32(int32_t number);
   static Variant Bool(bool flag);
-  // Takes a reference of its own.
-  static Variant Dispatch(IDispatch* object);
 
   const VARIANT& Get() const { return value_; }
   VARIANT* Receive();
-  VARTYPE Type() const { return value_.vt; }
-  bool IsEmpty() const { return value_.vt == VT_EMPTY; }
 
   // Conversions that look through VT_BYREF; false when the value does not convert.
   bool ToString(std::wstring* text) const;
-  bool ToInt32(int32_t* number) const;
-  bool ToBool(bool* flag) const;
   // The object held (VT_DISPATCH, or VT_UNKNOWN answering IDispatch), with a new reference.
   bool ToDispatch(IDispatch** object) const;
 

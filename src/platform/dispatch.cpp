@@ -1,9 +1,9 @@
 #include "platform/dispatch.h"
 
-#include <cstdio>
 #include <vector>
 
-#include "platform/utf.h"
+#include "common/utf_win.h"
+#include "platform/hresult_text.h"
 
 namespace quillory {
 namespace {
@@ -97,21 +97,6 @@ DispatchResult Invoke(IDispatch* object, const std::wstring_view* member, WORD f
 }
 
 }  // namespace
-
-std::string HresultText(HRESULT hr) {
-  wchar_t* buffer = nullptr;
-  const DWORD length = FormatMessageW(
-      FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-      nullptr, static_cast<DWORD>(hr), 0, reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
-  std::wstring text = length ? std::wstring(buffer, length) : std::wstring();
-  LocalFree(buffer);
-  while (!text.empty() && (text.back() == L'\r' || text.back() == L'\n' || text.back() == L' ')) {
-    text.pop_back();
-  }
-  char code[16];
-  std::snprintf(code, sizeof code, "0x%08lX", static_cast<unsigned long>(hr));
-  return text.empty() ? std::string(code) : Narrow(text) + " (" + code + ")";
-}
 
 std::string DispatchResult::Reason() const {
   if (!description.empty()) return Narrow(description);

@@ -38,7 +38,4 @@ DispatchResult CallMethod(IDispatch* object, std::wstring_view name,
                           std::span<const Variant> positional = {},
                           std::span<const NamedArgument> named = {});
 
-// The system's text for an HRESULT ("0x80004005" when it has none); UTF-8, one line.
-std::string HresultText(HRESULT hr);
-
 }  // namespace quillory

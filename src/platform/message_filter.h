@@ -22,8 +22,6 @@ class MessageFilterScope {
   MessageFilterScope(const MessageFilterScope&) = delete;
   MessageFilterScope& operator=(const MessageFilterScope&) = delete;
 
-  bool Registered() const { return registered_; }
-
  private:
   IMessageFilter* filter_ = nullptr;
   IMessageFilter* previous_ = nullptr;

@@ -1,7 +1,15 @@
+list(APPEND QUILLORY_CORE_SOURCES
+  ${CMAKE_CURRENT_LIST_DIR}/path_helpers.cpp)
 list(APPEND QUILLORY_WIN_SOURCES
-  ${CMAKE_CURRENT_LIST_DIR}/utf.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/message_box.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/files.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/com_activation.cpp
   ${CMAKE_CURRENT_LIST_DIR}/com_variant.cpp
   ${CMAKE_CURRENT_LIST_DIR}/dispatch.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/message_filter.cpp)
+  ${CMAKE_CURRENT_LIST_DIR}/dpi.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/files.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/hresult_text.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/local_time.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/message_box.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/message_filter.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/message_pump.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/process_launch.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/window_text.cpp)

@@ -3,7 +3,6 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <cmath>
 #include <functional>
 #include <map>
@@ -13,85 +12,87 @@ namespace {
 
 using ::testing::ElementsAre;
 
-// The window and the word processor in one: what the run does to either goes into one log.
+// The window and the word processor in one. What the window shows is kept as state, and each
+// save and message is noted with the state it was seen in.
 struct Fake : RunView, Automation {
-  std::vector<std::string> entries, log, saved, messages;
+  std::vector<std::string> entries, saved, seen;
   std::map<std::string, SaveOutcome> outcomes;  // by path; the others are saved
   bool running = false, answerYes = true, closed = false;
+  long bar = 0;  // tenths of a percent
+  PointerShape pointer = PointerShape::kDefault;
+  TemplateTarget target = TemplateTarget::kDot;
   std::function<void()> duringSave;
 
   explicit Fake(std::vector<std::string> list = {}) : entries(std::move(list)) {}
   size_t EntryCount() const override { return entries.size(); }
   std::string EntryText(size_t position) const override { return entries.at(position - 1); }
-  void SetProgress(double value) override { log.push_back("bar " + std::to_string(std::lround(value * 10))); }
-  void SetPointer(int shape) override { log.push_back("pointer " + std::to_string(shape)); }
-  void ShowInformation(const std::string& text) override { messages.push_back(text); log.push_back("message"); }
-  bool AskYesNo(const std::string& text) override { return ShowInformation(text), answerYes; }
+  void SetProgress(double value) override { bar = std::lround(value * 10); }
+  void SetMousePointer(PointerShape shape) override { pointer = shape; }
+  TemplateTarget Target() const override { return target; }
+  void ShowInformation(const std::string& text) override { seen.push_back(State() + " " + text); }
+  bool AskYesNo(const std::string& text) override { return ShowInformation("? " + text), answerYes; }
   bool Closed() const override { return closed; }
-  bool IsWordRunning() override { return log.push_back("running?"), running; }
-  SaveOutcome SaveDocAsTemplate(const std::string& path) override {
-    log.push_back("save " + path);
-    saved.push_back(path);
+  bool IsWordRunning() override { return running; }
+  SaveOutcome SaveDocAsTemplate(const std::string& path, TemplateTarget as) override {
+    saved.push_back(path + (as == TemplateTarget::kDot ? " as dot " : " as dotx ") + State());
     if (duringSave) duringSave();
     auto it = outcomes.find(path);
     return it == outcomes.end() ? SaveOutcome::Saved() : it->second;
   }
-  void Run() { ConvertAll(*this, *this); }
-  std::vector<std::string> LastOfLog(size_t n) const {
-    return {log.end() - static_cast<std::ptrdiff_t>(std::min(n, log.size())), log.end()};
+  std::string State() const {
+    return "[bar " + std::to_string(bar) + (pointer == PointerShape::kHourglass ? " busy]" : " idle]");
   }
+  void Run() { ConvertAll(*this, *this); }
 };
 
-TEST(ConversionRunTest, ThreeEntriesFollowTheBarThenDoneThenReset) {
+TEST(ConversionRunTest, EachDocumentIsSavedUnderTheHourglassWithTheBarAtItsShareThenDoneThenReset) {
   Fake run({"a.doc", "b.doc", "c.doc"});
+  run.duringSave = [&] { run.target = TemplateTarget::kDotx; };  // the choice is read at each document
   run.Run();
-  // The bar reads i / count x 100 (in tenths here) while document i is converted; "Done."
-  // shows at 100 under the hourglass, then bar and pointer go back.
-  EXPECT_THAT(run.log, ElementsAre("pointer 11", "running?",
-                                   "bar 333", "pointer 11", "pointer 11", "save a.doc", "pointer 11",
-                                   "bar 667", "pointer 11", "pointer 11", "save b.doc", "pointer 11",
-                                   "bar 1000", "pointer 11", "pointer 11", "save c.doc", "pointer 11",
-                                   "message", "bar 0", "pointer 0"));
-  EXPECT_THAT(run.messages, ElementsAre("Done."));
+  EXPECT_THAT(run.saved, ElementsAre("a.doc as dot [bar 333 busy]", "b.doc as dotx [bar 667 busy]",
+                                     "c.doc as dotx [bar 1000 busy]"));
+  EXPECT_THAT(run.seen, ElementsAre("[bar 1000 busy] Done."));
+  EXPECT_EQ(run.State(), "[bar 0 idle]");
 }
 
-TEST(ConversionRunTest, EmptyListSaysNoFilesAndNeverAsksTheWordProcessor) {
+TEST(ConversionRunTest, EmptyListSaysNoFilesAddedAndConvertsNothing) {
   Fake run;
   run.running = true;
   run.Run();
-  EXPECT_THAT(run.log, ElementsAre("pointer 11", "message", "bar 0", "pointer 0"));
-  EXPECT_THAT(run.messages, ElementsAre("No files added."));
+  EXPECT_THAT(run.seen, ElementsAre("[bar 0 busy] No files added."));
+  EXPECT_EQ(run.State(), "[bar 0 idle]");
 }
 
 TEST(ConversionRunTest, WarningWhileWordRunsConvertsOnlyAfterYes) {
-  const char kWarning[] =
-      "Word may be open. It is recommended that you close Word first.\r\n\r\n"
+  const std::string kWarning =
+      "? Word may be open. It is recommended that you close Word first.\r\n\r\n"
       "Would you like to proceed anyway?";
   Fake declined({"a.doc", "b.doc"});
   declined.running = true;
   declined.answerYes = false;
   declined.Run();
-  EXPECT_THAT(declined.log, ElementsAre("pointer 11", "running?", "message", "bar 0", "pointer 0"));
-  EXPECT_THAT(declined.messages, ElementsAre(kWarning));
+  EXPECT_TRUE(declined.saved.empty());
+  EXPECT_THAT(declined.seen, ElementsAre("[bar 0 busy] " + kWarning));
+  EXPECT_EQ(declined.State(), "[bar 0 idle]");
 
   Fake accepted({"a.doc", "b.doc"});
   accepted.running = true;
   accepted.Run();
-  EXPECT_THAT(accepted.saved, ElementsAre("a.doc", "b.doc"));
-  EXPECT_THAT(accepted.messages, ElementsAre(kWarning, "Done."));
+  EXPECT_EQ(accepted.saved.size(), 2u);
+  EXPECT_THAT(accepted.seen, ElementsAre("[bar 0 busy] " + kWarning, "[bar 1000 busy] Done."));
 }
 
-TEST(ConversionRunTest, FailedDocumentsDoNotStopTheRunAndAreListedWithTheirReasons) {
-  Fake run({"a.doc", "bad.doc", "c.doc", "worse.docx"});
+TEST(ConversionRunTest, FailedDocumentsDoNotStopTheRunAndAreListedOnOneLineEach) {
+  Fake run({"a.doc", "bad.doc", "c.doc", "worse.docx", "blank.doc"});
   run.outcomes["bad.doc"] = SaveOutcome::Failed("bad.doc is damaged");
-  run.outcomes["worse.docx"] = SaveOutcome::Failed("cannot open\r\nworse.docx");
+  run.outcomes["worse.docx"] = SaveOutcome::Failed("cannot open\r\nworse.docx\tat all \r\n");
+  run.outcomes["blank.doc"] = SaveOutcome::Failed(" \r\n");
   run.Run();
-  EXPECT_THAT(run.saved, ElementsAre("a.doc", "bad.doc", "c.doc", "worse.docx"));
-  EXPECT_THAT(run.messages, ElementsAre("Done.\r\n\r\n2 documents could not be converted:\r\n"
-                                        "bad.doc: bad.doc is damaged\r\n"
-                                        "worse.docx: cannot open  worse.docx"));
-  EXPECT_THAT(run.LastOfLog(8), ElementsAre("bar 1000", "pointer 11", "pointer 11", "save worse.docx", "pointer 11",
-                                            "message", "bar 0", "pointer 0"));
+  EXPECT_EQ(run.saved.size(), 5u);
+  EXPECT_THAT(run.seen, ElementsAre("[bar 1000 busy] Done.\r\n\r\n3 documents could not be converted:\r\n"
+                                    "bad.doc: bad.doc is damaged\r\n"
+                                    "worse.docx: cannot open  worse.docx at all\r\n"
+                                    "blank.doc: unknown reason"));
 }
 
 TEST(ConversionRunTest, ClosingMessageListsTwentyFailuresThenCountsTheRest) {
@@ -106,34 +107,32 @@ TEST(ConversionRunTest, MissingWordProcessorIsSaidOnceNotPerDocument) {
   Fake none({"a.doc", "b.doc", "c.doc"});
   none.outcomes["a.doc"] = SaveOutcome::NotInstalled("Invalid class string");
   none.Run();
-  EXPECT_THAT(none.saved, ElementsAre("a.doc"));
-  EXPECT_THAT(none.messages,
-              ElementsAre("Microsoft Word is not installed on this computer, so no document was converted."));
-  EXPECT_THAT(none.LastOfLog(3), ElementsAre("message", "bar 0", "pointer 0"));
+  EXPECT_EQ(none.saved.size(), 1u);
+  EXPECT_THAT(none.seen, ElementsAre("[bar 333 busy] Microsoft Word is not installed on this computer, so no "
+                                     "document was converted."));
+  EXPECT_EQ(none.State(), "[bar 0 idle]");
 
   // Gone part way: the documents not tried are counted after "Done.".
   Fake gone({"a.doc", "b.doc", "c.doc"});
   gone.outcomes["b.doc"] = SaveOutcome::NotInstalled("Class not registered");
   gone.Run();
-  EXPECT_THAT(gone.saved, ElementsAre("a.doc", "b.doc"));
-  EXPECT_THAT(gone.messages, ElementsAre("Done.\r\n\r\nMicrosoft Word could not be found, so the last 2 "
-                                         "documents were not converted."));
+  EXPECT_EQ(gone.saved.size(), 2u);
+  EXPECT_THAT(gone.seen, ElementsAre("[bar 667 busy] Done.\r\n\r\nMicrosoft Word could not be found, so the "
+                                     "last 2 documents were not converted."));
 }
 
-TEST(ConversionRunTest, ClosedWindowStopsTheRunAtOnce) {
-  Fake run({"a.doc", "b.doc"});
-  run.duringSave = [&] { run.closed = true; };
-  run.Run();
-  EXPECT_THAT(run.saved, ElementsAre("a.doc"));
-  EXPECT_TRUE(run.messages.empty());
-}
+TEST(ConversionRunTest, ClosingTheWindowStopsTheRunAtOnceAndShrinkingTheListIsNotReadPastItsEnd) {
+  Fake closed({"a.doc", "b.doc"});
+  closed.duringSave = [&] { closed.closed = true; };
+  closed.Run();
+  EXPECT_EQ(closed.saved.size(), 1u);
+  EXPECT_TRUE(closed.seen.empty());
 
-TEST(ConversionRunTest, EntriesRemovedDuringTheRunAreNotReadPastTheEnd) {
-  Fake run({"a.doc", "b.doc", "c.doc"});
-  run.duringSave = [&] { run.entries.pop_back(); };
-  run.Run();
-  EXPECT_THAT(run.saved, ElementsAre("a.doc", "b.doc"));
-  EXPECT_THAT(run.messages, ElementsAre("Done."));
+  Fake shrunk({"a.doc", "b.doc", "c.doc"});
+  shrunk.duringSave = [&] { shrunk.entries.pop_back(); };
+  shrunk.Run();
+  EXPECT_EQ(shrunk.saved.size(), 2u);
+  EXPECT_THAT(shrunk.seen, ElementsAre("[bar 1000 busy] Done."));
 }
 
 }  // namespace

@@ -100,6 +100,10 @@ TEST(FolderWalk, LevelByLevelGroupedByParentWithoutHiddenOrSystemFolders) {
       {"C:\\R\\B\\B1\\", {File("b1.doc")}}, {"C:\\R\\A\\A1\\", {File("a1.doc")}},
   });
   EXPECT_EQ(Gather(lister, "C:\\R"), (Paths{"C:\\R\\A\\a.doc", "C:\\R\\B\\B1\\b1.doc", "C:\\R\\A\\A1\\a1.doc"}));
+  // Without recursion only the direct subfolders are added.
+  Paths folders{"C:\\R\\"};
+  EXPECT_TRUE(quillory::ScanFolder(folders, false, lister, [] { return true; }));
+  EXPECT_EQ(folders, (Paths{"C:\\R\\", "C:\\R\\B\\", "C:\\R\\A\\"}));
 }
 
 TEST(FolderWalk, LinkCyclesEndWithEachFolderWalkedOnceAndOtherLinksAreWalked) {

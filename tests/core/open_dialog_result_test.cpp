@@ -19,6 +19,7 @@ TEST(OpenDialogResult, OnePathAsReturnedSeveralJoinedToTheirFolderInOrder) {
       {"\\\\server\\share\\Docs\0a.doc\0b.doc\0\0"s,
        {"\\\\server\\share\\Docs\\a.doc", "\\\\server\\share\\Docs\\b.doc"}},
       {"\\\\server\\share\\\0a.doc\0\0"s, {"\\\\server\\share\\a.doc"}},
+      {"C:\\Docs\0a.doc\0\0b.doc\0\0"s, {"C:\\Docs\\a.doc", "C:\\Docs\\b.doc"}},  // no name, no path
   };
   for (const auto& [answer, paths] : cases)
     EXPECT_EQ(quillory::ChosenPaths(answer), paths) << testing::PrintToString(answer);

@@ -12,10 +12,10 @@
 #include <string>
 #include <vector>
 
-#include "adding/add_folder_press.h"
-#include "adding/input_box.h"
+#include "adding/add_folder_press_win.h"
+#include "adding/input_box_win.h"
 #include "app/main_window.h"
-#include "platform/utf.h"
+#include "common/utf_win.h"
 #include "support/dialog_watcher.h"
 #include "support/form_fixture.h"
 
@@ -135,7 +135,8 @@ class FolderPress : public ::testing::Test {
   int probeRuns = 0;
   std::unique_ptr<Form1> form;
   TempFolder temp;
-  int pointerInDialogs = -1, closedCalls = 0;
+  PointerShape pointerInDialogs{-1};
+  int closedCalls = 0;
   bool allModal = true;
   std::wstring boxDefault;
 };
@@ -146,7 +147,7 @@ const Names kExampleTree{L"Root\\a.doc", L"Root\\~$a.doc", L"Root\\b.txt", L"Roo
 TEST_F(FolderPress, TheExampleTreeGivesItsFourEntriesInOrderAndPressesDuringTheWalkAreIgnored) {
   Make(kExampleTree);
   form->AppendEntry("C:\\Earlier\\kept.doc");
-  int pointerInWalk = -1;
+  PointerShape pointerInWalk{-1};
   int dialogsInWalk = 0;  // read once the watcher has ended
   duringWalk = [&] {
     pointerInWalk = form->MousePointer();
@@ -164,9 +165,9 @@ TEST_F(FolderPress, TheExampleTreeGivesItsFourEntriesInOrderAndPressesDuringTheW
   EXPECT_TRUE(allModal);
   EXPECT_EQ(Entries(), Listed({L"Root\\a.doc", L"Root\\Other\\d.doc", L"Root\\Sub\\b.doc", L"Root\\Sub\\Deep\\c.doc"},
                               {"C:\\Earlier\\kept.doc"}));
-  EXPECT_EQ(pointerInDialogs, kPointerDefault);
-  EXPECT_EQ(pointerInWalk, kPointerHourglass);
-  EXPECT_EQ(form->MousePointer(), kPointerDefault);
+  EXPECT_EQ(pointerInDialogs, PointerShape::kDefault);
+  EXPECT_EQ(pointerInWalk, PointerShape::kHourglass);
+  EXPECT_EQ(form->MousePointer(), PointerShape::kDefault);
   EXPECT_EQ(dialogsInWalk, 0);
   for (ControlId button : kButtons) EXPECT_EQ(SendMessageW(form->Control(button), BM_GETCHECK, 0, 0), BST_UNCHECKED);
 }
@@ -178,8 +179,8 @@ TEST_F(FolderPress, CancelAtEitherStepOrAnEmptyAnswerChangesNothingWithoutTheHou
   EXPECT_EQ(Press(L"", temp.File(L"Root")).size(), 1u);  // nor after an empty answer
   EXPECT_EQ(Press(L"doc", std::nullopt).size(), 2u);
   EXPECT_EQ(Entries(), Paths{"C:\\x.doc"});
-  EXPECT_EQ(pointerInDialogs, kPointerDefault);
-  EXPECT_EQ(form->MousePointer(), kPointerDefault);
+  EXPECT_EQ(pointerInDialogs, PointerShape::kDefault);
+  EXPECT_EQ(form->MousePointer(), PointerShape::kDefault);
 }
 
 TEST_F(FolderPress, HiddenFoldersAreNotWalkedHiddenFilesAreListedAndTheExtensionIsUsedAsTyped) {
@@ -240,7 +241,7 @@ TEST_F(FolderPress, AQuitRequestOrClosingTheWindowDuringTheWalkEndsItWithNothing
   MSG msg;
   ASSERT_TRUE(PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));  // left for the main loop
   EXPECT_EQ(msg.wParam, 3u);
-  EXPECT_EQ(form->MousePointer(), kPointerDefault);
+  EXPECT_EQ(form->MousePointer(), PointerShape::kDefault);
   probeRuns = 0;
   duringWalk = [&] { SendMessageW(form->Hwnd(), WM_CLOSE, 0, 0); };
   Press(L"doc", temp.File(L"Root"));

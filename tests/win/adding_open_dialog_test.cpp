@@ -9,9 +9,9 @@
 #include <string>
 #include <vector>
 
-#include "adding/open_dialog_press.h"
+#include "adding/open_dialog_press_win.h"
 #include "app/main_window.h"
-#include "platform/utf.h"
+#include "common/utf_win.h"
 #include "support/dialog_watcher.h"
 #include "support/form_fixture.h"
 
@@ -43,7 +43,7 @@ class OpenDialogPress : public ::testing::Test {
           *look += L"|" + std::wstring(text);
         }
         if (IsDlgButtonChecked(dialog, kReadOnlyBox) == BST_CHECKED) *look += L"|read-only";
-        *look += L"|pointer " + std::to_wstring(form->MousePointer());
+        *look += L"|pointer " + std::to_wstring(static_cast<int>(form->MousePointer()));
       }
       if (names.empty()) PressDialogButton(dialog, IDCANCEL);
       for (const std::wstring& text : {folder, names}) {
@@ -86,7 +86,7 @@ TEST_F(OpenDialogPress, CancelAddsNothingAndShowsNoHourglass) {
   Press();
   EXPECT_TRUE(look.ends_with(L"|pointer 0")) << look;
   EXPECT_EQ(Entries(), Paths{"C:\\x.doc"});
-  EXPECT_EQ(form->MousePointer(), kPointerDefault);
+  EXPECT_EQ(form->MousePointer(), PointerShape::kDefault);
 }
 
 TEST_F(OpenDialogPress, TwoFilesInADriveRootHaveOneBackslashAfterTheDrive) {

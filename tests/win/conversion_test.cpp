@@ -16,7 +16,7 @@
 #include "app/main_window.h"
 #include "conversion/word_automation.h"
 #include "platform/dispatch.h"
-#include "platform/utf.h"
+#include "common/utf_win.h"
 #include "support/dialog_watcher.h"
 #include "support/form_fixture.h"
 #include "support/standin_support.h"
@@ -63,7 +63,9 @@ LRESULT CALLBACK RecordPosition(HWND bar, UINT message, WPARAM wParam, LPARAM lP
 // A message box as it was shown, with the window's state at that moment.
 struct Shown {
   std::wstring text;
-  int bar, pointer, defaultButton;
+  int bar;
+  PointerShape pointer;
+  int defaultButton;
 };
 
 // An object of the test's own that answers its default member with a name.
@@ -142,9 +144,9 @@ TEST_F(ConversionTest, DotRunSendsTheExactCallsWritesBinaryTemplatesAndGoesPastA
   const std::vector<Shown> seen = Press({IDOK});
   ASSERT_EQ(seen.size(), 1u);
   EXPECT_EQ(seen[0].bar, 100);
-  EXPECT_EQ(seen[0].pointer, kPointerHourglass);
+  EXPECT_EQ(seen[0].pointer, PointerShape::kHourglass);
   EXPECT_EQ(positions, (std::vector<int>{33, 67, 100, 0}));
-  EXPECT_EQ(form->MousePointer(), kPointerDefault);
+  EXPECT_EQ(form->MousePointer(), PointerShape::kDefault);
   EXPECT_EQ(form->Files().Count(), 3u);
 
   EXPECT_TRUE(journal.AllExited()) << "a stand-in process was left running";
@@ -190,7 +192,7 @@ TEST_F(ConversionTest, EmptyListSaysNoFilesAdded) {
   ASSERT_EQ(seen.size(), 1u);
   EXPECT_EQ(seen[0].text, L"No files added.");
   EXPECT_EQ(positions, std::vector<int>{0});
-  EXPECT_EQ(form->MousePointer(), kPointerDefault);
+  EXPECT_EQ(form->MousePointer(), PointerShape::kDefault);
 }
 
 TEST_F(ConversionTest, UnknownProgIdMeansNotInstalled) {
@@ -219,7 +221,7 @@ TEST_F(ConversionTest, ActiveInstanceIsOnlyAskedItsNameAndTheDeclinedWarningConv
             L"Would you like to proceed anyway?");
   EXPECT_EQ(seen[0].defaultButton, IDYES);
   EXPECT_EQ(positions, std::vector<int>{0});
-  EXPECT_EQ(form->MousePointer(), kPointerDefault);
+  EXPECT_EQ(form->MousePointer(), PointerShape::kDefault);
 
   // Asked its name by the check and by the warning, nothing else; and it still runs.
   std::vector<DWORD> pids;

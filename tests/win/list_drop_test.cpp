@@ -11,8 +11,8 @@
 #include <vector>
 
 #include "app/main_window.h"
-#include "filelist/drop_target_probe.h"
-#include "platform/utf.h"
+#include "filelist/drop_target_win.h"
+#include "common/utf_win.h"
 #include "support/form_fixture.h"
 
 namespace quillory::test {

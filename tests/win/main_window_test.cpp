@@ -111,7 +111,9 @@ TEST_F(MainWindow, ShowsEveryControlWhereDesignedAt96Dpi) {
     HWND window = form->Control(static_cast<ControlId>(control.id));
     ASSERT_TRUE(window) << control.text;
     EXPECT_EQ(ClassName(window), control.cls);
-    if (control.text[0]) EXPECT_EQ(WindowText(window), control.text);
+    if (control.text[0]) {
+      EXPECT_EQ(WindowText(window), control.text);
+    }
     EXPECT_TRUE(IsWindowEnabled(window));
     EXPECT_TRUE(IsWindowVisible(window));
   }
@@ -146,7 +148,7 @@ TEST_F(MainWindow, StartsInItsDesignedState) {
   EXPECT_EQ(SendMessageW(form->Control(IDC_PROGRESSBAR1), PBM_GETRANGE, FALSE, 0), 100);
   EXPECT_EQ(SendMessageW(form->Control(IDC_PROGRESSBAR1), PBM_GETBKCOLOR, 0, 0), RGB(255, 255, 255));
   EXPECT_EQ(ListCount(), 0);
-  EXPECT_EQ(form->MousePointer(), kPointerDefault);
+  EXPECT_EQ(form->MousePointer(), PointerShape::kDefault);
 
   const LOGFONTW buttons = FontOf(form->Control(IDC_CHECK1));
   EXPECT_STREQ(buttons.lfFaceName, L"Arial");
@@ -173,14 +175,14 @@ TEST_F(MainWindow, StartsInItsDesignedState) {
 TEST_F(MainWindow, EnterAndSpaceAtStartDoNothing) {
   HWND focus = form->Control(IDC_COMMAND1);
   for (WPARAM key : {VK_RETURN, VK_SPACE}) {
-    MSG down{focus, WM_KEYDOWN, key, 0};
+    MSG down{focus, WM_KEYDOWN, key, 0, 0, {}};
     if (!IsDialogMessageW(form->Hwnd(), &down)) DispatchMessageW(&down);
-    MSG up{focus, WM_KEYUP, key, 0};
+    MSG up{focus, WM_KEYUP, key, 0, 0, {}};
     if (!IsDialogMessageW(form->Hwnd(), &up)) DispatchMessageW(&up);
   }
   PumpPending();
   EXPECT_EQ(ListCount(), 0);
-  EXPECT_EQ(form->MousePointer(), kPointerDefault);
+  EXPECT_EQ(form->MousePointer(), PointerShape::kDefault);
 }
 
 TEST_F(MainWindow, APressWorksOnceAndTheButtonSpringsBack) {
@@ -191,7 +193,7 @@ TEST_F(MainWindow, APressWorksOnceAndTheButtonSpringsBack) {
   EXPECT_EQ(watcher.Count(), 1u);
   EXPECT_EQ(watcher.Seen()[0].text, L"No files added.");
   EXPECT_EQ(SendMessageW(form->Control(IDC_CHECK2), BM_GETCHECK, 0, 0), BST_UNCHECKED);
-  EXPECT_EQ(form->MousePointer(), kPointerDefault);
+  EXPECT_EQ(form->MousePointer(), PointerShape::kDefault);
 }
 
 TEST_F(MainWindow, ListsUnicodePathsUnchangedAndManyOfThem) {
@@ -288,20 +290,20 @@ TEST_F(MainWindow, ADraggedEntryCanTravelPastTheVisibleRows) {
 
 TEST_F(MainWindow, PointerShapesFollowTheButtonsButNeverReplaceTheHourglass) {
   SendMessageW(form->Control(IDC_CHECK4), WM_MOUSEMOVE, 0, MAKELPARAM(5, 5));
-  EXPECT_EQ(form->MousePointer(), kPointerCustom);
+  EXPECT_EQ(form->MousePointer(), PointerShape::kCustom);
   SendMessageW(form->Hwnd(), WM_MOUSEMOVE, 0, MAKELPARAM(2, 2));
-  EXPECT_EQ(form->MousePointer(), kPointerDefault);
+  EXPECT_EQ(form->MousePointer(), PointerShape::kDefault);
   SendMessageW(form->Control(IDC_CHECK1), WM_MOUSEMOVE, 0, MAKELPARAM(5, 5));
   SendMessageW(List(), WM_MOUSEMOVE, 0, MAKELPARAM(5, 40));
-  EXPECT_EQ(form->MousePointer(), kPointerDefault);
+  EXPECT_EQ(form->MousePointer(), PointerShape::kDefault);
 
-  form->SetMousePointer(kPointerHourglass);
+  form->SetMousePointer(PointerShape::kHourglass);
   for (int id : {IDC_CHECK1, IDC_CHECK4, IDC_CHECK2, IDC_LISTVIEW1}) {
     SendMessageW(form->Control(static_cast<ControlId>(id)), WM_MOUSEMOVE, 0, MAKELPARAM(5, 40));
   }
   SendMessageW(form->Hwnd(), WM_MOUSEMOVE, 0, MAKELPARAM(2, 2));
-  EXPECT_EQ(form->MousePointer(), kPointerHourglass);
-  form->SetMousePointer(kPointerDefault);
+  EXPECT_EQ(form->MousePointer(), PointerShape::kHourglass);
+  form->SetMousePointer(PointerShape::kDefault);
 }
 
 TEST_F(MainWindow, ClosingEndsAtOnce) {
@@ -344,7 +346,7 @@ TEST(MainWindowStart, OpensWithoutThePointerFilesAndSaysNothing) {
   ASSERT_TRUE(form);
   PumpPending();
   SendMessageW(form->Control(IDC_CHECK2), WM_MOUSEMOVE, 0, MAKELPARAM(5, 5));
-  EXPECT_EQ(form->MousePointer(), kPointerCustom);  // shows the ordinary arrow
+  EXPECT_EQ(form->MousePointer(), PointerShape::kCustom);  // shows the ordinary arrow
   EXPECT_EQ(watcher.Count(), 0u);
 }
 

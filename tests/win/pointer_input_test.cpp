@@ -55,7 +55,7 @@ TEST_F(PointerInput, TheHandOverButtonsTheArrowElsewhereTheHourglassThroughout) 
   HCURSOR wait = LoadCursorW(nullptr, IDC_WAIT);
 
   ASSERT_TRUE(MoveTo(CenterOnScreen(form->Control(IDC_CHECK4))));
-  ASSERT_TRUE(PumpUntil([&] { return form->MousePointer() == kPointerCustom; }));
+  ASSERT_TRUE(PumpUntil([&] { return form->MousePointer() == PointerShape::kCustom; }));
   EXPECT_NE(GetCursor(), arrow);  // the hand from HAND-M.CUR
   EXPECT_NE(GetCursor(), nullptr);
 
@@ -64,17 +64,17 @@ TEST_F(PointerInput, TheHandOverButtonsTheArrowElsewhereTheHourglassThroughout) 
   POINT background{client.right - 3, client.bottom - 3};  // below the progress bar
   ClientToScreen(form->Hwnd(), &background);
   ASSERT_TRUE(MoveTo(background));
-  ASSERT_TRUE(PumpUntil([&] { return form->MousePointer() == kPointerDefault; }));
+  ASSERT_TRUE(PumpUntil([&] { return form->MousePointer() == PointerShape::kDefault; }));
   EXPECT_EQ(GetCursor(), arrow);
 
-  form->SetMousePointer(kPointerHourglass);
+  form->SetMousePointer(PointerShape::kHourglass);
   for (int id : {IDC_CHECK1, IDC_CHECK2, IDC_LISTVIEW1}) {
     ASSERT_TRUE(MoveTo(CenterOnScreen(form->Control(static_cast<ControlId>(id)))));
     PumpPending();
-    EXPECT_EQ(form->MousePointer(), kPointerHourglass);
+    EXPECT_EQ(form->MousePointer(), PointerShape::kHourglass);
     EXPECT_EQ(GetCursor(), wait);
   }
-  form->SetMousePointer(kPointerDefault);
+  form->SetMousePointer(PointerShape::kDefault);
   EXPECT_EQ(GetCursor(), arrow);  // over the list, at once, without a move
 }
 

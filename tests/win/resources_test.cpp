@@ -83,7 +83,7 @@ Rendered Render(HICON icon, int size) {
   HDC dc = CreateCompatibleDC(screen);
   for (auto [colour, out] : {std::pair{RGB(255, 255, 255), &rendered.onWhite}, {RGB(0, 0, 0), &rendered.onBlack}}) {
     BITMAPINFO info{};
-    info.bmiHeader = {sizeof(BITMAPINFOHEADER), size, -size, 1, 32, BI_RGB};
+    info.bmiHeader = {sizeof(BITMAPINFOHEADER), size, -size, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
     void* bits = nullptr;
     HBITMAP bitmap = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
     HGDIOBJ old = SelectObject(dc, bitmap);

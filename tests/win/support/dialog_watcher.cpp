@@ -2,6 +2,8 @@
 
 #include <chrono>
 
+#include "platform/window_text.h"
+
 namespace quillory::test {
 
 namespace {
@@ -12,26 +14,20 @@ std::wstring ClassOf(HWND window) {
   return name;
 }
 
-std::wstring TextOf(HWND window) {
-  std::wstring text(static_cast<size_t>(GetWindowTextLengthW(window)) + 1, L'\0');
-  text.resize(static_cast<size_t>(GetWindowTextW(window, text.data(), static_cast<int>(text.size()))));
-  return text;
-}
-
 }  // namespace
 
 SeenDialog DescribeDialog(HWND dialog) {
   SeenDialog seen;
-  seen.title = TextOf(dialog);
+  seen.title = WindowText(dialog);
   for (HWND child = GetWindow(dialog, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
     const std::wstring cls = ClassOf(child);
     if (_wcsicmp(cls.c_str(), L"Static") == 0) {
-      const std::wstring text = TextOf(child);
+      const std::wstring text = WindowText(child);
       if (text.empty()) continue;
       if (!seen.text.empty()) seen.text += L"\n";
       seen.text += text;
     } else if (_wcsicmp(cls.c_str(), L"Button") == 0) {
-      seen.buttons.push_back(TextOf(child));
+      seen.buttons.push_back(WindowText(child));
     }
   }
   return seen;

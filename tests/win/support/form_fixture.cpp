@@ -6,7 +6,10 @@
 
 #include <gtest/gtest.h>
 
+#include "platform/scoped_handles.h"
+
 #include <atomic>
+#include <optional>
 #include <thread>
 
 namespace quillory::test {
@@ -15,12 +18,18 @@ namespace {
 
 // Every window test program runs in an OLE apartment, as the program does: the list's drop
 // target and the automation need it.
-class OleApartment : public ::testing::Environment {
+class OleEnvironment : public ::testing::Environment {
  public:
-  void SetUp() override { ASSERT_TRUE(SUCCEEDED(OleInitialize(nullptr))); }
-  void TearDown() override { OleUninitialize(); }
+  void SetUp() override {
+    apartment_.emplace();
+    ASSERT_TRUE(apartment_->Ok());
+  }
+  void TearDown() override { apartment_.reset(); }
+
+ private:
+  std::optional<OleApartment> apartment_;
 };
-::testing::Environment* const kOleApartment = ::testing::AddGlobalTestEnvironment(new OleApartment);
+::testing::Environment* const kOleEnvironment = ::testing::AddGlobalTestEnvironment(new OleEnvironment);
 
 }  // namespace
 
@@ -88,12 +97,6 @@ std::unique_ptr<Form1> MakeForm(Form1Options options) {
   std::unique_ptr<Form1> form = Form1::Create(GetModuleHandleW(nullptr), std::move(options));
   if (form) PumpPending();
   return form;
-}
-
-std::wstring WindowText(HWND window) {
-  std::wstring text(static_cast<size_t>(GetWindowTextLengthW(window)) + 1, L'\0');
-  text.resize(static_cast<size_t>(GetWindowTextW(window, text.data(), static_cast<int>(text.size()))));
-  return text;
 }
 
 std::wstring ListText(HWND list, int position) {

@@ -10,6 +10,7 @@
 #include <string>
 
 #include "app/main_window.h"
+#include "platform/window_text.h"
 
 namespace quillory::test {
 
@@ -36,8 +37,6 @@ class TempFolder {
 // Creates Form1 with the home page chance switched off (unless the options say otherwise).
 std::unique_ptr<Form1> MakeForm(Form1Options options = {});
 
-// Reads a window's text.
-std::wstring WindowText(HWND window);
 // Text of the list's entry at a position, as the list view shows it.
 std::wstring ListText(HWND list, int position);
 

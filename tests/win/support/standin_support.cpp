@@ -6,7 +6,7 @@
 #include <iterator>
 #include <sstream>
 
-#include "platform/utf.h"
+#include "common/utf_win.h"
 
 namespace quillory::test {
 namespace {

@@ -1,4 +1,4 @@
-#include "adding/open_dialog_press.h"
+#include "adding/open_dialog_press_win.h"
 
 #include <windows.h>
 #include <cderr.h>
@@ -7,9 +7,8 @@
 #include <algorithm>
 
 #include "adding/open_dialog_result.h"
-#include "app/main_window.h"
+#include "common/utf_win.h"
 #include "platform/message_box.h"
-#include "platform/utf.h"
 
 namespace quillory {
 namespace {
@@ -33,16 +32,14 @@ OpenDialogOutcome ShowRealOpenDialog(OPENFILENAMEW& dialog) {
 
 }  // namespace
 
-void AddFilesThroughOpenDialog(Form1& form) { AddFilesThroughOpenDialog(form, OpenDialogRoom{}); }
-
-void AddFilesThroughOpenDialog(Form1& form, OpenDialogRoom room) {
+void AddFilesThroughOpenDialog(AddingView& view, OpenDialogRoom room) {
   const ShowOpenDialog show = room.show ? room.show : ShowRealOpenDialog;
   size_t chars = std::max<size_t>(room.initial, 2);
   for (int attempt = 0; attempt < 2; ++attempt) {
     std::wstring buffer(chars, L'\0');  // the file-name box opens empty
     OPENFILENAMEW dialog{};
     dialog.lStructSize = sizeof dialog;
-    dialog.hwndOwner = form.Hwnd();
+    dialog.hwndOwner = view.Hwnd();
     dialog.lpstrFilter = kFilter;
     dialog.nFilterIndex = 1;
     dialog.lpstrFile = buffer.data();
@@ -51,10 +48,10 @@ void AddFilesThroughOpenDialog(Form1& form, OpenDialogRoom room) {
     dialog.Flags = OFN_READONLY | OFN_ALLOWMULTISELECT | OFN_EXPLORER | OFN_LONGNAMES;
 
     const OpenDialogOutcome outcome = show(dialog);
-    if (form.Closed() || outcome == OpenDialogOutcome::Cancelled) return;
+    if (view.Closed() || outcome == OpenDialogOutcome::Cancelled) return;
     if (outcome == OpenDialogOutcome::Chosen) {
       std::vector<std::string> paths = ChosenPaths(Narrow(Answer(buffer)));
-      if (!paths.empty()) form.AppendEntries(std::move(paths));
+      if (!paths.empty()) view.AppendEntries(std::move(paths));
       return;
     }
     // The dialog leaves the room it needed in the first two bytes (cut to 16 bits).
@@ -63,7 +60,7 @@ void AddFilesThroughOpenDialog(Form1& form, OpenDialogRoom room) {
     if (grown <= chars) break;
     chars = grown;
   }
-  ShowMessage(form.Hwnd(), kTooMany);
+  ShowMessage(view.Hwnd(), kTooMany);
 }
 
 }  // namespace quillory

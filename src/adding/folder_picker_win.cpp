@@ -1,26 +1,19 @@
-#include "adding/folder_picker.h"
+#include "adding/folder_picker_win.h"
 
 #include <shlobj.h>
 #include <shobjidl.h>
 #include <wrl/client.h>
 
-#include <memory>
+#include "platform/scoped_handles.h"
 
 namespace quillory {
-namespace {
-
-struct TaskMemFree {
-  void operator()(void* memory) const { CoTaskMemFree(memory); }
-};
-
-}  // namespace
 
 std::wstring BrowseForFolder(HWND owner, const std::wstring& title) {
   BROWSEINFOW request{};
   request.hwndOwner = owner;
   request.lpszTitle = title.c_str();
   request.ulFlags = BIF_RETURNONLYFSDIRS;
-  std::unique_ptr<ITEMIDLIST, TaskMemFree> chosen(SHBrowseForFolderW(&request));
+  TaskMem<ITEMIDLIST> chosen(SHBrowseForFolderW(&request));
   if (!chosen) return {};
 
   // The shell item gives the path whatever its length; the classic call stops at MAX_PATH.
@@ -28,7 +21,7 @@ std::wstring BrowseForFolder(HWND owner, const std::wstring& title) {
   if (SUCCEEDED(SHCreateItemFromIDList(chosen.get(), IID_PPV_ARGS(&item)))) {
     PWSTR path = nullptr;
     if (SUCCEEDED(item->GetDisplayName(SIGDN_FILESYSPATH, &path)) && path) {
-      std::unique_ptr<wchar_t, TaskMemFree> owned(path);
+      TaskMem<wchar_t> owned(path);
       return owned.get();
     }
     return {};

@@ -3,7 +3,7 @@
 #pragma once
 
 #include <windows.h>
-#include <unknwn.h>
+#include <oleidl.h>
 
 #include <functional>
 #include <string>
@@ -14,7 +14,11 @@ namespace quillory {
 using AppendPaths = std::function<void(std::vector<std::string> utf8Paths)>;
 
 // Registers the list window as a drop target; returns the target (to revoke) or null.
-IUnknown* RegisterListDropTarget(HWND list, AppendPaths append);
-void RevokeListDropTarget(HWND list, IUnknown* target);
+IDropTarget* RegisterListDropTarget(HWND list, AppendPaths append);
+void RevokeListDropTarget(HWND list, IDropTarget* target);
+
+// The drop target registered on a list window, to call as the system's drag-and-drop loop
+// would (tests, benchmarks). Null when none is registered.
+IDropTarget* FindListDropTarget(HWND list);
 
 }  // namespace quillory

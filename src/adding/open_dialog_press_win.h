@@ -8,8 +8,9 @@
 #include <cstddef>
 #include <functional>
 
+#include "adding/adding_view_win.h"
+
 namespace quillory {
-class Form1;
 
 enum class OpenDialogOutcome { Chosen, Cancelled, AnswerTooLong };
 // Shows the Open dialog as set up; the real one unless a test gives another.
@@ -23,6 +24,5 @@ struct OpenDialogRoom {
   ShowOpenDialog show;
 };
 
-void AddFilesThroughOpenDialog(Form1& form);
-void AddFilesThroughOpenDialog(Form1& form, OpenDialogRoom room);
+void AddFilesThroughOpenDialog(AddingView& view, OpenDialogRoom room = {});
 }  // namespace quillory

@@ -1,4 +1,4 @@
-// UTF-8 inside the program, UTF-16 at the Windows API.
+// UTF-8 inside the programs, UTF-16 at the Windows API.
 #pragma once
 
 #include <string>

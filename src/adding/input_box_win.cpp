@@ -1,6 +1,8 @@
-#include "adding/input_box.h"
+#include "adding/input_box_win.h"
 
 #include <vector>
+
+#include "platform/window_text.h"
 
 namespace quillory {
 namespace {
@@ -67,9 +69,7 @@ INT_PTR CALLBACK InputBoxProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM lPara
         case IDOK: {
           auto* state = reinterpret_cast<InputState*>(GetWindowLongPtrW(dialog, DWLP_USER));
           HWND answer = GetDlgItem(dialog, kInputBoxAnswerId);
-          state->answer.assign(static_cast<size_t>(GetWindowTextLengthW(answer)) + 1, L'\0');
-          state->answer.resize(static_cast<size_t>(
-              GetWindowTextW(answer, state->answer.data(), static_cast<int>(state->answer.size()))));
+          state->answer = WindowText(answer);
           EndDialog(dialog, IDOK);
           return TRUE;
         }

@@ -1,13 +1,14 @@
-#include "filelist/drop_target.h"
+#include "filelist/drop_target_win.h"
 
 #include <ole2.h>
-#include <shellapi.h>
 #include <shlobj.h>
 
 #include <atomic>
+#include <optional>
+#include <string_view>
 
-#include "filelist/drop_target_probe.h"
-#include "platform/utf.h"
+#include "common/utf_win.h"
+#include "filelist/drop_list.h"
 
 namespace quillory {
 namespace {
@@ -16,49 +17,25 @@ constexpr wchar_t kDropTargetProperty[] = L"Quillory.ListDropTarget";
 
 FORMATETC FileDropFormat() { return FORMATETC{CF_HDROP, nullptr, DVASPECT_CONTENT, -1, TYMED_HGLOBAL}; }
 
-// True when every name of the list ends inside the block, and so does the list: a broken
-// source would otherwise have the names read past the end of its memory.
-template <typename Char>
-bool ListEndsInside(const void* from, const void* end) {
-  const Char* at = static_cast<const Char*>(from);
-  const Char* last = static_cast<const Char*>(end);
-  while (at < last) {
-    if (*at == 0) return true;  // the empty name that closes the list
-    while (at < last && *at != 0) ++at;
-    ++at;
-  }
-  return false;
-}
-
-bool WellFormed(HGLOBAL block, const DROPFILES* header) {
-  const SIZE_T size = GlobalSize(block);
-  if (size < sizeof(DROPFILES) || header->pFiles < sizeof(DROPFILES) || header->pFiles >= size) return false;
-  const char* from = reinterpret_cast<const char*>(header) + header->pFiles;
-  const char* end = reinterpret_cast<const char*>(header) + size;
-  return header->fWide ? ListEndsInside<wchar_t>(from, end - (end - from) % sizeof(wchar_t))
-                       : ListEndsInside<char>(from, end);
-}
-
 // Every path of the shell's file-drop list, unchanged and in its order.
 std::vector<std::string> DroppedPaths(IDataObject* data) {
-  std::vector<std::string> paths;
   FORMATETC format = FileDropFormat();
   STGMEDIUM medium{};
-  if (FAILED(data->GetData(&format, &medium))) return paths;
-  HDROP drop = medium.tymed == TYMED_HGLOBAL ? static_cast<HDROP>(GlobalLock(medium.hGlobal)) : nullptr;
-  if (drop && WellFormed(medium.hGlobal, reinterpret_cast<const DROPFILES*>(drop))) {
-    const UINT count = DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0);
-    paths.reserve(count);
-    std::wstring path;
-    for (UINT i = 0; i < count; ++i) {
-      path.assign(DragQueryFileW(drop, i, nullptr, 0) + 1, L'\0');
-      path.resize(DragQueryFileW(drop, i, path.data(), static_cast<UINT>(path.size())));
-      if (!path.empty()) paths.push_back(Narrow(path));  // Wine counts an empty list as one empty name
-    }
+  if (FAILED(data->GetData(&format, &medium))) return {};
+  std::optional<std::vector<std::string>> paths;
+  const void* block = medium.tymed == TYMED_HGLOBAL ? GlobalLock(medium.hGlobal) : nullptr;
+  if (block) {
+    const std::string_view bytes(static_cast<const char*>(block), GlobalSize(medium.hGlobal));
+    paths = ParseDropList(bytes, [](std::string_view name) {
+      const int size = static_cast<int>(name.size());
+      std::wstring wide(static_cast<size_t>(MultiByteToWideChar(CP_ACP, 0, name.data(), size, nullptr, 0)), L'\0');
+      MultiByteToWideChar(CP_ACP, 0, name.data(), size, wide.data(), static_cast<int>(wide.size()));
+      return Narrow(wide);
+    });
+    GlobalUnlock(medium.hGlobal);
   }
-  if (drop) GlobalUnlock(medium.hGlobal);
   ReleaseStgMedium(&medium);
-  return paths;
+  return paths ? std::move(*paths) : std::vector<std::string>{};
 }
 
 class ListDropTarget final : public IDropTarget {
@@ -126,7 +103,7 @@ class ListDropTarget final : public IDropTarget {
 
 }  // namespace
 
-IUnknown* RegisterListDropTarget(HWND list, AppendPaths append) {
+IDropTarget* RegisterListDropTarget(HWND list, AppendPaths append) {
   auto* target = new (std::nothrow) ListDropTarget(std::move(append));
   if (!target) return nullptr;
   if (FAILED(RegisterDragDrop(list, target))) {
@@ -137,7 +114,7 @@ IUnknown* RegisterListDropTarget(HWND list, AppendPaths append) {
   return target;  // the reference created above, given back at RevokeListDropTarget
 }
 
-void RevokeListDropTarget(HWND list, IUnknown* target) {
+void RevokeListDropTarget(HWND list, IDropTarget* target) {
   if (!target) return;
   RemovePropW(list, kDropTargetProperty);
   RevokeDragDrop(list);

@@ -1,4 +1,4 @@
-#include "platform/utf.h"
+#include "common/utf_win.h"
 
 #include <windows.h>
 

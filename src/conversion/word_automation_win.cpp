@@ -4,10 +4,10 @@
 
 #include <array>
 
-#include "app/main_window.h"
-#include "conversion/form_run_view.h"
+#include "platform/com_activation.h"
 #include "platform/dispatch.h"
-#include "platform/utf.h"
+#include "platform/hresult_text.h"
+#include "platform/message_filter.h"
 
 namespace quillory {
 namespace {
@@ -18,8 +18,6 @@ using Microsoft::WRL::ComPtr;
 constexpr int32_t kMsoAutomationSecurityForceDisable = 3;
 constexpr int32_t kWdAlertsNone = 0;
 constexpr int32_t kWdDoNotSaveChanges = 0;
-
-bool IsUnknownClass(HRESULT hr) { return hr == CO_E_CLASSSTRING || hr == REGDB_E_CLASSNOTREG; }
 
 // The server's own description says enough; without one, the step and the system's text.
 SaveOutcome Failure(std::string_view step, const DispatchResult& result) {
@@ -74,14 +72,9 @@ SaveOutcome OpenAndSave(IDispatch* application, std::string_view documentPath,
 
 SaveOutcome SaveDocAsTemplate(std::string_view documentPath, TemplateTarget target,
                               const wchar_t* progId) {
-  CLSID clsid{};
-  HRESULT hr = CLSIDFromProgID(progId, &clsid);
-  if (IsUnknownClass(hr)) return SaveOutcome::NotInstalled(HresultText(hr));
-  if (FAILED(hr)) return SaveOutcome::Failed("Word could not be started: " + HresultText(hr));
-
   // Always a new instance of its own, never the user's running one.
   ComPtr<IDispatch> application;
-  hr = CoCreateInstance(clsid, nullptr, CLSCTX_LOCAL_SERVER, IID_PPV_ARGS(&application));
+  const HRESULT hr = CreateLocalInstance(progId, &application);
   if (IsUnknownClass(hr)) return SaveOutcome::NotInstalled(HresultText(hr));
   if (FAILED(hr)) return SaveOutcome::Failed("Word could not be started: " + HresultText(hr));
 
@@ -97,26 +90,18 @@ SaveOutcome SaveDocAsTemplate(std::string_view documentPath, TemplateTarget targ
   return outcome;
 }
 
-SaveOutcome SaveDocAsTemplate(const Form1& form, std::string_view documentPath) {
-  return SaveDocAsTemplate(documentPath, TargetFromOption1(form.Option1Selected()));
-}
-
 bool IsWordRunning(const wchar_t* progId) {
-  CLSID clsid{};
-  if (FAILED(CLSIDFromProgID(progId, &clsid))) return false;
-  ComPtr<IUnknown> active;
-  if (FAILED(GetActiveObject(clsid, nullptr, &active)) || !active) return false;
   ComPtr<IDispatch> application;
-  if (FAILED(active.As(&application))) return false;
+  if (FAILED(GetActiveInstance(progId, &application))) return false;
   const DispatchResult name = GetDefaultValue(application.Get());
   std::wstring text;
   return name.Ok() && name.value.ToString(&text) && text == L"Microsoft Word";
 }
 
-bool ConfirmWordClosed(Form1& form) {
-  FormRunView view(form);
-  WordAutomation automation(form);
-  return ConfirmWordClosed(view, automation);
+void RunConversion(RunView& view) {
+  MessageFilterScope retryBusyServer;
+  WordAutomation automation;
+  ConvertAll(view, automation);
 }
 
 }  // namespace quillory

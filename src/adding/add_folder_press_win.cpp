@@ -1,0 +1,39 @@
+#include "adding/add_folder_press_win.h"
+
+#include "adding/directory_lister_win.h"
+#include "adding/folder_picker_win.h"
+#include "adding/folder_walk.h"
+#include "adding/input_box_win.h"
+#include "common/utf_win.h"
+#include "platform/message_box.h"
+#include "platform/message_pump.h"
+
+namespace quillory {
+
+void AddAllFilesInFolder(AddingView& view) {
+  const std::optional<std::wstring> extension =
+      InputBox(view.Hwnd(), kAppTitle, L"Enter file extension to load:", L"doc");
+  if (!extension || extension->empty() || view.Closed()) return;
+
+  const std::wstring folder = BrowseForFolder(view.Hwnd(), L"Please select folder to add:");
+  if (folder.empty() || view.Closed()) return;
+
+  AddFolderTree(view, folder, *extension);
+}
+
+void AddFolderTree(AddingView& view, const std::wstring& folder, const std::wstring& extension) {
+  view.SetMousePointer(PointerShape::kHourglass);
+  try {
+    WindowsDirectoryLister lister;
+    PendingMessages pendingMessages(view.Hwnd(), [&view] { return view.Closed(); });
+    std::optional<std::vector<std::string>> entries =
+        GatherFolderEntries(Narrow(folder), Narrow(extension), lister, [&] { return pendingMessages(); });
+    if (view.Closed()) return;  // the window is gone: nothing more happens
+    if (entries) view.AppendEntries(std::move(*entries));
+  } catch (...) {
+    // Out of memory in a huge tree: the press ends with what the list already held.
+  }
+  if (!view.Closed()) view.SetMousePointer(PointerShape::kDefault);
+}
+
+}  // namespace quillory

@@ -1,0 +1,114 @@
+#include "app/action_button.h"
+
+#include <commctrl.h>
+
+#include <algorithm>
+#include <string>
+
+#include "platform/window_text.h"
+
+namespace quillory {
+namespace {
+
+constexpr UINT_PTR kSubclassId = 1;
+
+void Paint(HWND button, HDC dc, HICON icon, int iconSize) {
+  RECT rect;
+  GetClientRect(button, &rect);
+  const LRESULT state = SendMessageW(button, BM_GETSTATE, 0, 0);
+  const bool sunken = (state & BST_PUSHED) || (state & BST_CHECKED);
+  const bool focused = (state & BST_FOCUS) != 0;
+
+  FillRect(dc, &rect, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+  RECT edge = rect;
+  DrawEdge(dc, &edge, sunken ? EDGE_SUNKEN : EDGE_RAISED, BF_RECT | BF_ADJUST);
+
+  const int shift = sunken ? 1 : 0;
+  const int margin = GetSystemMetrics(SM_CXEDGE) * 2;
+  const std::wstring text = WindowText(button);
+  HFONT font = reinterpret_cast<HFONT>(SendMessageW(button, WM_GETFONT, 0, 0));
+  HGDIOBJ oldFont = font ? SelectObject(dc, font) : nullptr;
+
+  // The picture and the caption below it sit together in the middle of the face.
+  const UINT format = DT_CENTER | DT_WORDBREAK | DT_NOPREFIX;
+  RECT textRect{edge.left + margin, 0, edge.right - margin, 0};
+  DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &textRect, format | DT_CALCRECT);
+  const int textHeight = textRect.bottom - textRect.top;
+  const int gap = icon ? margin : 0;
+  const int blockHeight = (icon ? iconSize : 0) + gap + textHeight;
+  int y = edge.top + std::max(0, static_cast<int>((edge.bottom - edge.top - blockHeight) / 2)) + shift;
+  if (icon) {
+    const int x = (rect.left + rect.right - iconSize) / 2 + shift;
+    DrawIconEx(dc, x, y, icon, iconSize, iconSize, 0, nullptr, DI_NORMAL);
+    y += iconSize + gap;
+  }
+
+  SetBkMode(dc, TRANSPARENT);
+  SetTextColor(dc, GetSysColor(IsWindowEnabled(button) ? COLOR_BTNTEXT : COLOR_GRAYTEXT));
+  textRect = RECT{edge.left + margin + shift, y, edge.right - margin + shift, edge.bottom};
+  DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &textRect, format);
+  if (oldFont) SelectObject(dc, oldFont);
+
+  if (focused && !(SendMessageW(button, WM_QUERYUISTATE, 0, 0) & UISF_HIDEFOCUS)) {
+    RECT focus = edge;
+    InflateRect(&focus, -margin, -margin);
+    DrawFocusRect(dc, &focus);
+  }
+}
+
+LRESULT CALLBACK SubclassProc(HWND button, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR refData) {
+  const ActionButtonFace* face = reinterpret_cast<const ActionButtonFace*>(refData);
+  switch (msg) {
+    case WM_PAINT: {
+      PAINTSTRUCT paint;
+      HDC dc = BeginPaint(button, &paint);
+      Paint(button, dc, face->icon.Get(), face->iconSize);
+      EndPaint(button, &paint);
+      return 0;
+    }
+    case WM_ERASEBKGND:
+      return TRUE;
+    case WM_NCDESTROY:
+      RemoveWindowSubclass(button, SubclassProc, kSubclassId);
+      break;
+    case WM_MOUSEMOVE: {
+      if (face->onMouseMove) face->onMouseMove();
+      // Pressed and moved off or back on: the state changes without a click.
+      const LRESULT before = DefSubclassProc(button, BM_GETSTATE, 0, 0);
+      const LRESULT result = DefSubclassProc(button, msg, wParam, lParam);
+      if (DefSubclassProc(button, BM_GETSTATE, 0, 0) != before) {
+        RedrawWindow(button, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+      }
+      return result;
+    }
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONDBLCLK:
+    case WM_LBUTTONUP:
+    case WM_KEYDOWN:
+    case WM_KEYUP:
+    case WM_SETFOCUS:
+    case WM_KILLFOCUS:
+    case WM_CAPTURECHANGED:
+    case WM_ENABLE:
+    case WM_UPDATEUISTATE:
+    case WM_SETTEXT:
+    case BM_SETSTATE:
+    case BM_SETCHECK: {
+      // The control paints its own face directly on these; paint ours over it.
+      const LRESULT result = DefSubclassProc(button, msg, wParam, lParam);
+      if (IsWindow(button)) RedrawWindow(button, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+      return result;
+    }
+    default:
+      break;
+  }
+  return DefSubclassProc(button, msg, wParam, lParam);
+}
+
+}  // namespace
+
+void AttachActionButton(HWND button, ActionButtonFace* face) {
+  SetWindowSubclass(button, SubclassProc, kSubclassId, reinterpret_cast<DWORD_PTR>(face));
+}
+
+}  // namespace quillory

@@ -1,0 +1,23 @@
+// How the three action buttons look and feel: two-state check boxes drawn as push buttons,
+// a white face with the picture above the caption, raised when up and sunken while pressed.
+// Painted by the window itself so the look is the same on every system theme.
+#pragma once
+
+#include <windows.h>
+
+#include <functional>
+
+#include "platform/scoped_handles.h"
+
+namespace quillory {
+
+struct ActionButtonFace {
+  ScopedIcon icon;  // at the window's DPI
+  int iconSize = 32;
+  std::function<void()> onMouseMove;
+};
+
+// Takes over the button's painting and pointer moves; `face` must outlive the button.
+void AttachActionButton(HWND button, ActionButtonFace* face);
+
+}  // namespace quillory

@@ -1,0 +1,264 @@
+#include "filelist/list_view_win.h"
+
+#include <windowsx.h>
+
+#include <algorithm>
+#include <utility>
+
+#include "common/utf_win.h"
+#include "filelist/drop_target_win.h"
+#include "platform/dpi.h"
+#include "platform/files.h"
+
+namespace quillory {
+namespace {
+
+constexpr wchar_t kColumnText[] = L"Word Doc File(s)";
+constexpr int kColumnTwips = 6000;
+constexpr wchar_t kTooltip[] =
+    L"Drag and drop files here. Double-click item to remove it. Move bar to right and out of "
+    L"window to reveal full names.";
+constexpr UINT kRefreshCountMessage = WM_APP + 1;
+constexpr UINT_PTR kSubclassId = 1;
+
+int ColumnPixels(unsigned dpi) { return MulDiv(kColumnTwips, static_cast<int>(dpi), 1440); }
+
+}  // namespace
+
+FileListView::FileListView(ListViewHost& host, std::wstring appFolder)
+    : host_(host), appFolder_(std::move(appFolder)) {}
+
+void FileListView::Attach(HWND list) {
+  list_ = list;
+  SendMessageW(list, LVM_SETEXTENDEDLISTVIEWSTYLE, 0, LVS_EX_FULLROWSELECT | LVS_EX_DOUBLEBUFFER);
+  SetWindowSubclass(list, SubclassProc, kSubclassId, reinterpret_cast<DWORD_PTR>(this));
+
+  HWND parent = GetParent(list);
+  tooltip_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX,
+                             CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, parent, nullptr,
+                             reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(list, GWLP_HINSTANCE)), nullptr);
+  TTTOOLINFOW tool{};
+  tool.cbSize = sizeof tool;
+  tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+  tool.hwnd = parent;
+  tool.uId = reinterpret_cast<UINT_PTR>(list);
+  tool.lpszText = const_cast<wchar_t*>(kTooltip);
+  SendMessageW(tooltip_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+
+  // Files dropped from the shell are welcome for the whole life of the window.
+  dropTarget_ = RegisterListDropTarget(list, [this](std::vector<std::string> paths) {
+    AppendEntries(std::move(paths));
+  });
+}
+
+void FileListView::Detach() {
+  if (dropTarget_) RevokeListDropTarget(list_, dropTarget_);
+  dropTarget_ = nullptr;
+}
+
+void FileListView::InsertColumn(unsigned dpi) {
+  LVCOLUMNW column{};
+  column.mask = LVCF_TEXT | LVCF_WIDTH;
+  column.pszText = const_cast<wchar_t*>(kColumnText);
+  column.cx = ColumnPixels(dpi);
+  SendMessageW(list_, LVM_INSERTCOLUMNW, 0, reinterpret_cast<LPARAM>(&column));
+}
+
+void FileListView::ApplyDpi(unsigned dpi) {
+  if (Header_GetItemCount(ListView_GetHeader(list_)) > 0) {
+    SendMessageW(list_, LVM_SETCOLUMNWIDTH, 0, ColumnPixels(dpi));
+  }
+  SendMessageW(tooltip_, TTM_SETMAXTIPWIDTH, 0, ScaleForDpi(360, dpi));
+}
+
+// The view's count update costs time in proportion to the whole list, so single appends in a
+// row are told to it once, when the window next reads its messages.
+void FileListView::AppendEntry(std::string utf8Path) {
+  files_.Append(std::move(utf8Path));
+  if (list_ && !countRefreshPosted_) countRefreshPosted_ = PostMessageW(list_, kRefreshCountMessage, 0, 0);
+}
+
+void FileListView::AppendEntries(std::vector<std::string> utf8Paths) {
+  if (utf8Paths.empty()) return;
+  files_.AppendAll(std::move(utf8Paths));
+  RefreshCount();
+}
+
+void FileListView::RefreshCount() {
+  countRefreshPosted_ = false;
+  if (!IsWindow(list_)) return;
+  SendMessageW(list_, LVM_SETITEMCOUNT, static_cast<WPARAM>(files_.Count()), LVSICF_NOINVALIDATEALL | LVSICF_NOSCROLL);
+  InvalidateRect(list_, nullptr, FALSE);
+}
+
+LRESULT FileListView::OnNotify(const NMHDR* header) {
+  switch (header->code) {
+    case LVN_GETDISPINFOW: {
+      LVITEMW& item = reinterpret_cast<NMLVDISPINFOW*>(const_cast<NMHDR*>(header))->item;
+      if (!(item.mask & LVIF_TEXT) || !item.pszText || item.cchTextMax <= 0) return 0;
+      const size_t position = static_cast<size_t>(item.iItem);
+      if (item.iSubItem != 0 || position >= files_.Count()) {
+        item.pszText[0] = L'\0';
+        return 0;
+      }
+      textBuffer_ = Widen(files_.Text(position));
+      const size_t count = std::min(textBuffer_.size(), static_cast<size_t>(item.cchTextMax - 1));
+      std::copy_n(textBuffer_.data(), count, item.pszText);
+      item.pszText[count] = L'\0';
+      return 0;
+    }
+    case LVN_ODFINDITEMW:
+      return -1;
+    default:
+      return 0;
+  }
+}
+
+HCURSOR FileListView::Pointer() const {
+  switch (pointer_) {
+    case ListPointer::Drag: return dragPointer_ ? dragPointer_.Get() : LoadCursorW(nullptr, IDC_ARROW);
+    case ListPointer::Arrow: return LoadCursorW(nullptr, IDC_ARROW);
+    case ListPointer::None: break;
+  }
+  return nullptr;
+}
+
+// --- Selection, the reorder gesture and removal ----------------------------------------------
+
+std::optional<size_t> FileListView::HitTest(int x, int y) const {
+  const size_t count = files_.Count();
+  if (count == 0) return std::nullopt;
+  RECT client;
+  GetClientRect(list_, &client);
+  if (x < client.left || x >= client.right || y < client.top || y >= client.bottom) return std::nullopt;
+  const int top = static_cast<int>(SendMessageW(list_, LVM_GETTOPINDEX, 0, 0));
+  RECT row{};
+  row.left = LVIR_BOUNDS;
+  if (!SendMessageW(list_, LVM_GETITEMRECT, static_cast<WPARAM>(top), reinterpret_cast<LPARAM>(&row))) {
+    return std::nullopt;
+  }
+  const int height = row.bottom - row.top;
+  if (height <= 0 || y < row.top) return std::nullopt;  // over the column header
+  const size_t position = static_cast<size_t>(top) + static_cast<size_t>((y - row.top) / height);
+  if (position >= count) return std::nullopt;  // empty space below the last entry
+  return position;
+}
+
+std::optional<size_t> FileListView::Selected() const {
+  const LRESULT selected = SendMessageW(list_, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED);
+  if (selected < 0) return std::nullopt;
+  return static_cast<size_t>(selected);
+}
+
+void FileListView::SelectOnly(std::optional<size_t> position) {
+  LVITEMW clear{};
+  clear.stateMask = LVIS_SELECTED;
+  SendMessageW(list_, LVM_SETITEMSTATE, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&clear));
+  if (!position) return;
+  LVITEMW select{};
+  select.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
+  select.state = LVIS_SELECTED | LVIS_FOCUSED;
+  SendMessageW(list_, LVM_SETITEMSTATE, static_cast<WPARAM>(*position), reinterpret_cast<LPARAM>(&select));
+}
+
+void FileListView::ListView1_ItemClick() {
+  pointer_ = ListPointer::Drag;
+  dragPointer_.Reset();
+  const std::wstring iconPath = appFolder_ + L"\\drag.ico";
+  if (FileExists(iconPath)) {
+    dragPointer_.Reset(static_cast<HCURSOR>(
+        LoadImageW(nullptr, iconPath.c_str(), IMAGE_CURSOR, 0, 0, LR_LOADFROMFILE | LR_DEFAULTSIZE)));
+  }
+  reorder_.ItemClick(Selected());
+  host_.ShowPointerNow();
+}
+
+void FileListView::ListView1_MouseDown() { reorder_.ButtonDown(); }
+
+void FileListView::ListView1_MouseUp() {
+  reorder_.ButtonUp();
+  pointer_ = ListPointer::Arrow;
+  host_.ShowPointerNow();
+}
+
+void FileListView::ListView1_MouseMove(int x, int y) {
+  host_.ListPointerMoved();
+  if (!reorder_.ButtonHeld()) return;
+  const VisibleRows rows{static_cast<size_t>(SendMessageW(list_, LVM_GETTOPINDEX, 0, 0)),
+                         static_cast<size_t>(SendMessageW(list_, LVM_GETCOUNTPERPAGE, 0, 0))};
+  const MoveOutcome outcome = reorder_.Move(files_, HitTest(x, y), rows);
+  if (!outcome.exchanged) return;
+  SendMessageW(list_, LVM_REDRAWITEMS, std::min(outcome.from, outcome.to), std::max(outcome.from, outcome.to));
+  SelectOnly(outcome.to);
+  if (outcome.ensureVisible) SendMessageW(list_, LVM_ENSUREVISIBLE, *outcome.ensureVisible, FALSE);
+}
+
+void FileListView::ListView1_DblClick() {
+  const std::optional<size_t> position = Selected();
+  if (!position || !files_.Remove(*position)) return;  // nothing to remove, nothing to say
+  reorder_.Removed(*position);
+  SelectOnly(std::nullopt);
+  RefreshCount();
+}
+
+LRESULT CALLBACK FileListView::SubclassProc(HWND, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR,
+                                            DWORD_PTR refData) {
+  return reinterpret_cast<FileListView*>(refData)->Message(msg, wParam, lParam);
+}
+
+// The mouse buttons are handled here rather than by the control, whose own press handling
+// would start a drag-and-drop of its own and swallow the pointer moves of a drag.
+LRESULT FileListView::Message(UINT msg, WPARAM wParam, LPARAM lParam) {
+  HWND list = list_;
+  // Appends not yet told to the view are told before the view is asked anything.
+  if (countRefreshPosted_ && msg >= WM_MOUSEFIRST && msg <= WM_MOUSELAST) RefreshCount();
+  const int x = GET_X_LPARAM(lParam);
+  const int y = GET_Y_LPARAM(lParam);
+  switch (msg) {
+    case kRefreshCountMessage:
+      if (countRefreshPosted_) RefreshCount();
+      return 0;
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONDBLCLK: {
+      SetFocus(list);
+      const std::optional<size_t> hit = HitTest(x, y);
+      SelectOnly(hit);
+      if (hit) ListView1_ItemClick();
+      ListView1_MouseDown();
+      SetCapture(list);
+      if (msg == WM_LBUTTONDBLCLK) ListView1_DblClick();
+      return 0;
+    }
+    case WM_RBUTTONDOWN:
+    case WM_RBUTTONDBLCLK:
+    case WM_MBUTTONDOWN:
+    case WM_MBUTTONDBLCLK:
+      SetFocus(list);
+      ListView1_MouseDown();
+      SetCapture(list);
+      return 0;
+    case WM_LBUTTONUP:
+    case WM_RBUTTONUP:
+    case WM_MBUTTONUP:
+      ListView1_MouseUp();
+      if (GetCapture() == list && !(wParam & (MK_LBUTTON | MK_RBUTTON | MK_MBUTTON))) ReleaseCapture();
+      return 0;
+    case WM_MOUSEMOVE:
+      ListView1_MouseMove(x, y);
+      break;
+    case WM_SETCURSOR:
+      if (host_.OnSetCursor(list, LOWORD(lParam))) return TRUE;
+      break;
+    case WM_CAPTURECHANGED:
+      return 0;
+    case WM_NCDESTROY:
+      RemoveWindowSubclass(list, SubclassProc, kSubclassId);
+      list_ = nullptr;
+      break;
+    default:
+      break;
+  }
+  return DefSubclassProc(list, msg, wParam, lParam);
+}
+
+}  // namespace quillory

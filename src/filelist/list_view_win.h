@@ -1,0 +1,89 @@
+// ListView1: the file list shown as an owner-data report view. It holds the list and carries
+// out the reorder gesture and removal by double-click; it has a pointer of its own while an
+// entry is dragged, a tooltip, and takes files dropped from the shell.
+#pragma once
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "filelist/file_list.h"
+#include "filelist/reorder_gesture.h"
+#include "platform/scoped_handles.h"
+
+namespace quillory {
+
+// What the list needs of the window around it.
+class ListViewHost {
+ public:
+  virtual ~ListViewHost() = default;
+  // The pointer moved over the list: the window's pointer goes back to its default unless
+  // long work holds the hourglass.
+  virtual void ListPointerMoved() = 0;
+  // The list's pointer changed: show at once what the window and the list call for.
+  virtual void ShowPointerNow() = 0;
+  // The system asks for the pointer over `over`; true when it was set.
+  virtual bool OnSetCursor(HWND over, int hitTest) = 0;
+};
+
+class FileListView {
+ public:
+  // `appFolder`: where the optional "drag.ico" is looked for.
+  FileListView(ListViewHost& host, std::wstring appFolder);
+  FileListView(const FileListView&) = delete;
+  FileListView& operator=(const FileListView&) = delete;
+
+  // Takes over the created control: its extended styles, messages, tooltip and drop target.
+  void Attach(HWND list);
+  // Gives up the drop target while the window still exists.
+  void Detach();
+  HWND Hwnd() const { return list_; }
+
+  // The one column, "Word Doc File(s)" (start-up), and its width at a new DPI.
+  void InsertColumn(unsigned dpi);
+  void ApplyDpi(unsigned dpi);
+  // The window's WM_NOTIFY from the list: the texts the view asks for.
+  LRESULT OnNotify(const NMHDR* header);
+
+  // The file list. Appending goes through these so the view follows.
+  const FileList& Files() const { return files_; }
+  void AppendEntry(std::string utf8Path);
+  void AppendEntries(std::vector<std::string> utf8Paths);
+
+  // The pointer the list shows itself; null while the window's pointer applies.
+  HCURSOR Pointer() const;
+  const ReorderGesture& Reorder() const { return reorder_; }
+
+ private:
+  static LRESULT CALLBACK SubclassProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR id,
+                                       DWORD_PTR refData);
+  LRESULT Message(UINT msg, WPARAM wParam, LPARAM lParam);
+  void ListView1_ItemClick();
+  void ListView1_MouseDown();
+  void ListView1_MouseUp();
+  void ListView1_MouseMove(int x, int y);
+  void ListView1_DblClick();
+  void RefreshCount();
+  std::optional<size_t> HitTest(int x, int y) const;
+  std::optional<size_t> Selected() const;
+  void SelectOnly(std::optional<size_t> position);
+
+  ListViewHost& host_;
+  std::wstring appFolder_;
+  HWND list_ = nullptr;
+  HWND tooltip_ = nullptr;
+  IDropTarget* dropTarget_ = nullptr;
+  FileList files_;
+  ReorderGesture reorder_;
+  bool countRefreshPosted_ = false;
+  std::wstring textBuffer_;  // owner-data text handed to the view
+  // None until an entry is clicked, then the drag image ("drag.ico", loaded afresh at each
+  // click) until a button is released over the list, then the arrow.
+  enum class ListPointer { None, Drag, Arrow } pointer_ = ListPointer::None;
+  ScopedCursor dragPointer_;
+};
+
+}  // namespace quillory

@@ -1,0 +1,101 @@
+// Owners of the system's objects: each is freed once, when its owner goes, whatever path the
+// code takes out. One template, and a line per kind saying what is empty and how it is freed.
+#pragma once
+
+#include <windows.h>
+#include <objbase.h>
+#include <ole2.h>
+
+#include <memory>
+
+namespace quillory {
+
+template <typename Traits>
+class Scoped {
+ public:
+  using Handle = typename Traits::Handle;
+
+  Scoped() = default;
+  explicit Scoped(Handle handle) : handle_(handle) {}
+  ~Scoped() { Reset(); }
+  Scoped(const Scoped&) = delete;
+  Scoped& operator=(const Scoped&) = delete;
+  Scoped(Scoped&& other) noexcept : handle_(other.Release()) {}
+  Scoped& operator=(Scoped&& other) noexcept {
+    if (this != &other) Reset(other.Release());
+    return *this;
+  }
+
+  Handle Get() const { return handle_; }
+  explicit operator bool() const { return Traits::Valid(handle_); }
+  void Reset(Handle handle = Handle{}) {
+    if (Traits::Valid(handle_)) Traits::Free(handle_);
+    handle_ = handle;
+  }
+  Handle Release() {
+    Handle handle = handle_;
+    handle_ = Handle{};
+    return handle;
+  }
+
+ private:
+  Handle handle_{};
+};
+
+// A kernel object; both null and INVALID_HANDLE_VALUE mean none (the API returns either).
+struct KernelHandleTraits {
+  using Handle = HANDLE;
+  static bool Valid(Handle h) { return h && h != INVALID_HANDLE_VALUE; }
+  static void Free(Handle h) { CloseHandle(h); }
+};
+struct FindHandleTraits {
+  using Handle = HANDLE;
+  static bool Valid(Handle h) { return h && h != INVALID_HANDLE_VALUE; }
+  static void Free(Handle h) { FindClose(h); }
+};
+struct FontTraits {
+  using Handle = HFONT;
+  static bool Valid(Handle h) { return h != nullptr; }
+  static void Free(Handle h) { DeleteObject(h); }
+};
+struct IconTraits {
+  using Handle = HICON;
+  static bool Valid(Handle h) { return h != nullptr; }
+  static void Free(Handle h) { DestroyIcon(h); }
+};
+struct CursorTraits {
+  using Handle = HCURSOR;
+  static bool Valid(Handle h) { return h != nullptr; }
+  static void Free(Handle h) { DestroyCursor(h); }
+};
+
+using ScopedHandle = Scoped<KernelHandleTraits>;
+using ScopedFind = Scoped<FindHandleTraits>;
+using ScopedFont = Scoped<FontTraits>;
+using ScopedIcon = Scoped<IconTraits>;
+using ScopedCursor = Scoped<CursorTraits>;
+
+// Memory the shell or COM hands over, given back with CoTaskMemFree.
+struct TaskMemFree {
+  void operator()(void* memory) const { CoTaskMemFree(memory); }
+};
+template <typename T>
+using TaskMem = std::unique_ptr<T, TaskMemFree>;
+
+// The thread's OLE apartment (single-threaded; drag and drop and automation need it) for the
+// owner's life.
+class OleApartment {
+ public:
+  OleApartment() : ok_(SUCCEEDED(OleInitialize(nullptr))) {}
+  ~OleApartment() {
+    if (ok_) OleUninitialize();
+  }
+  OleApartment(const OleApartment&) = delete;
+  OleApartment& operator=(const OleApartment&) = delete;
+  bool Ok() const { return ok_; }
+
+ private:
+  bool ok_;
+};
+
+}  // namespace quillory
