@@ -17,7 +17,7 @@
 #include <vector>
 
 #include "conversion/conversion_run.h"
-#include "conversion/word_automation.h"
+#include "conversion/word_automation_win.h"
 #include "common/utf_win.h"
 
 namespace {

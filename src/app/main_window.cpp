@@ -11,7 +11,7 @@
 #include "app/main_window_layout.h"
 #include "app/twips.h"
 #include "app/window_helpers.h"
-#include "conversion/word_automation.h"
+#include "conversion/word_automation_win.h"
 #include "platform/dpi.h"
 #include "platform/files.h"
 #include "platform/local_time.h"
@@ -121,6 +121,9 @@ LRESULT Form1::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
       break;
     case WM_MOUSEMOVE:
       Form_MouseMove();
+      return 0;
+    case WM_KEYDOWN:
+      if (wParam == VK_ESCAPE && running_) stopRequested_ = true;
       return 0;
     case WM_CTLCOLORSTATIC:
     case WM_CTLCOLORBTN:
@@ -236,6 +239,10 @@ void Form1::Form_Unload() {
 
 void Form1::OnCommand(int id, int code) {
   if (code != BN_CLICKED) return;
+  if (id == IDCANCEL) {  // Esc, wherever the focus is
+    if (running_) stopRequested_ = true;
+    return;
+  }
   // Command1 only holds the focus; the option buttons need no handler.
   for (const ControlDesign& design : Form1Design()) {
     if (design.id == id && design.onClick) (this->*design.onClick)();
@@ -265,8 +272,13 @@ void Form1::Check4_Click() {
 
 void Form1::Check2_Click() {
   if (!TakePress(IDC_CHECK2)) return;
-  BusyScope busy(*this);  // the run waits on the word processor, which lets messages run
-  RunConversion(*this);
+  // The window answers throughout the run: other presses are ignored, the list stays as it
+  // is, and Esc stops the run.
+  BusyScope busy(*this);
+  running_ = true;
+  stopRequested_ = false;
+  RunConversion(*this, hwnd_);
+  running_ = false;
 }
 
 bool Form1::Option1Selected() const {

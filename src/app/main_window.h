@@ -77,6 +77,8 @@ class Form1 final : public AddingView, public RunView, private ListViewHost {
   TemplateTarget Target() const override { return TargetFromOption1(Option1Selected()); }
   void ShowInformation(const std::string& text) override;
   bool AskYesNo(const std::string& text) override;
+  // Esc during a run asks it to stop.
+  bool StopRequested() const override { return stopRequested_; }
 
   // Handlers.
   void Check1_Click();
@@ -102,6 +104,7 @@ class Form1 final : public AddingView, public RunView, private ListViewHost {
 
   // The pointer (pointer_look.cpp).
   void ListPointerMoved() override { Form_MouseMove(); }
+  bool ListLocked() const override { return running_; }
   void ShowPointerNow() override;
   bool OnSetCursor(HWND over, int hitTest) override;
   HCURSOR EffectiveCursor(HWND over) const;
@@ -131,6 +134,8 @@ class Form1 final : public AddingView, public RunView, private ListViewHost {
   PointerShape mousePointer_ = PointerShape::kDefault;
   bool busy_ = false;
   bool closed_ = false;
+  bool running_ = false;  // a conversion run: the list stays as it is until it ends
+  bool stopRequested_ = false;
   FileListView list_;
 };
 

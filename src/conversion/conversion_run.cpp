@@ -25,23 +25,38 @@ bool ConfirmWordClosed(RunView& view, Automation& automation) {
   return !view.AskYesNo(kWordMayBeOpenText);
 }
 
-std::string ClosingMessage(const std::vector<FailedDocument>& failures, size_t notTried) {
-  std::string text = kDoneText;
-  if (!failures.empty()) {
-    text += "\r\n\r\n" + Documents(failures.size()) + " could not be converted:";
-    const size_t listed = std::min(failures.size(), kFailuresListed);
-    for (size_t i = 0; i < listed; ++i) {
-      text += "\r\n" + failures[i].path + ": " + OneLine(failures[i].reason);
-    }
-    if (failures.size() > listed) {
-      text += "\r\nand " + std::to_string(failures.size() - listed) + " more.";
-    }
+std::string FailureList(const std::vector<FailedDocument>& failures) {
+  if (failures.empty()) return {};
+  std::string text = "\r\n\r\n" + Documents(failures.size()) + " could not be converted:";
+  const size_t listed = std::min(failures.size(), kFailuresListed);
+  for (size_t i = 0; i < listed; ++i) {
+    text += "\r\n" + failures[i].path + ": " + OneLine(failures[i].reason);
   }
+  if (failures.size() > listed) {
+    text += "\r\nand " + std::to_string(failures.size() - listed) + " more.";
+  }
+  return text;
+}
+
+std::string ClosingMessage(const std::vector<FailedDocument>& failures, size_t notTried) {
+  std::string text = kDoneText + FailureList(failures);
   if (notTried > 0) {
     text += "\r\n\r\nMicrosoft Word could not be found, so the last " + Documents(notTried) +
             " were not converted.";
   }
   return text;
+}
+
+std::string StoppedMessage(size_t converted, const std::vector<FailedDocument>& failures, size_t notTried) {
+  return std::string(kStoppedText) + "\r\n\r\n" + Documents(converted) + " converted, " +
+         std::to_string(notTried) + " not tried." + FailureList(failures);
+}
+
+std::string TimeLimitReason(unsigned seconds, bool instanceEnded) {
+  return "It did not finish within " + std::to_string(seconds) +
+         " seconds; the word processor may have been waiting on a prompt nobody could see (a "
+         "password, a file in use, a repair question). " +
+         (instanceEnded ? "Its instance was ended." : "Its instance could not be told apart and was left running.");
 }
 
 void ConvertAll(RunView& view, Automation& automation) {
@@ -54,6 +69,7 @@ void ConvertAll(RunView& view, Automation& automation) {
     std::vector<FailedDocument> failures;
     size_t saved = 0;
     size_t notTried = 0;
+    bool stopped = false;
     for (size_t i = 1; i <= n; ++i) {
       // The count is read afresh: the bar shows the share of documents begun.
       const size_t count = view.EntryCount();
@@ -66,13 +82,21 @@ void ConvertAll(RunView& view, Automation& automation) {
         ++saved;
       } else if (outcome.status == SaveOutcome::Status::kFailed) {
         failures.push_back({path, std::move(outcome.reason)});
-      } else {
+      } else if (outcome.status == SaveOutcome::Status::kNotInstalled) {
         // Without the word processor every further document would fail alike: say it once.
         notTried = n - i + 1;
         break;
       }
+      if (outcome.status == SaveOutcome::Status::kStopped || view.StopRequested()) {
+        // The document abandoned on the way counts as not tried: nothing of it was written.
+        stopped = true;
+        notTried = n - i + (outcome.status == SaveOutcome::Status::kStopped ? 1 : 0);
+        break;
+      }
     }
-    if (notTried > 0 && saved == 0 && failures.empty()) {
+    if (stopped) {
+      view.ShowInformation(StoppedMessage(saved, failures, notTried));
+    } else if (notTried > 0 && saved == 0 && failures.empty()) {
       view.ShowInformation(kWordNotInstalledText);
     } else {
       view.ShowInformation(ClosingMessage(failures, notTried));

@@ -1,6 +1,6 @@
 // The conversion run over the file list: the hourglass, the warning when the word processor
 // seems open, one template per entry with the progress bar following, and the closing
-// message. Portable: the window and the automation are reached through two small
+// message. The user may stop it between or during documents (Esc), or close the window. Portable: the window and the automation are reached through two small
 // interfaces, so the whole sequence can be driven by fakes.
 #pragma once
 
@@ -15,6 +15,7 @@ namespace quillory {
 
 inline constexpr char kNoFilesAddedText[] = "No files added.";
 inline constexpr char kDoneText[] = "Done.";
+inline constexpr char kStoppedText[] = "Stopped.";
 inline constexpr char kWordMayBeOpenText[] =
     "Word may be open. It is recommended that you close Word first.\r\n\r\n"
     "Would you like to proceed anyway?";
@@ -41,10 +42,13 @@ class RunView {
   virtual bool AskYesNo(const std::string& text) = 0;
   // True once the window is gone: the run stops at once and shows nothing more.
   virtual bool Closed() const = 0;
+  // True once the user asked to stop (Esc): the run stops and says what it did.
+  virtual bool StopRequested() const = 0;
 };
 
 struct SaveOutcome {
-  enum class Status { kSaved, kFailed, kNotInstalled };
+  // kStopped: abandoned because the user stopped the run or closed the window.
+  enum class Status { kSaved, kFailed, kNotInstalled, kStopped };
   Status status = Status::kSaved;
   std::string reason;  // the server's own words when it failed
 
@@ -53,6 +57,7 @@ struct SaveOutcome {
   static SaveOutcome NotInstalled(std::string why) {
     return {Status::kNotInstalled, std::move(why)};
   }
+  static SaveOutcome Stopped() { return {Status::kStopped, {}}; }
 };
 
 // What the run needs of the word processor.
@@ -80,5 +85,12 @@ void ConvertAll(RunView& view, Automation& automation);
 // kFailuresListed, then how many more) and, when the word processor went missing part way,
 // how many were not tried.
 std::string ClosingMessage(const std::vector<FailedDocument>& failures, size_t notTried);
+
+// "Stopped.", how many documents were converted and how many not tried, then the failures
+// as ClosingMessage lists them.
+std::string StoppedMessage(size_t converted, const std::vector<FailedDocument>& failures, size_t notTried);
+
+// Why a document that held its instance past the time limit failed.
+std::string TimeLimitReason(unsigned seconds, bool instanceEnded);
 
 }  // namespace quillory

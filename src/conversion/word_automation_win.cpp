@@ -1,23 +1,32 @@
-#include "conversion/word_automation.h"
+#include "conversion/word_automation_win.h"
 
 #include <wrl/client.h>
 
+#include <algorithm>
 #include <array>
 
+#include "conversion/document_conversion_win.h"
 #include "platform/com_activation.h"
 #include "platform/dispatch.h"
 #include "platform/hresult_text.h"
-#include "platform/message_filter.h"
+#include "platform/message_pump.h"
+#include "platform/user_settings.h"
 
 namespace quillory {
 namespace {
 
 using Microsoft::WRL::ComPtr;
 
+// Once its instance is ended, a call in progress returns within milliseconds; this is room.
+constexpr std::chrono::seconds kAfterEndWait{10};
+
 // Word's constants, by their values.
 constexpr int32_t kMsoAutomationSecurityForceDisable = 3;
 constexpr int32_t kWdAlertsNone = 0;
 constexpr int32_t kWdDoNotSaveChanges = 0;
+// Given to Open so that an encrypted document fails at once with the word processor's own
+// reason rather than waiting on a password prompt nobody sees. No real document has it.
+constexpr wchar_t kNoPassword[] = L"\u2063Quillory: no password was given\u2063";
 
 // The server's own description says enough; without one, the step and the system's text.
 SaveOutcome Failure(std::string_view step, const DispatchResult& result) {
@@ -42,8 +51,16 @@ SaveOutcome OpenAndSave(IDispatch* application, std::string_view documentPath,
     return SaveOutcome::Failed("Documents: the server returned no object");
   }
 
+  // Read-only: no "file in use" or write-password prompt, and the source is never changed.
   const Variant path = Variant::Utf8(documentPath);
-  DispatchResult opened = CallMethod(documentsObject.Get(), L"Open", std::span<const Variant>(&path, 1));
+  const std::array<NamedArgument, 4> openOptions = {{
+      {L"ConfirmConversions", Variant::Bool(false)},
+      {L"ReadOnly", Variant::Bool(true)},
+      {L"AddToRecentFiles", Variant::Bool(false)},
+      {L"PasswordDocument", Variant::String(kNoPassword)},
+  }};
+  DispatchResult opened =
+      CallMethod(documentsObject.Get(), L"Open", std::span<const Variant>(&path, 1), openOptions);
   if (!opened.Ok()) return Failure("Open", opened);
   ComPtr<IDispatch> document;
   if (!opened.value.ToDispatch(&document)) {
@@ -70,15 +87,15 @@ SaveOutcome OpenAndSave(IDispatch* application, std::string_view documentPath,
 
 }  // namespace
 
-SaveOutcome SaveDocAsTemplate(std::string_view documentPath, TemplateTarget target,
-                              const wchar_t* progId) {
+SaveOutcome SaveDocAsTemplate(std::string_view documentPath, TemplateTarget target, const wchar_t* progId,
+                              const std::function<bool()>& onInstance) {
   // Always a new instance of its own, never the user's running one.
   ComPtr<IDispatch> application;
   const HRESULT hr = CreateLocalInstance(progId, &application);
   if (IsUnknownClass(hr)) return SaveOutcome::NotInstalled(HresultText(hr));
   if (FAILED(hr)) return SaveOutcome::Failed("Word could not be started: " + HresultText(hr));
-
-  SaveOutcome outcome = OpenAndSave(application.Get(), documentPath, target);
+  SaveOutcome outcome = onInstance && !onInstance() ? SaveOutcome::Stopped()
+                                                    : OpenAndSave(application.Get(), documentPath, target);
   if (outcome.status == SaveOutcome::Status::kSaved) {
     DispatchResult quit = CallMethod(application.Get(), L"Quit");
     if (!quit.Ok()) outcome = Failure("Quit", quit);
@@ -98,9 +115,32 @@ bool IsWordRunning(const wchar_t* progId) {
   return name.Ok() && name.value.ToString(&text) && text == L"Microsoft Word";
 }
 
-void RunConversion(RunView& view) {
-  MessageFilterScope retryBusyServer;
-  WordAutomation automation;
+WordAutomation::WordAutomation(std::function<bool()> stop, HWND window, std::chrono::seconds limit,
+                               const wchar_t* progId)
+    : stop_(std::move(stop)), window_(window), limit_(limit), progId_(progId) {}
+
+SaveOutcome WordAutomation::SaveDocAsTemplate(const std::string& documentPath, TemplateTarget target) {
+  const auto deadline = std::chrono::steady_clock::now() + limit_;
+  auto conversion = DocumentConversion::Start(documentPath, target, progId_);
+  if (!conversion) return quillory::SaveDocAsTemplate(documentPath, target, progId_);  // no thread: here
+  const WaitResult waited = WaitWhilePumping(conversion->Done(), deadline, stop_, window_);
+  if (waited == WaitResult::kSignalled) return conversion->Outcome();
+
+  // Past the limit, or stopped: the call in progress is abandoned by ending its instance,
+  // after which it returns within moments.
+  const bool ended = conversion->EndInstance();
+  WaitWhilePumping(conversion->Done(), std::chrono::steady_clock::now() + kAfterEndWait, nullptr, window_);
+  if (waited == WaitResult::kStopped) return SaveOutcome::Stopped();
+  return SaveOutcome::Failed(TimeLimitReason(static_cast<unsigned>(limit_.count()), ended));
+}
+
+std::chrono::seconds DocumentTimeLimit() {
+  const unsigned long seconds = UserSettingNumber(kTimeLimitSetting).value_or(kDefaultTimeLimit.count());
+  return std::chrono::seconds(std::max(1ul, seconds));
+}
+
+void RunConversion(RunView& view, HWND window) {
+  WordAutomation automation([&view] { return view.StopRequested() || view.Closed(); }, window, DocumentTimeLimit());
   ConvertAll(view, automation);
 }
 

@@ -40,7 +40,8 @@ std::vector<std::string> DroppedPaths(IDataObject* data) {
 
 class ListDropTarget final : public IDropTarget {
  public:
-  explicit ListDropTarget(AppendPaths append) : append_(std::move(append)) {}
+  ListDropTarget(AppendPaths append, std::function<bool()> accepting)
+      : append_(std::move(append)), accepting_(std::move(accepting)) {}
 
   HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override {
     if (!object) return E_POINTER;
@@ -68,7 +69,7 @@ class ListDropTarget final : public IDropTarget {
   }
   HRESULT STDMETHODCALLTYPE DragOver(DWORD, POINTL, DWORD* effect) override {
     if (!effect) return E_INVALIDARG;
-    if (!offersFiles_) *effect = DROPEFFECT_NONE;
+    if (!offersFiles_ || !accepting_()) *effect = DROPEFFECT_NONE;
     return S_OK;
   }
   HRESULT STDMETHODCALLTYPE DragLeave() override {
@@ -79,7 +80,7 @@ class ListDropTarget final : public IDropTarget {
     offersFiles_ = false;
     if (!effect) return E_INVALIDARG;
     FORMATETC format = FileDropFormat();
-    if (!data || data->QueryGetData(&format) != S_OK) {
+    if (!data || data->QueryGetData(&format) != S_OK || !accepting_()) {
       *effect = DROPEFFECT_NONE;
       return S_OK;
     }
@@ -98,13 +99,14 @@ class ListDropTarget final : public IDropTarget {
   ~ListDropTarget() = default;
   std::atomic<ULONG> references_{1};
   AppendPaths append_;
+  std::function<bool()> accepting_;
   bool offersFiles_ = false;
 };
 
 }  // namespace
 
-IDropTarget* RegisterListDropTarget(HWND list, AppendPaths append) {
-  auto* target = new (std::nothrow) ListDropTarget(std::move(append));
+IDropTarget* RegisterListDropTarget(HWND list, AppendPaths append, std::function<bool()> accepting) {
+  auto* target = new (std::nothrow) ListDropTarget(std::move(append), std::move(accepting));
   if (!target) return nullptr;
   if (FAILED(RegisterDragDrop(list, target))) {
     target->Release();

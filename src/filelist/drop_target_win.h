@@ -13,8 +13,9 @@ namespace quillory {
 
 using AppendPaths = std::function<void(std::vector<std::string> utf8Paths)>;
 
-// Registers the list window as a drop target; returns the target (to revoke) or null.
-IDropTarget* RegisterListDropTarget(HWND list, AppendPaths append);
+// Registers the list window as a drop target; returns the target (to revoke) or null. While
+// `accepting` says no, drops are refused with the no-drop pointer.
+IDropTarget* RegisterListDropTarget(HWND list, AppendPaths append, std::function<bool()> accepting);
 void RevokeListDropTarget(HWND list, IDropTarget* target);
 
 // The drop target registered on a list window, to call as the system's drag-and-drop loop

@@ -46,9 +46,9 @@ void FileListView::Attach(HWND list) {
   SendMessageW(tooltip_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
 
   // Files dropped from the shell are welcome for the whole life of the window.
-  dropTarget_ = RegisterListDropTarget(list, [this](std::vector<std::string> paths) {
-    AppendEntries(std::move(paths));
-  });
+  dropTarget_ = RegisterListDropTarget(
+      list, [this](std::vector<std::string> paths) { AppendEntries(std::move(paths)); },
+      [this] { return !host_.ListLocked(); });
 }
 
 void FileListView::Detach() {
@@ -214,6 +214,17 @@ LRESULT FileListView::Message(UINT msg, WPARAM wParam, LPARAM lParam) {
   if (countRefreshPosted_ && msg >= WM_MOUSEFIRST && msg <= WM_MOUSELAST) RefreshCount();
   const int x = GET_X_LPARAM(lParam);
   const int y = GET_Y_LPARAM(lParam);
+  if (host_.ListLocked()) {
+    // While a run reads the list, its buttons select nothing and move nothing.
+    switch (msg) {
+      case WM_LBUTTONDOWN: case WM_LBUTTONDBLCLK: case WM_RBUTTONDOWN: case WM_RBUTTONDBLCLK:
+      case WM_MBUTTONDOWN: case WM_MBUTTONDBLCLK: case WM_LBUTTONUP: case WM_RBUTTONUP: case WM_MBUTTONUP:
+        reorder_.ButtonUp();
+        return 0;
+      default:
+        break;
+    }
+  }
   switch (msg) {
     case kRefreshCountMessage:
       if (countRefreshPosted_) RefreshCount();

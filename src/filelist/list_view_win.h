@@ -27,6 +27,8 @@ class ListViewHost {
   virtual void ShowPointerNow() = 0;
   // The system asks for the pointer over `over`; true when it was set.
   virtual bool OnSetCursor(HWND over, int hitTest) = 0;
+  // True while the list must stay as it is (a run reads it): no reorder, removal or drop.
+  virtual bool ListLocked() const = 0;
 };
 
 class FileListView {

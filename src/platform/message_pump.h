@@ -17,6 +17,14 @@ void DispatchOne(MSG& msg, HWND dialogWindow);
 // at each message (it may be gone).
 int RunMessageLoop(const std::function<HWND()>& dialogWindow);
 
+enum class WaitResult { kSignalled, kTimedOut, kStopped };
+
+// Waits for `handle` while the thread's messages run, so the window paints and answers. Ends
+// early, kStopped, once `stop` says so after a message, or when the program is asked to end
+// (that request is left for the main loop).
+WaitResult WaitWhilePumping(HANDLE handle, std::chrono::steady_clock::time_point deadline,
+                            const std::function<bool()>& stop, HWND dialogWindow);
+
 class PendingMessages {
  public:
   // Messages run at most once per `interval`: looking for them costs far more than a step of

@@ -17,7 +17,7 @@ using ::testing::ElementsAre;
 struct Fake : RunView, Automation {
   std::vector<std::string> entries, saved, seen;
   std::map<std::string, SaveOutcome> outcomes;  // by path; the others are saved
-  bool running = false, answerYes = true, closed = false;
+  bool running = false, answerYes = true, closed = false, stop = false;
   long bar = 0;  // tenths of a percent
   PointerShape pointer = PointerShape::kDefault;
   TemplateTarget target = TemplateTarget::kDot;
@@ -32,6 +32,7 @@ struct Fake : RunView, Automation {
   void ShowInformation(const std::string& text) override { seen.push_back(State() + " " + text); }
   bool AskYesNo(const std::string& text) override { return ShowInformation("? " + text), answerYes; }
   bool Closed() const override { return closed; }
+  bool StopRequested() const override { return stop; }
   bool IsWordRunning() override { return running; }
   SaveOutcome SaveDocAsTemplate(const std::string& path, TemplateTarget as) override {
     saved.push_back(path + (as == TemplateTarget::kDot ? " as dot " : " as dotx ") + State());
@@ -133,6 +134,31 @@ TEST(ConversionRunTest, ClosingTheWindowStopsTheRunAtOnceAndShrinkingTheListIsNo
   shrunk.Run();
   EXPECT_EQ(shrunk.saved.size(), 2u);
   EXPECT_THAT(shrunk.seen, ElementsAre("[bar 1000 busy] Done."));
+}
+
+TEST(ConversionRunTest, StoppingSaysWhatWasConvertedAndWhatWasNotTried) {
+  // Esc while the third of five converts: its instance is ended and it counts as not tried.
+  Fake during({"a.doc", "bad.doc", "c.doc", "d.doc", "e.doc"});
+  during.outcomes["bad.doc"] = SaveOutcome::Failed("damaged");
+  during.outcomes["c.doc"] = SaveOutcome::Stopped();
+  during.Run();
+  EXPECT_EQ(during.saved.size(), 3u);
+  EXPECT_THAT(during.seen, ElementsAre("[bar 600 busy] Stopped.\r\n\r\n1 document converted, 3 not tried.\r\n\r\n"
+                                       "1 document could not be converted:\r\nbad.doc: damaged"));
+  EXPECT_EQ(during.State(), "[bar 0 idle]");
+
+  // Esc as a document finishes: it counts as converted, the rest as not tried.
+  Fake between({"a.doc", "b.doc", "c.doc"});
+  between.duringSave = [&] { between.stop = between.saved.size() == 2; };
+  between.Run();
+  EXPECT_THAT(between.seen, ElementsAre("[bar 667 busy] Stopped.\r\n\r\n2 documents converted, 1 not tried."));
+}
+
+TEST(ConversionRunTest, ATimedOutDocumentSaysItsLimitAndWhetherItsInstanceWasEnded) {
+  EXPECT_THAT(TimeLimitReason(120, true), ::testing::AllOf(::testing::HasSubstr("within 120 seconds"),
+                                                          ::testing::HasSubstr("prompt"),
+                                                          ::testing::EndsWith("Its instance was ended.")));
+  EXPECT_THAT(TimeLimitReason(3, false), ::testing::HasSubstr("left running"));
 }
 
 }  // namespace

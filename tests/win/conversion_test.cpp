@@ -14,7 +14,7 @@
 #include <cstdio>
 
 #include "app/main_window.h"
-#include "conversion/word_automation.h"
+#include "conversion/word_automation_win.h"
 #include "platform/dispatch.h"
 #include "common/utf_win.h"
 #include "support/dialog_watcher.h"

@@ -1,0 +1,122 @@
+#include "platform/server_process.h"
+
+#include <objbase.h>
+#include <tlhelp32.h>
+
+#include <algorithm>
+
+#include "platform/scoped_handles.h"
+
+namespace quillory {
+namespace {
+
+constexpr DWORD kEndWaitMs = 5000;
+
+bool SameText(const std::wstring& a, const std::wstring& b) {
+  return CompareStringOrdinal(a.c_str(), static_cast<int>(a.size()), b.c_str(), static_cast<int>(b.size()), TRUE) ==
+         CSTR_EQUAL;
+}
+
+std::wstring FileName(const std::wstring& path) {
+  const size_t slash = path.find_last_of(L"\\/");
+  return slash == std::wstring::npos ? path : path.substr(slash + 1);
+}
+
+// The long form of a path (short 8.3 names are how servers are often registered).
+std::wstring LongPath(const std::wstring& path) {
+  std::wstring full(MAX_PATH, L'\0');
+  for (;;) {
+    const DWORD length = GetLongPathNameW(path.c_str(), full.data(), static_cast<DWORD>(full.size()));
+    if (length == 0) return path;
+    if (length < full.size()) return full.substr(0, length);
+    full.resize(length);
+  }
+}
+
+// The program file of a LocalServer32 command line: quoted, or up to ".exe", or up to a space.
+std::wstring ProgramOfCommandLine(const std::wstring& line) {
+  if (!line.empty() && line.front() == L'"') return line.substr(1, line.find(L'"', 1) - 1);
+  for (size_t at = line.find(L'.'); at != std::wstring::npos; at = line.find(L'.', at + 1)) {
+    if (SameText(line.substr(at, 4), L".exe")) return line.substr(0, at + 4);
+  }
+  return line.substr(0, line.find(L' '));
+}
+
+std::wstring RegisteredProgram(const wchar_t* progId) {
+  CLSID clsid{};
+  if (FAILED(CLSIDFromProgID(progId, &clsid))) return {};
+  wchar_t guid[40] = {};
+  StringFromGUID2(clsid, guid, 40);
+  const std::wstring key = L"CLSID\\" + std::wstring(guid) + L"\\LocalServer32";
+  wchar_t line[2 * MAX_PATH] = {};
+  DWORD size = sizeof line;
+  if (RegGetValueW(HKEY_CLASSES_ROOT, key.c_str(), nullptr, RRF_RT_REG_SZ | RRF_RT_REG_EXPAND_SZ, nullptr, line,
+                   &size) != ERROR_SUCCESS) {
+    return {};
+  }
+  const std::wstring program = ProgramOfCommandLine(line);
+  return program.empty() ? program : LongPath(program);
+}
+
+// The processes whose file name matches `image`'s, by id.
+std::vector<DWORD> ProcessesNamed(const std::wstring& image) {
+  std::vector<DWORD> ids;
+  ScopedHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+  if (!snapshot) return ids;
+  const std::wstring name = FileName(image);
+  PROCESSENTRY32W entry{};
+  entry.dwSize = sizeof entry;
+  for (BOOL more = Process32FirstW(snapshot.Get(), &entry); more; more = Process32NextW(snapshot.Get(), &entry)) {
+    if (SameText(FileName(entry.szExeFile), name)) ids.push_back(entry.th32ProcessID);
+  }
+  return ids;
+}
+
+bool StartTime(HANDLE process, FILETIME* created) {
+  FILETIME exited, kernel, user;
+  return GetProcessTimes(process, created, &exited, &kernel, &user) != FALSE;
+}
+
+std::wstring ImageOf(HANDLE process) {
+  wchar_t path[2 * MAX_PATH];
+  DWORD size = static_cast<DWORD>(std::size(path));
+  if (!QueryFullProcessImageNameW(process, 0, path, &size)) return {};
+  return LongPath(std::wstring(path, size));
+}
+
+}  // namespace
+
+ServerProcessFinder::ServerProcessFinder(const wchar_t* progId) : image_(RegisteredProgram(progId)) {
+  GetSystemTimeAsFileTime(&startedAt_);
+  if (!image_.empty()) before_ = ProcessesNamed(image_);
+}
+
+std::optional<ServerProcess> ServerProcessFinder::StartedSince() const {
+  if (image_.empty()) return std::nullopt;
+  std::optional<ServerProcess> found;
+  for (DWORD id : ProcessesNamed(image_)) {
+    if (std::find(before_.begin(), before_.end(), id) != before_.end()) continue;
+    ScopedHandle process(OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, id));
+    ServerProcess candidate{id, {}};
+    if (!process || !StartTime(process.Get(), &candidate.created)) continue;
+    if (CompareFileTime(&candidate.created, &startedAt_) < 0) continue;
+    if (!SameText(ImageOf(process.Get()), image_)) continue;
+    if (found) return std::nullopt;  // two started since: which one is ours cannot be told
+    found = candidate;
+  }
+  return found;
+}
+
+bool EndServerProcess(const ServerProcess& target) {
+  ScopedHandle process(OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, target.id));
+  if (!process) return GetLastError() == ERROR_INVALID_PARAMETER;  // no such process: it is gone
+  FILETIME created{};
+  if (!StartTime(process.Get(), &created) || CompareFileTime(&created, &target.created) != 0) {
+    return true;  // the id now belongs to another process: ours is gone
+  }
+  if (WaitForSingleObject(process.Get(), 0) == WAIT_OBJECT_0) return true;
+  TerminateProcess(process.Get(), 1);
+  return WaitForSingleObject(process.Get(), kEndWaitMs) == WAIT_OBJECT_0;
+}
+
+}  // namespace quillory
