@@ -1,0 +1,12 @@
+// The system's own words for an error code.
+#pragma once
+
+#include <string>
+
+namespace quillory {
+
+// The system's text for a Win32 error code or an HRESULT, on one line and without the
+// line break it ends with; empty when the system has no text for it.
+std::wstring SystemMessage(unsigned long code);
+
+}  // namespace quillory

@@ -1,0 +1,25 @@
+#include "common/utf_win.h"
+
+#include <windows.h>
+
+namespace quillory {
+
+std::wstring Widen(std::string_view utf8) {
+  if (utf8.empty()) return {};
+  const int size = static_cast<int>(utf8.size());
+  const int count = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), size, nullptr, 0);
+  std::wstring wide(static_cast<size_t>(count), L'\0');
+  MultiByteToWideChar(CP_UTF8, 0, utf8.data(), size, wide.data(), count);
+  return wide;
+}
+
+std::string Narrow(std::wstring_view utf16) {
+  if (utf16.empty()) return {};
+  const int size = static_cast<int>(utf16.size());
+  const int count = WideCharToMultiByte(CP_UTF8, 0, utf16.data(), size, nullptr, 0, nullptr, nullptr);
+  std::string narrow(static_cast<size_t>(count), '\0');
+  WideCharToMultiByte(CP_UTF8, 0, utf16.data(), size, narrow.data(), count, nullptr, nullptr);
+  return narrow;
+}
+
+}  // namespace quillory
