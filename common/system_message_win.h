@@ -5,7 +5,8 @@
 
 namespace quillory {
 
-// The text for a Win32 error code or an HRESULT, on one line; empty when the system has none.
+// The system's text for a Win32 error code or an HRESULT, on one line and without the
+// line break it ends with; empty when the system has no text for it.
 std::wstring SystemMessage(unsigned long code);
 
 }  // namespace quillory

@@ -63,7 +63,4 @@ class AutomationObject : public IDispatch {
 bool ArgumentString(const VARIANT* value, std::wstring* text);
 bool ArgumentInt(const VARIANT* value, int* number);
 
-// The system's text for a Win32 error, one line.
-std::wstring SystemErrorText(DWORD error);
-
 }  // namespace standin

@@ -28,8 +28,9 @@ class Reader {
     const uint16_t shift = U16(file_, 0x1E);
     if (shift != 9 && shift != 12) return Fail("unknown sector size");
     sectorSize_ = size_t{1} << shift;
-    miniSectorSize_ = size_t{1} << U16(file_, 0x20);
-    if (miniSectorSize_ != 64) return Fail("unknown mini sector size");
+    const uint16_t miniShift = U16(file_, 0x20);
+    if (miniShift != 6) return Fail("unknown mini sector size");
+    miniSectorSize_ = size_t{1} << miniShift;
     miniCutoff_ = U32(file_, 0x38);
     firstDirectory_ = U32(file_, 0x30);
 

@@ -4,16 +4,10 @@
 
 #include <vector>
 
+#include "common/utf_win.h"
+
 namespace standin {
 namespace {
-
-std::string ToUtf8(std::wstring_view text) {
-  if (text.empty()) return {};
-  const int n = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
-  std::string out(n, '\0');
-  WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), n, nullptr, nullptr);
-  return out;
-}
 
 const wchar_t* TypeName(VARTYPE type) {
   switch (type) {
@@ -43,7 +37,7 @@ void Journal(std::wstring_view text) {
   HANDLE file = CreateFileW(path, FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                             nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) return;
-  const std::string line = std::to_string(GetCurrentProcessId()) + "\t" + ToUtf8(text) + "\n";
+  const std::string line = std::to_string(GetCurrentProcessId()) + "\t" + quillory::Narrow(text) + "\n";
   DWORD written = 0;
   WriteFile(file, line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
   CloseHandle(file);

@@ -37,7 +37,7 @@ struct Element {
 
 std::vector<Element> Elements(std::string_view xml, std::string_view name) {
   std::vector<Element> found;
-  const std::string open = "<" + std::string(name);
+  const std::string open = std::string("<").append(name);
   for (size_t at = xml.find(open); at != std::string_view::npos; at = xml.find(open, at + 1)) {
     const char next = at + open.size() < xml.size() ? xml[at + open.size()] : '>';
     if (next != ' ' && next != '/' && next != '>' && next != '\t' && next != '\r' && next != '\n') continue;
@@ -55,7 +55,7 @@ std::vector<Element> Elements(std::string_view xml, std::string_view name) {
 
 std::string Attribute(std::string_view element, std::string_view name) {
   for (const char quote : {'"', '\''}) {
-    const std::string key = " " + std::string(name) + "=" + quote;
+    const std::string key = std::string(" ").append(name).append("=").append(1, quote);
     const size_t at = element.find(key);
     if (at == std::string_view::npos) continue;
     const size_t start = at + key.size();

@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "common/system_message_win.h"
+#include "common/utf_win.h"
 #include "server_state.h"
 #include "template_conversion.h"
 
@@ -38,12 +40,12 @@ void ReturnObject(VARIANT* result, IDispatch* object) {
 
 std::wstring Quoted(const std::wstring& path) { return L"\"" + path + L"\""; }
 
-std::wstring FromUtf8(const std::string& text) {
-  if (text.empty()) return {};
-  const int n = MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-  std::wstring out(n, L'\0');
-  MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), n);
-  return out;
+// The system's text for a Win32 error as part of a sentence: without its full stop, and
+// never empty.
+std::wstring SystemErrorText(DWORD error) {
+  std::wstring text = quillory::SystemMessage(error);
+  while (!text.empty() && text.back() == L'.') text.pop_back();
+  return text.empty() ? L"error " + std::to_wstring(error) : text;
 }
 
 bool ReadWholeFile(const std::wstring& path, std::string* bytes, std::wstring* error) {
@@ -183,7 +185,7 @@ class Documents final : public AutomationObject {
     std::string reason;
     if (!IdentifyDocument(bytes, &kind, &reason)) {
       *error = L"The file " + Quoted(path) + L" could not be opened: it is damaged or not a Word document (" +
-               FromUtf8(reason) + L").";
+               quillory::Widen(reason) + L").";
       return kFileError;
     }
     ComPtr<IDispatch> document;
@@ -231,7 +233,7 @@ HRESULT Document::SaveAs(const CallArguments& arguments, std::wstring* error) {
   }
   std::string output, reason;
   if (!ConvertToTemplate(bytes_, kind_, format, LowerExtension(target), &output, &reason)) {
-    *error = Quoted(path_) + L" could not be saved as " + Quoted(target) + L": " + FromUtf8(reason) + L".";
+    *error = Quoted(path_) + L" could not be saved as " + Quoted(target) + L": " + quillory::Widen(reason) + L".";
     return kFileError;
   }
   // A template saved onto its own path stays as it is.

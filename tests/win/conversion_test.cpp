@@ -1,8 +1,8 @@
 // The conversion run through the real window against the stand-in automation server: the
-// calls Quillory sends, in order and with their values, the templates written (read by the
-// test's own readers), the instances ended, and the check for a running instance. Every test
-// of the running-object table lives in this one program so no other program's active object
-// can disturb it.
+// calls sent, the templates written (read by the test's own readers), the instances ended and
+// the check for a running instance. The run's sequence is tested with fakes in tests/core, and
+// each document here costs a new server instance, so the runs are short. Every test of the
+// running-object table lives in this one program so no other program's object can disturb it.
 #include <windows.h>
 #include <commctrl.h>
 #include <ole2.h>
@@ -10,13 +10,12 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <cstdio>
 
 #include "app/main_window.h"
+#include "common/utf_win.h"
 #include "conversion/word_automation_win.h"
 #include "platform/dispatch.h"
-#include "common/utf_win.h"
 #include "support/dialog_watcher.h"
 #include "support/form_fixture.h"
 #include "support/standin_support.h"
@@ -28,21 +27,28 @@ using Calls = std::vector<std::string>;
 
 const std::wstring kResume = L"R\u00e9sum\u00e9 \u03a9mega";  // a name outside any code page
 
-// What one converted document sends, from the new instance to its exit.
-Calls Converted(const std::wstring& document, const std::wstring& templ, int format) {
-  return {"Application: new",
-          "Application: names AutomationSecurity", "Application: put AutomationSecurity = 3",
-          "Application: names DisplayAlerts", "Application: put DisplayAlerts = 0",
-          "Application: names Documents", "Application: get Documents",
-          "Documents: names Open", "Documents: call Open(\"" + Narrow(document) + "\")",
-          "Document: names SaveAs, FileName, FileFormat, LockComments, Password, AddToRecentFiles, "
-          "WritePassword, ReadOnlyRecommended, EmbedTrueTypeFonts, SaveNativePictureFormat, "
-          "SaveFormsData, SaveAsAOCELetter",
-          "Document: call SaveAs(FileName:=\"" + Narrow(templ) + "\", FileFormat:=" + std::to_string(format) +
-              ", LockComments:=False, Password:=\"\", AddToRecentFiles:=True, WritePassword:=\"\", "
-              "ReadOnlyRecommended:=False, EmbedTrueTypeFonts:=False, SaveNativePictureFormat:=False, "
-              "SaveFormsData:=False, SaveAsAOCELetter:=False)",
-          "Application: names Quit", "Application: call Quit()", "Server: exit after Quit"};
+// What one document sends, from the new instance to its exit; `error` is the server's answer
+// to a SaveAs that failed, after which the instance is told to quit without saving.
+Calls Sent(const std::wstring& document, const std::wstring& templ, int format, const std::string& error = "") {
+  Calls calls = {
+      "Application: new",
+      "Application: names AutomationSecurity", "Application: put AutomationSecurity = 3",
+      "Application: names DisplayAlerts", "Application: put DisplayAlerts = 0",
+      "Application: names Documents", "Application: get Documents",
+      "Documents: names Open", "Documents: call Open(\"" + Narrow(document) + "\")",
+      "Document: names SaveAs, FileName, FileFormat, LockComments, Password, AddToRecentFiles, "
+      "WritePassword, ReadOnlyRecommended, EmbedTrueTypeFonts, SaveNativePictureFormat, "
+      "SaveFormsData, SaveAsAOCELetter",
+      "Document: call SaveAs(FileName:=\"" + Narrow(templ) + "\", FileFormat:=" + std::to_string(format) +
+          ", LockComments:=False, Password:=\"\", AddToRecentFiles:=True, WritePassword:=\"\", "
+          "ReadOnlyRecommended:=False, EmbedTrueTypeFonts:=False, SaveNativePictureFormat:=False, "
+          "SaveFormsData:=False, SaveAsAOCELetter:=False)"};
+  const Calls quit = error.empty() ? Calls{"Application: names Quit", "Application: call Quit()"}
+                                   : Calls{"Document: error " + error, "Application: names Quit, SaveChanges",
+                                           "Application: call Quit(SaveChanges:=0)"};
+  calls.insert(calls.end(), quit.begin(), quit.end());
+  calls.push_back("Server: exit after Quit");
+  return calls;
 }
 
 // The content type that [Content_Types].xml gives the main document part.
@@ -63,19 +69,20 @@ LRESULT CALLBACK RecordPosition(HWND bar, UINT message, WPARAM wParam, LPARAM lP
 // A message box as it was shown, with the window's state at that moment.
 struct Shown {
   std::wstring text;
-  int bar;
-  PointerShape pointer;
-  int defaultButton;
+  int bar = -1;
+  PointerShape pointer = PointerShape::kDefault;
+  int defaultButton = 0;
 };
 
-// An object of the test's own that answers its default member with a name.
+// An object of the test's own, on the stack, that answers its default member with a name.
 struct NamedObject final : IDispatch {
-  std::wstring name;
+  explicit NamedObject(const wchar_t* name) : name(name) {}
+  const wchar_t* name;
   HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override {
     *object = iid == IID_IUnknown || iid == IID_IDispatch ? this : nullptr;
     return *object ? S_OK : E_NOINTERFACE;
   }
-  ULONG STDMETHODCALLTYPE AddRef() override { return 2; }  // lives on the stack
+  ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
   ULONG STDMETHODCALLTYPE Release() override { return 1; }
   HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override { return *count = 0, S_OK; }
   HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
@@ -84,7 +91,7 @@ struct NamedObject final : IDispatch {
                                    UINT*) override {
     if (id != DISPID_VALUE || !result) return DISP_E_MEMBERNOTFOUND;
     result->vt = VT_BSTR;
-    result->bstrVal = SysAllocString(name.c_str());
+    result->bstrVal = SysAllocString(name);
     return S_OK;
   }
 };
@@ -96,37 +103,25 @@ class ConversionTest : public ::testing::Test {
     ASSERT_NE(form, nullptr);
     SetWindowSubclass(form->Control(IDC_PROGRESSBAR1), RecordPosition, 1, reinterpret_cast<DWORD_PTR>(&positions));
   }
-  void TearDown() override {
-    if (HasFailure()) std::printf("stand-in journal:\n%s", journal.Text().c_str());
-  }
+  void TearDown() override { if (HasFailure()) std::printf("stand-in journal:\n%s", journal.Text().c_str()); }
 
-  // Presses "Save As Dot", answering the message boxes with these buttons in turn.
-  std::vector<Shown> Press(std::vector<int> answers) {
+  // Presses "Save As Dot" and answers the one message box expected with `answer`.
+  Shown Press(int answer) {
     std::vector<Shown> seen;
     {
       test::DialogWatcher watcher([&](HWND dialog) {
-        Shown s{test::DescribeDialog(dialog).text, form->Progress(), form->MousePointer(), 0};
+        Shown s{test::DescribeDialog(dialog).text, form->Progress(), form->MousePointer()};
         for (HWND c = GetWindow(dialog, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
           if ((GetWindowLongW(c, GWL_STYLE) & 0x0F) == BS_DEFPUSHBUTTON) s.defaultButton = GetDlgCtrlID(c);
         }
         seen.push_back(s);
-        test::PressDialogButton(dialog, seen.size() <= answers.size() ? answers[seen.size() - 1] : IDOK);
+        test::PressDialogButton(dialog, seen.size() == 1 ? answer : IDOK);
         return true;
       });
       SendMessageW(form->Control(IDC_CHECK2), BM_CLICK, 0, 0);
     }
-    return seen;
-  }
-
-  // "Done." lists the one failed document with the server's reason, which names it; the
-  // document's instance was told to quit without saving.
-  void ExpectOneFailure(const std::wstring& text, const std::wstring& document, const Calls& calls) {
-    const std::wstring head = L"Done.\r\n\r\n1 document could not be converted:\r\n" + document + L": ";
-    EXPECT_EQ(text.substr(0, head.size()), head);
-    EXPECT_NE(text.find(document, head.size()), std::wstring::npos) << Narrow(text);
-    EXPECT_EQ(Calls(calls.end() - std::min<ptrdiff_t>(3, calls.size()), calls.end()),
-              (Calls{"Application: names Quit, SaveChanges", "Application: call Quit(SaveChanges:=0)",
-                     "Server: exit after Quit"}));
+    EXPECT_EQ(seen.size(), 1u) << "message boxes shown";
+    return seen.empty() ? Shown{} : seen[0];
   }
 
   test::StandinJournal journal;
@@ -135,98 +130,72 @@ class ConversionTest : public ::testing::Test {
   std::unique_ptr<Form1> form;
 };
 
-TEST_F(ConversionTest, DotRunSendsTheExactCallsWritesBinaryTemplatesAndGoesPastAFailure) {
-  const std::wstring letter = test::CopyFixture(L"letter.doc", folder.Path());
-  const std::wstring resume = test::CopyFixture(kResume + L".doc", folder.Path());
-  const std::wstring missing = folder.File(L"missing.doc");
-  form->AppendEntries({Narrow(letter), Narrow(missing), Narrow(resume)});
+TEST_F(ConversionTest, RunsSendTheExactCallsWriteTheChosenTemplatesAndGoPastAFailureNamedWithItsReason) {
+  EXPECT_EQ(Press(IDOK).text, L"No files added.");
 
-  const std::vector<Shown> seen = Press({IDOK});
-  ASSERT_EQ(seen.size(), 1u);
-  EXPECT_EQ(seen[0].bar, 100);
-  EXPECT_EQ(seen[0].pointer, PointerShape::kHourglass);
-  EXPECT_EQ(positions, (std::vector<int>{33, 67, 100, 0}));
+  const std::wstring doc = test::CopyFixture(kResume + L".doc", folder.Path());
+  form->AppendEntries({Narrow(doc)});
+  EXPECT_EQ(Press(IDOK).text, L"Done.");
+  EXPECT_EQ(test::BinaryTemplateFlag(doc), std::optional<bool>(false));
+  EXPECT_EQ(test::BinaryTemplateFlag(folder.File(kResume + L".dot")), std::optional<bool>(true));
+
+  // As .dotx the binary document fails at SaveAs, and the run goes on.
+  const std::wstring docx = test::CopyFixture(kResume + L".docx", folder.Path());
+  const std::wstring docm = test::CopyFixture(L"macros.docm", folder.Path());
+  form->AppendEntries({Narrow(docx), Narrow(docm)});
+  SendMessageW(form->Control(IDC_OPTION2), BM_CLICK, 0, 0);
+  const Shown done = Press(IDOK);
+  EXPECT_EQ(done.bar, 100);
+  EXPECT_EQ(done.pointer, PointerShape::kHourglass);
+  EXPECT_EQ(positions, (std::vector<int>{0, 100, 0, 33, 67, 100, 0}));
   EXPECT_EQ(form->MousePointer(), PointerShape::kDefault);
   EXPECT_EQ(form->Files().Count(), 3u);
-
-  EXPECT_TRUE(journal.AllExited()) << "a stand-in process was left running";
-  const std::vector<Calls> calls = journal.Calls();
-  ASSERT_EQ(calls.size(), 3u);
-  EXPECT_EQ(calls[0], Converted(letter, folder.File(L"letter.dot"), 1));
-  ExpectOneFailure(seen[0].text, missing, calls[1]);
-  EXPECT_EQ(calls[2], Converted(resume, folder.File(kResume + L".dot"), 1));
-  EXPECT_EQ(test::BinaryTemplateFlag(letter), std::optional<bool>(false));
-  EXPECT_EQ(test::BinaryTemplateFlag(folder.File(L"letter.dot")), std::optional<bool>(true));
-  EXPECT_EQ(test::BinaryTemplateFlag(folder.File(kResume + L".dot")), std::optional<bool>(true));
-}
-
-TEST_F(ConversionTest, DotxRunSendsFormat14AndWritesOpenXmlTemplatesWithoutMacros) {
-  const std::wstring report = test::CopyFixture(L"report.docx", folder.Path());
-  const std::wstring resume = test::CopyFixture(kResume + L".docx", folder.Path());
-  const std::wstring macros = test::CopyFixture(L"macros.docm", folder.Path());
-  const std::wstring letter = test::CopyFixture(L"letter.doc", folder.Path());  // fails at SaveAs
-  SendMessageW(form->Control(IDC_OPTION2), BM_CLICK, 0, 0);
-  form->AppendEntries({Narrow(report), Narrow(resume), Narrow(macros), Narrow(letter)});
-
-  const std::vector<Shown> seen = Press({IDOK});
-  ASSERT_EQ(seen.size(), 1u);
-  EXPECT_TRUE(journal.AllExited()) << "a stand-in process was left running";
-  const std::vector<Calls> calls = journal.Calls();
-  ASSERT_EQ(calls.size(), 4u);
-  EXPECT_EQ(calls[0], Converted(report, folder.File(L"report.dotx"), 14));
-  EXPECT_EQ(calls[1], Converted(resume, folder.File(kResume + L".dotx"), 14));
-  EXPECT_EQ(calls[2], Converted(macros, folder.File(L"macros.dotx"), 14));
-  ExpectOneFailure(seen[0].text, letter, calls[3]);
-  for (const std::wstring& name : {std::wstring(L"report.dotx"), kResume + L".dotx", std::wstring(L"macros.dotx")}) {
+  for (const std::wstring& name : {kResume + L".dotx", std::wstring(L"macros.dotx")}) {
     EXPECT_EQ(MainPartType(folder.File(name)),
               "application/vnd.openxmlformats-officedocument.wordprocessingml.template.main+xml");
   }
-  EXPECT_EQ(test::ZipEntries(macros).count("word/vbaProject.bin"), 1u);
+  EXPECT_EQ(test::ZipEntries(docm).count("word/vbaProject.bin"), 1u);
   std::map<std::string, std::string> dotx = test::ZipEntries(folder.File(L"macros.dotx"));
   EXPECT_EQ(dotx.count("word/vbaProject.bin"), 0u);
   EXPECT_EQ(dotx["[Content_Types].xml"].find("vbaProject"), std::string::npos);
+
+  EXPECT_TRUE(journal.AllExited()) << "a stand-in process was left running";
+  const std::vector<Calls> calls = journal.Calls();
+  ASSERT_EQ(calls.size(), 4u);
+  EXPECT_EQ(calls[0], Sent(doc, folder.File(kResume + L".dot"), 1));
+  // The reason shown is the server's own description of the failure.
+  const std::wstring head = L"Done.\r\n\r\n1 document could not be converted:\r\n" + doc + L": ";
+  EXPECT_EQ(done.text.substr(0, head.size()), head);
+  EXPECT_EQ(calls[1], Sent(doc, folder.File(kResume + L".dotx"), 14, Narrow(done.text.substr(head.size()))));
+  EXPECT_EQ(calls[2], Sent(docx, folder.File(kResume + L".dotx"), 14));
+  EXPECT_EQ(calls[3], Sent(docm, folder.File(L"macros.dotx"), 14));
 }
 
-TEST_F(ConversionTest, EmptyListSaysNoFilesAdded) {
-  const std::vector<Shown> seen = Press({IDOK});
-  ASSERT_EQ(seen.size(), 1u);
-  EXPECT_EQ(seen[0].text, L"No files added.");
-  EXPECT_EQ(positions, std::vector<int>{0});
-  EXPECT_EQ(form->MousePointer(), PointerShape::kDefault);
-}
-
-TEST_F(ConversionTest, UnknownProgIdMeansNotInstalled) {
+TEST(WordAutomation, UnknownProgIdMeansNotInstalled) {
   EXPECT_EQ(SaveDocAsTemplate("C:\\letter.doc", TemplateTarget::kDot, L"Quillory.NoSuchServer").status,
             SaveOutcome::Status::kNotInstalled);
   EXPECT_FALSE(IsWordRunning(L"Quillory.NoSuchServer"));
 }
 
 TEST_F(ConversionTest, ActiveInstanceIsOnlyAskedItsNameAndTheDeclinedWarningConvertsNothing) {
-  EXPECT_FALSE(IsWordRunning());
   CLSID clsid{};
   ASSERT_TRUE(SUCCEEDED(CLSIDFromProgID(kWordProgId, &clsid)));
   Microsoft::WRL::ComPtr<IDispatch> word;  // made active as a user's word processor would be
   ASSERT_TRUE(SUCCEEDED(CoCreateInstance(clsid, nullptr, CLSCTX_LOCAL_SERVER, IID_PPV_ARGS(&word))));
   DWORD cookie = 0;
   ASSERT_TRUE(SUCCEEDED(RegisterActiveObject(word.Get(), clsid, ACTIVEOBJECT_STRONG, &cookie)));
-  EXPECT_TRUE(IsWordRunning());
-
   form->AppendEntries({Narrow(test::CopyFixture(L"letter.doc", folder.Path()))});
-  const std::vector<Shown> seen = Press({IDNO});
+  const Shown warning = Press(IDNO);
   RevokeActiveObject(cookie, nullptr);
-  EXPECT_FALSE(IsWordRunning());
-  ASSERT_EQ(seen.size(), 1u);
-  EXPECT_EQ(seen[0].text,
+  EXPECT_EQ(warning.text,
             L"Word may be open. It is recommended that you close Word first.\r\n\r\n"
             L"Would you like to proceed anyway?");
-  EXPECT_EQ(seen[0].defaultButton, IDYES);
-  EXPECT_EQ(positions, std::vector<int>{0});
-  EXPECT_EQ(form->MousePointer(), PointerShape::kDefault);
+  EXPECT_EQ(warning.defaultButton, IDYES);
 
-  // Asked its name by the check and by the warning, nothing else; and it still runs.
+  // Asked its name, nothing else: no document went to a new instance, and this one still runs.
   std::vector<DWORD> pids;
   EXPECT_EQ(journal.Calls(&pids),
-            (std::vector<Calls>{{"Application: new", "Application: get (default)", "Application: get (default)"}}));
+            (std::vector<Calls>{{"Application: new", "Application: get (default)"}}));
   ASSERT_EQ(pids.size(), 1u);
   EXPECT_TRUE(test::IsRunning(pids[0]));
   CallMethod(word.Get(), L"Quit");
@@ -235,8 +204,7 @@ TEST_F(ConversionTest, ActiveInstanceIsOnlyAskedItsNameAndTheDeclinedWarningConv
 
   // Another object active under the ProgID is not the word processor.
   for (const wchar_t* name : {L"Microsoft Word 2", L"microsoft word"}) {
-    NamedObject other;
-    other.name = name;
+    NamedObject other(name);
     ASSERT_TRUE(SUCCEEDED(RegisterActiveObject(&other, clsid, ACTIVEOBJECT_STRONG, &cookie)));
     EXPECT_FALSE(IsWordRunning()) << Narrow(name);
     RevokeActiveObject(cookie, nullptr);

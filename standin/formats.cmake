@@ -1,0 +1,11 @@
+# The stand-in's document formats: portable code, built for Windows into the stand-in and
+# natively for its tests. Both the top level and standin/CMakeLists.txt include this file;
+# the library is defined once.
+include_guard(GLOBAL)
+
+add_library(quillory_standin_formats STATIC
+  ${CMAKE_CURRENT_LIST_DIR}/inflate.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/zip_package.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/compound_file.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/template_conversion.cpp)
+target_include_directories(quillory_standin_formats PUBLIC ${CMAKE_CURRENT_LIST_DIR})
