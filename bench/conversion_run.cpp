@@ -35,6 +35,7 @@ class QuietView final : public RunView {
   void SetMousePointer(PointerShape) override {}
   TemplateTarget Target() const override { return TemplateTarget::kDot; }
   bool Closed() const override { return false; }
+  bool StopRequested() const override { return false; }
   void ShowInformation(const std::string& text) override { last = text; }
   bool AskYesNo(const std::string&) override { return true; }
   std::string last;
@@ -155,7 +156,8 @@ int main(int argc, char** argv) {
   BSTR templB = SysAllocString((folder + L"\\letter.dot").c_str());
   BSTR emptyB = SysAllocString(L"");
   const std::vector<std::string> oneBlock(block, Narrow(document));
-  WordAutomation automation;
+  // Each document on its own thread with the window's wait, as a press runs it.
+  WordAutomation automation([] { return false; }, nullptr, kDefaultTimeLimit);
 
   // Alternating blocks, so that a slower moment of the machine falls on both alike.
   std::vector<double> bare, quillory;

@@ -24,9 +24,6 @@ constexpr std::chrono::seconds kAfterEndWait{10};
 constexpr int32_t kMsoAutomationSecurityForceDisable = 3;
 constexpr int32_t kWdAlertsNone = 0;
 constexpr int32_t kWdDoNotSaveChanges = 0;
-// Given to Open so that an encrypted document fails at once with the word processor's own
-// reason rather than waiting on a password prompt nobody sees. No real document has it.
-constexpr wchar_t kNoPassword[] = L"\u2063Quillory: no password was given\u2063";
 
 // The server's own description says enough; without one, the step and the system's text.
 SaveOutcome Failure(std::string_view step, const DispatchResult& result) {
@@ -57,7 +54,7 @@ SaveOutcome OpenAndSave(IDispatch* application, std::string_view documentPath,
       {L"ConfirmConversions", Variant::Bool(false)},
       {L"ReadOnly", Variant::Bool(true)},
       {L"AddToRecentFiles", Variant::Bool(false)},
-      {L"PasswordDocument", Variant::String(kNoPassword)},
+      {L"PasswordDocument", Variant::String(kNoDocumentPassword)},
   }};
   DispatchResult opened =
       CallMethod(documentsObject.Get(), L"Open", std::span<const Variant>(&path, 1), openOptions);

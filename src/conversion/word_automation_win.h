@@ -20,6 +20,9 @@ inline constexpr wchar_t kWordProgId[] = L"Word.Application";
 // The user's limit per document, in seconds, under HKCU\Software\Quillory.
 inline constexpr wchar_t kTimeLimitSetting[] = L"DocumentTimeLimitSeconds";
 inline constexpr std::chrono::seconds kDefaultTimeLimit{120};
+// Given to Open so that an encrypted document fails at once with the word processor's own
+// reason rather than waiting on a password prompt nobody sees. No real document has it.
+inline constexpr wchar_t kNoDocumentPassword[] = L"quillory:no-password:9d41f7c2";
 
 // Turns one document into a template beside it through a new instance, which is always
 // asked to quit: with SaveChanges 0 when a step failed. Macros are forced off and alerts

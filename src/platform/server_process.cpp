@@ -50,7 +50,7 @@ std::wstring RegisteredProgram(const wchar_t* progId) {
   const std::wstring key = L"CLSID\\" + std::wstring(guid) + L"\\LocalServer32";
   wchar_t line[2 * MAX_PATH] = {};
   DWORD size = sizeof line;
-  if (RegGetValueW(HKEY_CLASSES_ROOT, key.c_str(), nullptr, RRF_RT_REG_SZ | RRF_RT_REG_EXPAND_SZ, nullptr, line,
+  if (RegGetValueW(HKEY_CLASSES_ROOT, key.c_str(), nullptr, RRF_RT_REG_SZ, nullptr, line,
                    &size) != ERROR_SUCCESS) {
     return {};
   }

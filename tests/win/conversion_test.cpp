@@ -35,7 +35,9 @@ Calls Sent(const std::wstring& document, const std::wstring& templ, int format, 
       "Application: names AutomationSecurity", "Application: put AutomationSecurity = 3",
       "Application: names DisplayAlerts", "Application: put DisplayAlerts = 0",
       "Application: names Documents", "Application: get Documents",
-      "Documents: names Open", "Documents: call Open(\"" + Narrow(document) + "\")",
+      "Documents: names Open, ConfirmConversions, ReadOnly, AddToRecentFiles, PasswordDocument",
+      "Documents: call Open(\"" + Narrow(document) + "\", ConfirmConversions:=False, ReadOnly:=True, "
+      "AddToRecentFiles:=False, PasswordDocument:=\"" + Narrow(kNoDocumentPassword) + "\")",
       "Document: names SaveAs, FileName, FileFormat, LockComments, Password, AddToRecentFiles, "
       "WritePassword, ReadOnlyRecommended, EmbedTrueTypeFonts, SaveNativePictureFormat, "
       "SaveFormsData, SaveAsAOCELetter",

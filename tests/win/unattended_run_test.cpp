@@ -1,0 +1,177 @@
+// A run that no document can hang, through the real window against the stand-in: documents
+// whose Open never returns or whose server dies, Esc and closing mid-run, and the one process
+// that may be ended. The limit per document is a few seconds here, set as a user would.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <thread>
+
+#include "app/main_window.h"
+#include "common/utf_win.h"
+#include "conversion/word_automation_win.h"
+#include "platform/scoped_handles.h"
+#include "platform/server_process.h"
+#include "support/dialog_watcher.h"
+#include "support/form_fixture.h"
+#include "support/standin_support.h"
+
+namespace quillory::test {
+namespace {
+
+// The text contains `part`, said as the failure.
+::testing::AssertionResult Holds(const std::string& text, const std::string& part) {
+  if (text.find(part) != std::string::npos) return ::testing::AssertionSuccess();
+  return ::testing::AssertionFailure() << "\"" << part << "\" is not in \"" << text << "\"";
+}
+
+// A registry value of HKCU for the test's life.
+class UserValue {
+ public:
+  UserValue(const wchar_t* key, const wchar_t* name, DWORD number) : key_(key), name_(name) {
+    RegSetKeyValueW(HKEY_CURRENT_USER, key, name, REG_DWORD, &number, sizeof number);
+  }
+  UserValue(const wchar_t* key, const wchar_t* name, const std::wstring& text) : key_(key), name_(name) {
+    RegSetKeyValueW(HKEY_CURRENT_USER, key, name, REG_SZ, text.c_str(), static_cast<DWORD>((text.size() + 1) * 2));
+  }
+  ~UserValue() { RegDeleteKeyValueW(HKEY_CURRENT_USER, key_, name_); }
+
+ private:
+  const wchar_t* key_;
+  const wchar_t* name_;
+};
+
+constexpr wchar_t kStandinKey[] = L"Software\\Quillory\\Standin";
+
+class UnattendedRun : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    Form1Options options;
+    options.onClosed = [this] { ++closedCalls; };
+    form = MakeForm(std::move(options));
+    ASSERT_TRUE(form);
+  }
+  void TearDown() override {
+    if (HasFailure()) std::printf("stand-in journal:\n%s", journal.Text().c_str());
+  }
+  std::string Add(const std::wstring& fixture, const std::wstring& name) {
+    const std::wstring path = CopyFixture(fixture, folder.Path());
+    const std::wstring renamed = folder.File(name);
+    MoveFileW(path.c_str(), renamed.c_str());
+    form->AppendEntry(Narrow(renamed));
+    return Narrow(renamed);
+  }
+  // Presses "Save As Dot", running `whenHanging` on a thread of its own once the stand-in
+  // journals the Open of "hang.doc"; gives the messages the run showed.
+  std::vector<SeenDialog> Press(std::function<void()> whenHanging = {}) {
+    DialogWatcher watcher(PressButton(IDOK));
+    std::atomic<bool> pressed{false};
+    std::thread hang([&] {
+      while (!pressed && journal.Text().find("hang.doc\"") == std::string::npos) Sleep(20);
+      if (!pressed && whenHanging) whenHanging();
+    });
+    SendMessageW(form->Control(IDC_CHECK2), BM_CLICK, 0, 0);
+    pressed = true;
+    hang.join();
+    PumpUntil([&] { return watcher.Count() > 0; }, std::chrono::seconds(2));
+    return watcher.Seen();
+  }
+  // Posts Esc to the window that holds the focus on the window's thread, as a key press would.
+  void PressEsc() {
+    GUITHREADINFO info{};
+    info.cbSize = sizeof info;
+    GetGUIThreadInfo(GetWindowThreadProcessId(form->Hwnd(), nullptr), &info);
+    PostMessageW(info.hwndFocus ? info.hwndFocus : form->Hwnd(), WM_KEYDOWN, VK_ESCAPE, 1);
+    PostMessageW(info.hwndFocus ? info.hwndFocus : form->Hwnd(), WM_KEYUP, VK_ESCAPE, 0xC0000001);
+  }
+  bool Written(const std::wstring& name) const {
+    return GetFileAttributesW(folder.File(name).c_str()) != INVALID_FILE_ATTRIBUTES;
+  }
+
+  StandinJournal journal;
+  TempFolder folder;
+  UserValue hangs{kStandinKey, L"HangInOpen", std::wstring(L"hang*")};
+  UserValue dies{kStandinKey, L"ExitInOpen", std::wstring(L"dies*")};
+  std::unique_ptr<Form1> form;
+  int closedCalls = 0;
+};
+
+TEST_F(UnattendedRun, GoodDocumentsAreConvertedAndAHangingOrDyingOneIsListedWithItsReason) {
+  UserValue limit(L"Software\\Quillory", kTimeLimitSetting, 4);
+  Add(L"letter.doc", L"good.doc");
+  const std::string hang = Add(L"letter.doc", L"hang.doc");
+  const std::string dying = Add(L"letter.doc", L"dies.doc");
+  Add(L"letter.doc", L"after.doc");
+  const std::vector<SeenDialog> seen = Press();
+  ASSERT_EQ(seen.size(), 1u);
+  const std::string text = Narrow(seen[0].text);
+  EXPECT_TRUE(Holds(text, "Done.\r\n\r\n2 documents could not be converted:\r\n" + hang +
+                              ": It did not finish within 4 seconds; the word processor may have been waiting on a "
+                              "prompt"));
+  EXPECT_TRUE(Holds(text, "Its instance was ended.\r\n" + dying + ": Open: "));
+  EXPECT_TRUE(Holds(text, "0x800706BE"));
+  EXPECT_TRUE(Written(L"good.dot") && Written(L"after.dot"));
+  EXPECT_FALSE(Written(L"hang.dot") || Written(L"dies.dot"));
+  EXPECT_TRUE(journal.AllExited());
+  EXPECT_EQ(form->MousePointer(), PointerShape::kDefault);
+}
+
+TEST_F(UnattendedRun, EscStopsTheRunWhileTheWindowAnswersAndClosingEndsItWithNothingLeftRunning) {
+  Add(L"letter.doc", L"good.doc");
+  Add(L"letter.doc", L"hang.doc");
+  Add(L"letter.doc", L"later.doc");
+  std::atomic<bool> answered{false};
+  const std::vector<SeenDialog> stopped = Press([&] {
+    DWORD_PTR result = 0;
+    answered = SendMessageTimeoutW(form->Hwnd(), WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 5000, &result) != 0;
+    PressEsc();
+  });
+  EXPECT_TRUE(answered);
+  ASSERT_EQ(stopped.size(), 1u);
+  EXPECT_EQ(stopped[0].text, L"Stopped.\r\n\r\n1 document converted, 2 not tried.");
+  EXPECT_FALSE(Written(L"later.dot"));
+  EXPECT_TRUE(journal.AllExited());
+
+  // Closing the window mid-run ends the run without a word; the program can end.
+  const std::vector<SeenDialog> closed = Press([&] { PostMessageW(form->Hwnd(), WM_CLOSE, 0, 0); });
+  EXPECT_TRUE(closed.empty());
+  EXPECT_TRUE(form->Closed());
+  EXPECT_EQ(closedCalls, 1);
+  EXPECT_TRUE(journal.AllExited());
+}
+
+// Processes of the stand-in's program, started as COM would start them.
+ScopedHandle StartStandin(DWORD* id) {
+  std::wstring line = L"\"" + TestProgramFolder() + L"\\QuilloryStandin.exe\" -Embedding";
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION process{};
+  CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process);
+  CloseHandle(process.hThread);
+  *id = process.dwProcessId;
+  return ScopedHandle(process.hProcess);
+}
+
+TEST(ServerProcess, OnlyTheOneProcessStartedSinceTheRequestIsTakenAndOnlyItIsEnded) {
+  DWORD userId = 0, oursId = 0, otherId = 0;
+  ScopedHandle user = StartStandin(&userId);  // running before: the user's own
+  ServerProcessFinder finder(kWordProgId);
+  EXPECT_FALSE(finder.StartedSince());
+  ScopedHandle ours = StartStandin(&oursId);
+  const std::optional<ServerProcess> found = finder.StartedSince();
+  ASSERT_TRUE(found);
+  EXPECT_EQ(found->id, oursId);
+  ScopedHandle other = StartStandin(&otherId);
+  EXPECT_FALSE(finder.StartedSince());  // two started since: which is ours cannot be told
+
+  EXPECT_TRUE(EndServerProcess(*found));
+  EXPECT_EQ(WaitForSingleObject(ours.Get(), 0), WAIT_OBJECT_0);
+  EXPECT_EQ(WaitForSingleObject(user.Get(), 0), static_cast<DWORD>(WAIT_TIMEOUT));
+  EXPECT_EQ(WaitForSingleObject(other.Get(), 0), static_cast<DWORD>(WAIT_TIMEOUT));
+  EXPECT_TRUE(EndServerProcess(*found));  // gone already: nothing else is touched
+  for (HANDLE process : {user.Get(), other.Get()}) TerminateProcess(process, 0);
+}
+
+}  // namespace
+}  // namespace quillory::test
