@@ -1,7 +1,9 @@
 // The conversion run against the stand-in automation server: per-document time of
-// Quillory's run (the run's sequence and the Word1 routine) against a bare loop of the same
-// automation calls made directly through IDispatch, alternating in the same process; and
-// the process's memory after 10 documents against after 200.
+// Quillory's run (the run's sequence, each document on a thread of its own while the window's
+// messages run) against a bare loop of the same automation calls made directly through
+// IDispatch, alternating in the same process; the longest a window of the run's thread took to
+// answer a message meanwhile; what a document that hangs costs past its limit; and the
+// process's memory after 10 documents against after 200.
 //   bench_conversion_run [documents=200] [rounds=3] [block=10]
 #include <windows.h>
 #include <objbase.h>
@@ -10,10 +12,12 @@
 #include <psapi.h>
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "conversion/conversion_run.h"
@@ -54,6 +58,7 @@ HRESULT Call(IDispatch* object, const wchar_t* member, WORD flags, std::vector<c
   HRESULT hr = object->GetIDsOfNames(IID_NULL, names.data(), static_cast<UINT>(names.size()), LOCALE_USER_DEFAULT, ids.data());
   if (FAILED(hr)) return hr;
   std::reverse(arguments.begin(), arguments.end());
+  // Named arguments come last in the caller's list; the positional ones before them.
   std::vector<DISPID> named(ids.begin() + 1, ids.end());
   std::reverse(named.begin(), named.end());
   DISPID put = DISPID_PROPERTYPUT;
@@ -67,7 +72,7 @@ VARIANT I4(int v) { VARIANT x; VariantInit(&x); x.vt = VT_I4; x.lVal = v; return
 VARIANT Bool(bool v) { VARIANT x; VariantInit(&x); x.vt = VT_BOOL; x.boolVal = v ? VARIANT_TRUE : VARIANT_FALSE; return x; }
 VARIANT Str(BSTR v) { VARIANT x; VariantInit(&x); x.vt = VT_BSTR; x.bstrVal = v; return x; }
 
-bool BareDocument(const CLSID& clsid, BSTR document, BSTR templ, BSTR empty) {
+bool BareDocument(const CLSID& clsid, BSTR document, BSTR templ, BSTR empty, BSTR password) {
   IDispatch* app = nullptr;
   if (FAILED(CoCreateInstance(clsid, nullptr, CLSCTX_LOCAL_SERVER, IID_IDispatch, reinterpret_cast<void**>(&app)))) return false;
   Call(app, L"AutomationSecurity", DISPATCH_PROPERTYPUT, {}, {I4(3)}, nullptr);
@@ -76,7 +81,9 @@ bool BareDocument(const CLSID& clsid, BSTR document, BSTR templ, BSTR empty) {
   VariantInit(&documents);
   VariantInit(&opened);
   bool ok = SUCCEEDED(Call(app, L"Documents", DISPATCH_PROPERTYGET, {}, {}, &documents)) &&
-            SUCCEEDED(Call(documents.pdispVal, L"Open", DISPATCH_METHOD, {}, {Str(document)}, &opened)) &&
+            SUCCEEDED(Call(documents.pdispVal, L"Open", DISPATCH_METHOD,
+                           {L"ConfirmConversions", L"ReadOnly", L"AddToRecentFiles", L"PasswordDocument"},
+                           {Str(document), Bool(false), Bool(true), Bool(false), Str(password)}, &opened)) &&
             SUCCEEDED(Call(opened.pdispVal, L"SaveAs", DISPATCH_METHOD,
                            {L"FileName", L"FileFormat", L"LockComments", L"Password", L"AddToRecentFiles",
                             L"WritePassword", L"ReadOnlyRecommended", L"EmbedTrueTypeFonts",
@@ -124,6 +131,49 @@ std::wstring FixtureFolder() {
   return Widen(file.substr(0, file.rfind("\\bench\\")) + "\\tests\\data");
 }
 
+// Sends a message to `window` again and again from a thread of its own; the longest wait.
+class AnswerWatch {
+ public:
+  explicit AnswerWatch(HWND window) : window_(window), thread_([this] { Run(); }) {}
+  ~AnswerWatch() {
+    stop_ = true;
+    thread_.join();
+  }
+  double LongestMs() const { return longest_; }
+
+ private:
+  void Run() {
+    while (!stop_) {
+      const auto start = Clock::now();
+      DWORD_PTR result = 0;
+      SendMessageTimeoutW(window_, WM_NULL, 0, 0, SMTO_NORMAL, 10000, &result);
+      longest_ = std::max(longest_.load(), std::chrono::duration<double, std::milli>(Clock::now() - start).count());
+      Sleep(5);
+    }
+  }
+  HWND window_;
+  std::atomic<bool> stop_{false};
+  std::atomic<double> longest_{0};
+  std::thread thread_;
+};
+
+// The run's automation with the time each document began and ended.
+class TimedAutomation final : public Automation {
+ public:
+  explicit TimedAutomation(Automation& real) : real_(real) {}
+  bool IsWordRunning() override { return real_.IsWordRunning(); }
+  SaveOutcome SaveDocAsTemplate(const std::string& path, TemplateTarget target) override {
+    begun.push_back(Clock::now());
+    SaveOutcome outcome = real_.SaveDocAsTemplate(path, target);
+    ended.push_back(Clock::now());
+    return outcome;
+  }
+  std::vector<Clock::time_point> begun, ended;
+
+ private:
+  Automation& real_;
+};
+
 double Median(std::vector<double> v) {
   std::sort(v.begin(), v.end());
   return v[v.size() / 2];
@@ -155,26 +205,65 @@ int main(int argc, char** argv) {
   BSTR documentB = SysAllocString(document.c_str());
   BSTR templB = SysAllocString((folder + L"\\letter.dot").c_str());
   BSTR emptyB = SysAllocString(L"");
+  BSTR passwordB = SysAllocString(kNoDocumentPassword);
   const std::vector<std::string> oneBlock(block, Narrow(document));
+  // A window of the run's thread: the run's wait must keep answering it.
+  HWND window = CreateWindowW(L"Static", L"", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, nullptr, nullptr);
   // Each document on its own thread with the window's wait, as a press runs it.
-  WordAutomation automation([] { return false; }, nullptr, kDefaultTimeLimit);
+  WordAutomation automation([] { return false; }, window, kDefaultTimeLimit);
+  double longestAnswer = 0;
 
   // Alternating blocks, so that a slower moment of the machine falls on both alike.
   std::vector<double> bare, quillory;
   for (int r = 0; r < rounds; ++r) {
     auto start = Clock::now();
     for (int i = 0; i < block; ++i) {
-      if (!BareDocument(clsid, documentB, templB, emptyB)) std::printf("bare loop: a document failed\n");
+      if (!BareDocument(clsid, documentB, templB, emptyB, passwordB)) std::printf("bare loop: a document failed\n");
     }
     bare.push_back(std::chrono::duration<double, std::milli>(Clock::now() - start).count() / block);
     QuietView view(oneBlock);
     start = Clock::now();
-    ConvertAll(view, automation);
+    {
+      AnswerWatch watch(window);
+      ConvertAll(view, automation);
+      longestAnswer = std::max(longestAnswer, watch.LongestMs());
+    }
     quillory.push_back(std::chrono::duration<double, std::milli>(Clock::now() - start).count() / block);
     if (view.last != "Done.") std::printf("run: %s\n", view.last.c_str());
   }
   std::printf("per document, median of %d rounds of %d: bare loop %.1f ms, Quillory's run %.1f ms, ratio %.3f\n",
               rounds, block, Median(bare), Median(quillory), Median(quillory) / Median(bare));
+  std::printf("longest a window of the run's thread took to answer during those runs: %.1f ms\n", longestAnswer);
+
+  // A document whose Open never returns, then a good one, with a limit of 2 s: how long past
+  // the limit the hanging one held the run, and what starting the next instance costs.
+  {
+    const DWORD limitSeconds = 2;
+    const std::wstring hanging = folder + L"\\hang.doc";
+    CopyFileW(document.c_str(), hanging.c_str(), FALSE);
+    const wchar_t* standinKey = L"Software\\Quillory\\Standin";
+    RegSetKeyValueW(HKEY_CURRENT_USER, standinKey, L"HangInOpen", REG_SZ, L"hang*", 12);
+    WordAutomation limited([] { return false; }, window, std::chrono::seconds(limitSeconds));
+    TimedAutomation timed(limited);
+    QuietView view({Narrow(hanging), Narrow(document)});
+    ConvertAll(view, timed);
+    RegDeleteKeyValueW(HKEY_CURRENT_USER, standinKey, L"HangInOpen");
+    DeleteFileW(hanging.c_str());
+    const auto start = Clock::now();
+    IDispatch* app = nullptr;
+    if (SUCCEEDED(CoCreateInstance(clsid, nullptr, CLSCTX_LOCAL_SERVER, IID_IDispatch, reinterpret_cast<void**>(&app)))) {
+      Call(app, L"Quit", DISPATCH_METHOD, {}, {}, nullptr);
+      app->Release();
+    }
+    const double startMs = std::chrono::duration<double, std::milli>(Clock::now() - start).count();
+    if (timed.ended.size() == 2) {
+      const double pastLimit =
+          std::chrono::duration<double, std::milli>(timed.ended[0] - timed.begun[0]).count() - limitSeconds * 1000.0;
+      std::printf("a hanging document: the run went on %.0f ms after its limit; a new instance starts in %.0f ms; "
+                  "from the limit to the next instance %.0f ms (%s)\n",
+                  pastLimit, startMs, pastLimit + startMs, view.last.substr(0, view.last.find("\r\n\r\n", 8)).c_str());
+    }
+  }
 
   // Memory of Quillory's runs: after 10 documents and after `total`.
   auto runDocuments = [&](int n) {
@@ -196,6 +285,8 @@ int main(int argc, char** argv) {
   SysFreeString(documentB);
   SysFreeString(templB);
   SysFreeString(emptyB);
+  SysFreeString(passwordB);
+  DestroyWindow(window);
   DeleteFileW(document.c_str());
   DeleteFileW((folder + L"\\letter.dot").c_str());
   RemoveDirectoryW(folder.c_str());
