@@ -60,6 +60,11 @@ SaveOutcome DocumentConversion::Outcome() const {
   return outcome_;
 }
 
+std::optional<ServerProcess> DocumentConversion::Process() const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return process_;
+}
+
 bool DocumentConversion::EndInstance() {
   std::optional<ServerProcess> process;
   {

@@ -28,6 +28,9 @@ class DocumentConversion {
   // What the thread found; read once Done is signalled.
   SaveOutcome Outcome() const;
 
+  // The process of the instance started for this document, once it is known.
+  std::optional<ServerProcess> Process() const;
+
   // Ends the instance started for this document, if it can be told apart from every other
   // process (see ServerProcessFinder); true when no such instance runs any more.
   bool EndInstance();

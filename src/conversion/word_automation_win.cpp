@@ -19,6 +19,8 @@ using Microsoft::WRL::ComPtr;
 
 // Once its instance is ended, a call in progress returns within milliseconds; this is room.
 constexpr std::chrono::seconds kAfterEndWait{10};
+// An instance told to quit is usually gone within a second.
+constexpr std::chrono::seconds kQuitGrace{5};
 
 // Word's constants, by their values.
 constexpr int32_t kMsoAutomationSecurityForceDisable = 3;
@@ -121,7 +123,10 @@ SaveOutcome WordAutomation::SaveDocAsTemplate(const std::string& documentPath, T
   auto conversion = DocumentConversion::Start(documentPath, target, progId_);
   if (!conversion) return quillory::SaveDocAsTemplate(documentPath, target, progId_);  // no thread: here
   const WaitResult waited = WaitWhilePumping(conversion->Done(), deadline, stop_, window_);
-  if (waited == WaitResult::kSignalled) return conversion->Outcome();
+  if (waited == WaitResult::kSignalled) {
+    if (std::optional<ServerProcess> process = conversion->Process()) quitting_.push_back(*process);
+    return conversion->Outcome();
+  }
 
   // Past the limit, or stopped: the call in progress is abandoned by ending its instance,
   // after which it returns within moments.
@@ -129,6 +134,19 @@ SaveOutcome WordAutomation::SaveDocAsTemplate(const std::string& documentPath, T
   WaitWhilePumping(conversion->Done(), std::chrono::steady_clock::now() + kAfterEndWait, nullptr, window_);
   if (waited == WaitResult::kStopped) return SaveOutcome::Stopped();
   return SaveOutcome::Failed(TimeLimitReason(static_cast<unsigned>(limit_.count()), ended));
+}
+
+WordAutomation::~WordAutomation() { EndLeftovers(); }
+
+void WordAutomation::EndLeftovers() {
+  const auto deadline = std::chrono::steady_clock::now() + kQuitGrace;
+  for (const ServerProcess& process : quitting_) {
+    ScopedHandle running = OpenServerProcess(process);
+    if (running && WaitWhilePumping(running.Get(), deadline, nullptr, window_) != WaitResult::kSignalled) {
+      EndServerProcess(process);
+    }
+  }
+  quitting_.clear();
 }
 
 std::chrono::seconds DocumentTimeLimit() {

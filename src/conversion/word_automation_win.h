@@ -10,9 +10,11 @@
 #include <functional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "conversion/conversion_run.h"
 #include "conversion/template_path.h"
+#include "platform/server_process.h"
 
 namespace quillory {
 
@@ -47,10 +49,17 @@ class WordAutomation final : public Automation {
  public:
   WordAutomation(std::function<bool()> stop, HWND window, std::chrono::seconds limit,
                  const wchar_t* progId = kWordProgId);
+  // Ends whatever instance is still running once the run is over (see EndLeftovers).
+  ~WordAutomation() override;
   bool IsWordRunning() override { return quillory::IsWordRunning(progId_); }
   SaveOutcome SaveDocAsTemplate(const std::string& documentPath, TemplateTarget target) override;
 
+  // An instance told to quit is given a few seconds to go; one still running after that is
+  // ended, so that no instance this run started is left behind.
+  void EndLeftovers();
+
  private:
+  std::vector<ServerProcess> quitting_;
   std::function<bool()> stop_;
   HWND window_;
   std::chrono::seconds limit_;

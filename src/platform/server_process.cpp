@@ -107,6 +107,16 @@ std::optional<ServerProcess> ServerProcessFinder::StartedSince() const {
   return found;
 }
 
+ScopedHandle OpenServerProcess(const ServerProcess& target) {
+  ScopedHandle process(OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, target.id));
+  FILETIME created{};
+  if (!process || !StartTime(process.Get(), &created) || CompareFileTime(&created, &target.created) != 0 ||
+      WaitForSingleObject(process.Get(), 0) == WAIT_OBJECT_0) {
+    return {};
+  }
+  return process;
+}
+
 bool EndServerProcess(const ServerProcess& target) {
   ScopedHandle process(OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, target.id));
   if (!process) return GetLastError() == ERROR_INVALID_PARAMETER;  // no such process: it is gone

@@ -11,6 +11,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/scoped_handles.h"
+
 namespace quillory {
 
 struct ServerProcess {
@@ -33,6 +35,10 @@ class ServerProcessFinder {
   std::vector<DWORD> before_;
   FILETIME startedAt_{};
 };
+
+// A handle to wait on while the process found still runs; empty once it is gone (or its id has
+// gone to another process).
+ScopedHandle OpenServerProcess(const ServerProcess& process);
 
 // Ends the process if it is still the one found (same id, same start time) and waits until it is
 // gone; true then. Any other process, or one already gone, is left alone.
