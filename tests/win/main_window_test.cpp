@@ -1,10 +1,12 @@
 // The real main window: its controls as a user's tools see them, start-up, the button
-// convention, the file list's gestures and the pointer shapes.
+// convention and the file list's gestures (pointer shapes under real input: pointer_input_test).
 #include <windows.h>
 #include <commctrl.h>
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <numeric>
 #include <string>
 #include <vector>
 
@@ -16,13 +18,13 @@ namespace quillory::test {
 namespace {
 
 struct Expected {
-  int id;
+  ControlId id;
   const wchar_t* cls;
   const wchar_t* text;
   int left, top, width, height;  // twips
 };
 
-// Tab order, as the user walks it.
+// In tab order.
 const Expected kControls[] = {
     {IDC_COMMAND1, L"Button", L"Command1", -720, 2640, 615, 495},
     {IDC_CHECK1, L"Button", L"Add Word Doc File(s)", 120, 2520, 2415, 1215},
@@ -33,38 +35,6 @@ const Expected kControls[] = {
     {IDC_OPTION2, L"Button", L"Save as Dotx (Word 2007)", 1800, 3840, 2655, 255},
     {IDC_OPTION1, L"Button", L"Save as Dot", 120, 3840, 1575, 255},
 };
-
-std::wstring ClassName(HWND window) {
-  wchar_t name[64] = {};
-  GetClassNameW(window, name, 64);
-  return name;
-}
-
-RECT ClientRectOf(HWND parent, HWND control) {
-  RECT rect;
-  GetWindowRect(control, &rect);
-  MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&rect), 2);
-  return rect;
-}
-
-int Px(int twips, int dpi) { return MulDiv(twips, dpi, 1440); }
-
-void ExpectLayout(Form1& form, int dpi) {
-  RECT client;
-  GetClientRect(form.Hwnd(), &client);
-  EXPECT_EQ(client.right, Px(7695, dpi));  // 769.5 rounds up at 144 DPI
-  EXPECT_EQ(client.bottom, Px(4710, dpi));
-  for (const Expected& control : kControls) {
-    SCOPED_TRACE(control.text);
-    const RECT rect = ClientRectOf(form.Hwnd(), form.Control(static_cast<ControlId>(control.id)));
-    EXPECT_NEAR(rect.left, control.left * dpi / 1440.0, 0.51);
-    EXPECT_NEAR(rect.top, control.top * dpi / 1440.0, 0.51);
-    EXPECT_NEAR(rect.right - rect.left, control.width * dpi / 1440.0, 1.01);
-    EXPECT_NEAR(rect.bottom - rect.top, control.height * dpi / 1440.0, 1.01);
-  }
-  // The list's one column.
-  EXPECT_EQ(SendMessageW(form.Control(IDC_LISTVIEW1), LVM_GETCOLUMNWIDTH, 0, 0), Px(6000, dpi));
-}
 
 LOGFONTW FontOf(HWND control) {
   LOGFONTW font{};
@@ -79,76 +49,89 @@ class MainWindow : public ::testing::Test {
     ASSERT_TRUE(form);
   }
   HWND List() const { return form->Control(IDC_LISTVIEW1); }
-  int ListCount() const { return static_cast<int>(SendMessageW(List(), LVM_GETITEMCOUNT, 0, 0)); }
-  std::vector<std::wstring> ListTexts() const {
-    std::vector<std::wstring> texts;
-    for (int i = 0; i < ListCount(); ++i) texts.push_back(ListText(List(), i));
-    return texts;
+  int ListSend(UINT msg, WPARAM wParam = 0, LPARAM lParam = 0) const {
+    return static_cast<int>(SendMessageW(List(), msg, wParam, lParam));
   }
-  int Selected() const {
-    return static_cast<int>(SendMessageW(List(), LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
-  }
-  POINT RowPoint(int position) const {
-    RECT row{};
-    row.left = LVIR_BOUNDS;
-    SendMessageW(List(), LVM_GETITEMRECT, static_cast<WPARAM>(position), reinterpret_cast<LPARAM>(&row));
-    return POINT{40, (row.top + row.bottom) / 2};
-  }
-  void Send(UINT msg, WPARAM keys, POINT at) {
-    SendMessageW(List(), msg, keys, MAKELPARAM(at.x, at.y));
-  }
+  int Count() const { return ListSend(LVM_GETITEMCOUNT); }
+  int Selected() const { return ListSend(LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED); }
+  int Top() const { return ListSend(LVM_GETTOPINDEX); }
+
+  // The list filled with "C:\Docs\1.doc" to "C:\Docs\<count>.doc", and their order as shown.
   void Fill(int count) {
     for (int i = 1; i <= count; ++i) form->AppendEntry("C:\\Docs\\" + std::to_string(i) + ".doc");
     PumpPending();
   }
+  std::vector<int> Order() const {
+    std::vector<int> numbers;
+    for (int i = 0; i < Count(); ++i) numbers.push_back(std::stoi(ListText(List(), i).substr(8)));
+    return numbers;
+  }
+
+  // A mouse message at the middle of the row at `position`.
+  void At(int position, UINT msg, WPARAM keys = 0) {
+    RECT row{LVIR_BOUNDS, 0, 0, 0};
+    ListSend(LVM_GETITEMRECT, static_cast<WPARAM>(position), reinterpret_cast<LPARAM>(&row));
+    ListSend(msg, keys, MAKELPARAM(40, (row.top + row.bottom) / 2));
+  }
+  void Click(int position) {
+    At(position, WM_LBUTTONDOWN, MK_LBUTTON);
+    At(position, WM_LBUTTONUP);
+  }
+  void RightDrag(int from, int to) {
+    At(from, WM_RBUTTONDOWN, MK_RBUTTON);
+    At(to, WM_MOUSEMOVE, MK_RBUTTON);
+    At(to, WM_RBUTTONUP);
+  }
+
+  // Every control where designed at that DPI, with its class and text, in tab order.
+  void ExpectControls(int dpi) {
+    const auto px = [dpi](int twips) { return twips * dpi / 1440.0; };
+    RECT client;
+    GetClientRect(form->Hwnd(), &client);
+    EXPECT_EQ(client.right, MulDiv(7695, dpi, 1440));  // 769.5 rounds up at 144 DPI
+    EXPECT_EQ(client.bottom, MulDiv(4710, dpi, 1440));
+    HWND child = GetWindow(form->Hwnd(), GW_CHILD);  // tab order is the order of the children
+    for (const Expected& control : kControls) {
+      SCOPED_TRACE(control.text);
+      ASSERT_EQ(child, form->Control(control.id));
+      wchar_t cls[64] = {};
+      GetClassNameW(child, cls, 64);
+      EXPECT_STREQ(cls, control.cls);
+      EXPECT_EQ(WindowText(child), control.text);
+      EXPECT_TRUE(IsWindowEnabled(child) && IsWindowVisible(child));
+      RECT rect;
+      GetWindowRect(child, &rect);
+      MapWindowPoints(nullptr, form->Hwnd(), reinterpret_cast<POINT*>(&rect), 2);
+      EXPECT_NEAR(rect.left, px(control.left), 0.51);
+      EXPECT_NEAR(rect.top, px(control.top), 0.51);
+      EXPECT_NEAR(rect.right - rect.left, px(control.width), 1.01);
+      EXPECT_NEAR(rect.bottom - rect.top, px(control.height), 1.01);
+      child = GetWindow(child, GW_HWNDNEXT);
+    }
+    EXPECT_EQ(ListSend(LVM_GETCOLUMNWIDTH), MulDiv(6000, dpi, 1440));  // the list's one column
+  }
+
   std::unique_ptr<Form1> form;
 };
 
-TEST_F(MainWindow, ShowsEveryControlWhereDesignedAt96Dpi) {
+TEST_F(MainWindow, StartsCentredWithEveryControlAsDesignedAndScalesCrisplyTo144Dpi) {
   EXPECT_EQ(WindowText(form->Hwnd()), L"Quillory");
-  ExpectLayout(*form, 96);
-  for (const Expected& control : kControls) {
-    HWND window = form->Control(static_cast<ControlId>(control.id));
-    ASSERT_TRUE(window) << control.text;
-    EXPECT_EQ(ClassName(window), control.cls);
-    if (control.text[0]) {
-      EXPECT_EQ(WindowText(window), control.text);
-    }
-    EXPECT_TRUE(IsWindowEnabled(window));
-    EXPECT_TRUE(IsWindowVisible(window));
-  }
-  // Tab order is the order of the children.
-  HWND child = GetWindow(form->Hwnd(), GW_CHILD);
-  for (const Expected& control : kControls) {
-    ASSERT_TRUE(child);
-    EXPECT_EQ(GetDlgCtrlID(child), control.id);
-    child = GetWindow(child, GW_HWNDNEXT);
-  }
-}
+  EXPECT_EQ(GetWindowLongW(form->Hwnd(), GWL_STYLE) & (WS_MINIMIZEBOX | WS_MAXIMIZEBOX | WS_THICKFRAME),
+            WS_MINIMIZEBOX);
+  RECT outer;
+  GetWindowRect(form->Hwnd(), &outer);
+  EXPECT_NEAR(outer.left, (GetSystemMetrics(SM_CXSCREEN) - (outer.right - outer.left)) / 2.0, 0.51);
+  EXPECT_NEAR(outer.top, (GetSystemMetrics(SM_CYSCREEN) - (outer.bottom - outer.top)) / 2.0, 0.51);
+  ExpectControls(96);
 
-TEST_F(MainWindow, ScalesCrisplyAt144Dpi) {
-  RECT suggested;
-  GetWindowRect(form->Hwnd(), &suggested);
-  SendMessageW(form->Hwnd(), WM_DPICHANGED, MAKEWPARAM(144, 144), reinterpret_cast<LPARAM>(&suggested));
-  ExpectLayout(*form, 144);
-  EXPECT_EQ(FontOf(form->Control(IDC_CHECK1)).lfHeight, -23);  // 11.25 pt at 144 DPI
-  EXPECT_EQ(FontOf(form->Control(IDC_OPTION1)).lfHeight, -18);
-}
-
-TEST_F(MainWindow, StartsInItsDesignedState) {
-  const LONG style = GetWindowLongW(form->Hwnd(), GWL_STYLE);
-  EXPECT_TRUE(style & WS_MINIMIZEBOX);
-  EXPECT_FALSE(style & WS_MAXIMIZEBOX);
-  EXPECT_FALSE(style & WS_THICKFRAME);
   EXPECT_EQ(GetFocus(), form->Control(IDC_COMMAND1));
+  EXPECT_EQ(form->MousePointer(), PointerShape::kDefault);
   EXPECT_EQ(SendMessageW(form->Control(IDC_OPTION1), BM_GETCHECK, 0, 0), BST_CHECKED);
   EXPECT_EQ(SendMessageW(form->Control(IDC_OPTION2), BM_GETCHECK, 0, 0), BST_UNCHECKED);
-  EXPECT_TRUE(form->Option1Selected());
-  EXPECT_EQ(form->Progress(), 0);
-  EXPECT_EQ(SendMessageW(form->Control(IDC_PROGRESSBAR1), PBM_GETRANGE, FALSE, 0), 100);
-  EXPECT_EQ(SendMessageW(form->Control(IDC_PROGRESSBAR1), PBM_GETBKCOLOR, 0, 0), RGB(255, 255, 255));
-  EXPECT_EQ(ListCount(), 0);
-  EXPECT_EQ(form->MousePointer(), PointerShape::kDefault);
+  HWND bar = form->Control(IDC_PROGRESSBAR1);
+  EXPECT_EQ(SendMessageW(bar, PBM_GETPOS, 0, 0), 0);
+  EXPECT_EQ(SendMessageW(bar, PBM_GETRANGE, FALSE, 0), 100);
+  EXPECT_EQ(SendMessageW(bar, PBM_GETBKCOLOR, 0, 0), RGB(255, 255, 255));
 
   const LOGFONTW buttons = FontOf(form->Control(IDC_CHECK1));
   EXPECT_STREQ(buttons.lfFaceName, L"Arial");
@@ -156,39 +139,37 @@ TEST_F(MainWindow, StartsInItsDesignedState) {
   EXPECT_EQ(buttons.lfHeight, -15);
   EXPECT_EQ(FontOf(List()).lfHeight, -12);
 
+  EXPECT_EQ(Count(), 0);
   wchar_t header[64] = {};
   LVCOLUMNW column{};
   column.mask = LVCF_TEXT;
   column.pszText = header;
   column.cchTextMax = 64;
-  ASSERT_TRUE(SendMessageW(List(), LVM_GETCOLUMNW, 0, reinterpret_cast<LPARAM>(&column)));
+  ASSERT_TRUE(ListSend(LVM_GETCOLUMNW, 0, reinterpret_cast<LPARAM>(&column)));
   EXPECT_STREQ(header, L"Word Doc File(s)");
-  EXPECT_FALSE(SendMessageW(List(), LVM_GETCOLUMNW, 1, reinterpret_cast<LPARAM>(&column)));
+  EXPECT_FALSE(ListSend(LVM_GETCOLUMNW, 1, reinterpret_cast<LPARAM>(&column)));
 
-  // Centred on the screen.
-  RECT outer;
-  GetWindowRect(form->Hwnd(), &outer);
-  EXPECT_NEAR(outer.left, (GetSystemMetrics(SM_CXSCREEN) - (outer.right - outer.left)) / 2.0, 0.51);
-  EXPECT_NEAR(outer.top, (GetSystemMetrics(SM_CYSCREEN) - (outer.bottom - outer.top)) / 2.0, 0.51);
+  // Moved to a screen at 144 DPI, it scales crisply.
+  SendMessageW(form->Hwnd(), WM_DPICHANGED, MAKEWPARAM(144, 144), reinterpret_cast<LPARAM>(&outer));
+  ExpectControls(144);
+  EXPECT_EQ(FontOf(form->Control(IDC_CHECK1)).lfHeight, -23);  // 11.25 pt at 144 DPI
+  EXPECT_EQ(FontOf(form->Control(IDC_OPTION1)).lfHeight, -18);
 }
 
-TEST_F(MainWindow, EnterAndSpaceAtStartDoNothing) {
+TEST_F(MainWindow, EnterAndSpaceAtStartDoNothingAndAPressWorksOnceAndSpringsBack) {
+  DialogWatcher watcher(PressButton(IDOK));
   HWND focus = form->Control(IDC_COMMAND1);
   for (WPARAM key : {VK_RETURN, VK_SPACE}) {
-    MSG down{focus, WM_KEYDOWN, key, 0, 0, {}};
-    if (!IsDialogMessageW(form->Hwnd(), &down)) DispatchMessageW(&down);
-    MSG up{focus, WM_KEYUP, key, 0, 0, {}};
-    if (!IsDialogMessageW(form->Hwnd(), &up)) DispatchMessageW(&up);
+    for (UINT msg : {WM_KEYDOWN, WM_KEYUP}) {
+      MSG keyMessage{focus, msg, key, 0, 0, {}};
+      if (!IsDialogMessageW(form->Hwnd(), &keyMessage)) DispatchMessageW(&keyMessage);
+    }
   }
   PumpPending();
-  EXPECT_EQ(ListCount(), 0);
-  EXPECT_EQ(form->MousePointer(), PointerShape::kDefault);
-}
+  EXPECT_EQ(watcher.Count(), 0u);
+  EXPECT_EQ(Count(), 0);
 
-TEST_F(MainWindow, APressWorksOnceAndTheButtonSpringsBack) {
-  DialogWatcher watcher(PressButton(IDOK));
-  SendMessageW(form->Control(IDC_CHECK2), BM_CLICK, 0, 0);  // empty list: one message
-  ASSERT_TRUE(PumpUntil([&] { return watcher.Count() >= 1; }));
+  SendMessageW(form->Control(IDC_CHECK2), BM_CLICK, 0, 0);  // empty list: one message, answered in the call
   PumpPending();
   EXPECT_EQ(watcher.Count(), 1u);
   EXPECT_EQ(watcher.Seen()[0].text, L"No files added.");
@@ -196,158 +177,102 @@ TEST_F(MainWindow, APressWorksOnceAndTheButtonSpringsBack) {
   EXPECT_EQ(form->MousePointer(), PointerShape::kDefault);
 }
 
-TEST_F(MainWindow, ListsUnicodePathsUnchangedAndManyOfThem) {
-  const std::string greek = "C:\\Έγγραφα\\Αναφορά 文件 é.doc";
-  form->AppendEntry(greek);
-  std::vector<std::string> many(40000, "C:\\Docs\\same.doc");
-  form->AppendEntries(many);
-  form->AppendEntry("C:\\Docs\\last.doc");
-  PumpPending();
-  EXPECT_EQ(ListCount(), 40002);
-  EXPECT_EQ(ListText(List(), 0), L"C:\\Έγγραφα\\Αναφορά 文件 é.doc");
-  EXPECT_EQ(ListText(List(), 40001), L"C:\\Docs\\last.doc");
-  EXPECT_EQ(form->Files().Text(0), greek);
-}
-
-TEST_F(MainWindow, AClickRightAfterAppendingFindsTheNewEntries) {
-  form->AppendEntry("C:\\Docs\\a.doc");
+TEST_F(MainWindow, ListsUnicodePathsUnchangedAndManyOfThemAndAClickAtOnceFindsNewEntries) {
+  form->AppendEntry("C:\\Έγγραφα\\Αναφορά 文件 é.doc");
   form->AppendEntry("C:\\Docs\\b.doc");  // no message has run since
   RECT header;
   GetWindowRect(ListView_GetHeader(List()), &header);
-  Send(WM_LBUTTONDOWN, MK_LBUTTON, POINT{40, header.bottom - header.top + 2});
-  Send(WM_LBUTTONUP, 0, POINT{40, header.bottom - header.top + 2});
+  const LPARAM firstRow = MAKELPARAM(40, header.bottom - header.top + 2);
+  ListSend(WM_LBUTTONDOWN, MK_LBUTTON, firstRow);
+  ListSend(WM_LBUTTONUP, 0, firstRow);
   EXPECT_EQ(Selected(), 0);
-  EXPECT_EQ(ListCount(), 2);
+  EXPECT_EQ(Count(), 2);
+
+  form->AppendEntries(std::vector<std::string>(40000, "C:\\Docs\\same.doc"));
+  form->AppendEntry("C:\\Docs\\last.doc");
+  PumpPending();
+  EXPECT_EQ(Count(), 40003);
+  EXPECT_EQ(ListText(List(), 0), L"C:\\Έγγραφα\\Αναφορά 文件 é.doc");
+  EXPECT_EQ(ListText(List(), 40002), L"C:\\Docs\\last.doc");
 }
 
-TEST_F(MainWindow, DraggingAnEntryWalksItDownTheList) {
-  Fill(5);
-  Send(WM_LBUTTONDOWN, MK_LBUTTON, RowPoint(1));
-  for (int row : {2, 3, 4}) Send(WM_MOUSEMOVE, MK_LBUTTON, RowPoint(row));
-  Send(WM_LBUTTONUP, 0, RowPoint(4));
-  EXPECT_EQ(ListTexts(), (std::vector<std::wstring>{L"C:\\Docs\\1.doc", L"C:\\Docs\\3.doc", L"C:\\Docs\\4.doc",
-                                                    L"C:\\Docs\\5.doc", L"C:\\Docs\\2.doc"}));
-  EXPECT_EQ(Selected(), 4);
-}
+TEST_F(MainWindow, OnlyAClickedEntryIsDraggedAndADoubleClickRemovesIt) {
+  ListSend(WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(40, 60));  // empty list: nothing happens
+  ListSend(WM_LBUTTONUP, 0, MAKELPARAM(40, 60));
+  EXPECT_EQ(Count(), 0);
 
-TEST_F(MainWindow, AJumpTradesTwoEntriesAndARightButtonDragsToo) {
   Fill(5);
-  Send(WM_LBUTTONDOWN, MK_LBUTTON, RowPoint(0));
-  Send(WM_LBUTTONUP, 0, RowPoint(0));
-  Send(WM_RBUTTONDOWN, MK_RBUTTON, RowPoint(0));
-  Send(WM_MOUSEMOVE, MK_RBUTTON, RowPoint(3));
-  Send(WM_RBUTTONUP, 0, RowPoint(3));
-  EXPECT_EQ(ListTexts(), (std::vector<std::wstring>{L"C:\\Docs\\4.doc", L"C:\\Docs\\2.doc", L"C:\\Docs\\3.doc",
-                                                    L"C:\\Docs\\1.doc", L"C:\\Docs\\5.doc"}));
+  RightDrag(0, 3);  // before any click
+  EXPECT_EQ(Order(), (std::vector<int>{1, 2, 3, 4, 5}));
+  Click(0);
+  RightDrag(0, 3);  // a jump trades the two; the right button drags too
+  EXPECT_EQ(Order(), (std::vector<int>{4, 2, 3, 1, 5}));
   EXPECT_EQ(Selected(), 3);
-}
 
-TEST_F(MainWindow, ADragBeforeAnyClickMovesNothing) {
-  Fill(3);
-  Send(WM_RBUTTONDOWN, MK_RBUTTON, RowPoint(0));
-  Send(WM_MOUSEMOVE, MK_RBUTTON, RowPoint(2));
-  Send(WM_RBUTTONUP, 0, RowPoint(2));
-  EXPECT_EQ(ListText(List(), 0), L"C:\\Docs\\1.doc");
-  EXPECT_EQ(ListText(List(), 2), L"C:\\Docs\\3.doc");
-}
-
-TEST_F(MainWindow, DoubleClickRemovesTheSelectedEntryAndIgnoresAnEmptyList) {
-  Send(WM_LBUTTONDBLCLK, MK_LBUTTON, POINT{40, 60});  // empty list: nothing happens
-  Send(WM_LBUTTONUP, 0, POINT{40, 60});
-  EXPECT_EQ(ListCount(), 0);
-
-  Fill(3);
-  Send(WM_LBUTTONDOWN, MK_LBUTTON, RowPoint(1));
-  Send(WM_LBUTTONUP, 0, RowPoint(1));
-  Send(WM_LBUTTONDBLCLK, MK_LBUTTON, RowPoint(1));
-  Send(WM_LBUTTONUP, 0, RowPoint(1));
-  EXPECT_EQ(ListTexts(), (std::vector<std::wstring>{L"C:\\Docs\\1.doc", L"C:\\Docs\\3.doc"}));
-
-  // The dragged entry is gone: a drag moves nothing until an entry is clicked again.
-  Send(WM_RBUTTONDOWN, MK_RBUTTON, RowPoint(0));
-  Send(WM_MOUSEMOVE, MK_RBUTTON, RowPoint(1));
-  Send(WM_RBUTTONUP, 0, RowPoint(1));
-  EXPECT_EQ(ListTexts(), (std::vector<std::wstring>{L"C:\\Docs\\1.doc", L"C:\\Docs\\3.doc"}));
+  Click(1);
+  At(1, WM_LBUTTONDBLCLK, MK_LBUTTON);
+  At(1, WM_LBUTTONUP);
+  EXPECT_EQ(Order(), (std::vector<int>{4, 3, 1, 5}));
+  RightDrag(1, 0);  // the dragged entry is gone: nothing moves until an entry is clicked again
+  EXPECT_EQ(Order(), (std::vector<int>{4, 3, 1, 5}));
 }
 
 TEST_F(MainWindow, ADraggedEntryCanTravelPastTheVisibleRows) {
   Fill(40);
-  const int perPage = static_cast<int>(SendMessageW(List(), LVM_GETCOUNTPERPAGE, 0, 0));
+  const int perPage = ListSend(LVM_GETCOUNTPERPAGE);
   ASSERT_GT(perPage, 2);
   ASSERT_LT(perPage, 40);
-  Send(WM_LBUTTONDOWN, MK_LBUTTON, RowPoint(0));
-  // Keep the pointer on the bottom visible row: each move brings the next entry into view.
-  for (int step = 0; step < 60 && Selected() < 39; ++step) {
-    const int top = static_cast<int>(SendMessageW(List(), LVM_GETTOPINDEX, 0, 0));
-    const int target = std::min(Selected() + 1, top + perPage - 1);
-    Send(WM_MOUSEMOVE, MK_LBUTTON, RowPoint(target));
-  }
-  Send(WM_LBUTTONUP, 0, RowPoint(Selected()));
+  // The pointer walks the entry one row at a time but stays on the visible rows: on the edge
+  // row each move brings the next entry into view.
+  const auto travel = [&](int to) {
+    for (int step = 0; step < 60 && Selected() != to; ++step) {
+      At(Selected() < to ? std::min(Selected() + 1, Top() + perPage - 1) : std::max(Selected() - 1, Top()),
+         WM_MOUSEMOVE, MK_LBUTTON);
+    }
+  };
+  At(0, WM_LBUTTONDOWN, MK_LBUTTON);
+  travel(39);
+  std::vector<int> order(40);
+  std::iota(order.begin(), order.end(), 2);
+  order.back() = 1;
+  EXPECT_EQ(Order(), order);  // every entry it passed moved up by one
   EXPECT_EQ(Selected(), 39);
-  EXPECT_EQ(ListText(List(), 39), L"C:\\Docs\\1.doc");
-  EXPECT_GT(SendMessageW(List(), LVM_GETTOPINDEX, 0, 0), 0);
+  EXPECT_EQ(Top(), 40 - perPage);
+
+  travel(0);  // and back up past the top visible row, in the same drag
+  At(0, WM_LBUTTONUP);
+  std::iota(order.begin(), order.end(), 1);
+  EXPECT_EQ(Order(), order);
+  EXPECT_EQ(Selected(), 0);
+  EXPECT_EQ(Top(), 0);
 }
 
-TEST_F(MainWindow, PointerShapesFollowTheButtonsButNeverReplaceTheHourglass) {
-  SendMessageW(form->Control(IDC_CHECK4), WM_MOUSEMOVE, 0, MAKELPARAM(5, 5));
-  EXPECT_EQ(form->MousePointer(), PointerShape::kCustom);
-  SendMessageW(form->Hwnd(), WM_MOUSEMOVE, 0, MAKELPARAM(2, 2));
-  EXPECT_EQ(form->MousePointer(), PointerShape::kDefault);
-  SendMessageW(form->Control(IDC_CHECK1), WM_MOUSEMOVE, 0, MAKELPARAM(5, 5));
-  SendMessageW(List(), WM_MOUSEMOVE, 0, MAKELPARAM(5, 40));
-  EXPECT_EQ(form->MousePointer(), PointerShape::kDefault);
-
-  form->SetMousePointer(PointerShape::kHourglass);
-  for (int id : {IDC_CHECK1, IDC_CHECK4, IDC_CHECK2, IDC_LISTVIEW1}) {
-    SendMessageW(form->Control(static_cast<ControlId>(id)), WM_MOUSEMOVE, 0, MAKELPARAM(5, 40));
-  }
-  SendMessageW(form->Hwnd(), WM_MOUSEMOVE, 0, MAKELPARAM(2, 2));
-  EXPECT_EQ(form->MousePointer(), PointerShape::kHourglass);
-  form->SetMousePointer(PointerShape::kDefault);
-}
-
-TEST_F(MainWindow, ClosingEndsAtOnce) {
-  bool closed = false;
-  Form1Options options;
-  options.onClosed = [&] { closed = true; };
-  auto second = MakeForm(std::move(options));
-  ASSERT_TRUE(second);
-  SendMessageW(second->Hwnd(), WM_CLOSE, 0, 0);
-  EXPECT_TRUE(closed);
-  EXPECT_TRUE(second->Closed());
-  EXPECT_EQ(second->Hwnd(), nullptr);
-}
-
-TEST(MainWindowStart, TheHomePageOpensOnlyOnItsDraw) {
+TEST(MainWindowLife, StartsWithoutThePointerFilesOpensTheHomePageOnlyOnItsDrawAndClosesAtOnce) {
+  TempFolder empty;
   std::vector<std::string> launched;
-  Form1Options lucky;
-  lucky.homePage.draw = [](float) { return 0.065f; };
-  lucky.homePage.launch = [&](const std::string& line) { launched.push_back(line); };
-  auto first = MakeForm(std::move(lucky));
-  ASSERT_TRUE(first);
+  for (float draw : {0.5f, 0.065f}) {  // n = 51, then n = 7
+    SCOPED_TRACE(draw);
+    bool closed = false;
+    Form1Options options;
+    options.appFolder = empty.Path();
+    options.homePage.draw = [draw](float) { return draw; };
+    options.homePage.launch = [&](const std::string& line) { launched.push_back(line); };
+    options.onClosed = [&] { closed = true; };
+    DialogWatcher watcher(PressButton(IDOK));
+    auto form = MakeForm(std::move(options));
+    ASSERT_TRUE(form);
+    EXPECT_EQ(watcher.Count(), 0u);  // no word about the missing pointer files
+    EXPECT_TRUE(IsWindowVisible(form->Hwnd()));
+    SendMessageW(form->Control(IDC_CHECK2), WM_MOUSEMOVE, 0, MAKELPARAM(5, 5));
+    EXPECT_EQ(form->MousePointer(), PointerShape::kCustom);  // shows the ordinary arrow
+
+    SendMessageW(form->Hwnd(), WM_CLOSE, 0, 0);
+    EXPECT_TRUE(closed);
+    EXPECT_TRUE(form->Closed());
+    EXPECT_EQ(form->Hwnd(), nullptr);
+  }
   ASSERT_EQ(launched.size(), 1u);
   EXPECT_EQ(launched[0].rfind("explorer \"", 0), 0u);
-  EXPECT_TRUE(IsWindowVisible(first->Hwnd()));
-
-  Form1Options unlucky;
-  unlucky.homePage.draw = [](float) { return 0.5f; };
-  unlucky.homePage.launch = [&](const std::string& line) { launched.push_back(line); };
-  auto second = MakeForm(std::move(unlucky));
-  ASSERT_TRUE(second);
-  EXPECT_EQ(launched.size(), 1u);
-}
-
-TEST(MainWindowStart, OpensWithoutThePointerFilesAndSaysNothing) {
-  TempFolder empty;
-  Form1Options options;
-  options.appFolder = empty.Path();
-  DialogWatcher watcher(PressButton(IDOK));
-  auto form = MakeForm(std::move(options));
-  ASSERT_TRUE(form);
-  PumpPending();
-  SendMessageW(form->Control(IDC_CHECK2), WM_MOUSEMOVE, 0, MAKELPARAM(5, 5));
-  EXPECT_EQ(form->MousePointer(), PointerShape::kCustom);  // shows the ordinary arrow
-  EXPECT_EQ(watcher.Count(), 0u);
 }
 
 }  // namespace

@@ -1,34 +1,27 @@
 #include "support/dialog_watcher.h"
 
-#include <chrono>
+#include <algorithm>
 
 #include "platform/window_text.h"
 
 namespace quillory::test {
-
 namespace {
-
-std::wstring ClassOf(HWND window) {
-  wchar_t name[64] = {};
-  GetClassNameW(window, name, 64);
-  return name;
+bool IsClass(HWND window, const wchar_t* name) {
+  wchar_t found[64] = {};
+  GetClassNameW(window, found, 64);
+  return _wcsicmp(found, name) == 0;
 }
-
 }  // namespace
 
 SeenDialog DescribeDialog(HWND dialog) {
   SeenDialog seen;
   seen.title = WindowText(dialog);
   for (HWND child = GetWindow(dialog, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
-    const std::wstring cls = ClassOf(child);
-    if (_wcsicmp(cls.c_str(), L"Static") == 0) {
-      const std::wstring text = WindowText(child);
-      if (text.empty()) continue;
-      if (!seen.text.empty()) seen.text += L"\n";
-      seen.text += text;
-    } else if (_wcsicmp(cls.c_str(), L"Button") == 0) {
-      seen.buttons.push_back(WindowText(child));
-    }
+    const std::wstring text = WindowText(child);
+    if (IsClass(child, L"Static") && !text.empty()) seen.text += (seen.text.empty() ? L"" : L"\n") + text;
+    if (!IsClass(child, L"Button")) continue;
+    seen.buttons.push_back(text);
+    if ((GetWindowLongW(child, GWL_STYLE) & 0x0F) == BS_DEFPUSHBUTTON) seen.defaultButton = GetDlgCtrlID(child);
   }
   return seen;
 }
@@ -43,20 +36,14 @@ void PressDialogButton(HWND dialog, int id) {
 }
 
 DialogWatcher::Answer PressButton(int id) {
-  return [id](HWND dialog) {
-    PressDialogButton(dialog, id);
-    return true;
-  };
+  return [id](HWND dialog) { PressDialogButton(dialog, id); };
 }
 
 DialogWatcher::DialogWatcher(Answer answer, DWORD uiThread)
     : answer_(std::move(answer)), uiThread_(uiThread), thread_([this] { Run(); }) {}
 
 DialogWatcher::~DialogWatcher() {
-  {
-    std::lock_guard<std::mutex> lock(mutex_);
-    stop_ = true;
-  }
+  stop_ = true;
   thread_.join();
 }
 
@@ -65,50 +52,27 @@ std::vector<SeenDialog> DialogWatcher::Seen() const {
   return seen_;
 }
 
-size_t DialogWatcher::Count() const {
-  std::lock_guard<std::mutex> lock(mutex_);
-  return seen_.size();
-}
-
 void DialogWatcher::Run() {
-  for (;;) {
-    {
-      std::lock_guard<std::mutex> lock(mutex_);
-      if (stop_) return;
-    }
-    struct Found {
-      DWORD thread;
-      std::vector<HWND> dialogs;
-    } found{uiThread_, {}};
-    EnumThreadWindows(
-        uiThread_,
-        [](HWND window, LPARAM param) -> BOOL {
-          auto* found = reinterpret_cast<Found*>(param);
-          if (IsWindowVisible(window) && ClassOf(window) == L"#32770") found->dialogs.push_back(window);
-          return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&found));
-    for (HWND dialog : found.dialogs) {
-      bool known = false;
+  while (!stop_) {
+    std::vector<HWND> dialogs;
+    auto collect = [](HWND window, LPARAM to) -> BOOL {
+      auto* found = reinterpret_cast<std::vector<HWND>*>(to);
+      if (IsWindowVisible(window) && IsClass(window, L"#32770")) found->push_back(window);
+      return TRUE;
+    };
+    EnumThreadWindows(uiThread_, collect, reinterpret_cast<LPARAM>(&dialogs));
+    for (HWND dialog : dialogs) {
+      if (std::find(answered_.begin(), answered_.end(), dialog) != answered_.end()) continue;
+      answered_.push_back(dialog);
+      SeenDialog seen = DescribeDialog(dialog);
       {
+        // Noted before the answer: once that closes the dialog, the test thread may read the count.
         std::lock_guard<std::mutex> lock(mutex_);
-        for (HWND answered : answered_) known = known || answered == dialog;
+        seen_.push_back(std::move(seen));
       }
-      if (known) continue;
-      // Recorded before it is answered: once the answer closes the dialog, the test thread
-      // goes on at once and may read the count.
-      {
-        std::lock_guard<std::mutex> lock(mutex_);
-        seen_.push_back(DescribeDialog(dialog));
-        answered_.push_back(dialog);
-      }
-      if (!answer_(dialog)) {
-        std::lock_guard<std::mutex> lock(mutex_);
-        seen_.pop_back();
-        answered_.pop_back();
-      }
+      answer_(dialog);
     }
-    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    Sleep(20);
   }
 }
 

@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <atomic>
 #include <functional>
 #include <mutex>
 #include <string>
@@ -15,21 +16,19 @@ namespace quillory::test {
 struct SeenDialog {
   std::wstring title;
   std::wstring text;  // the static texts, joined by "\n"
-  std::vector<std::wstring> buttons;  // the button captions
+  std::vector<std::wstring> buttons;
+  int defaultButton = 0;
 };
 
 class DialogWatcher {
  public:
-  // `answer` is called on the watcher thread for each new dialog of `uiThread`; it acts on it
-  // (fills boxes, presses a button) and returns true once it has, false to be called again.
-  using Answer = std::function<bool(HWND dialog)>;
+  // Called on the watcher thread, once for each new dialog.
+  using Answer = std::function<void(HWND dialog)>;
   explicit DialogWatcher(Answer answer, DWORD uiThread = GetCurrentThreadId());
   ~DialogWatcher();
-  DialogWatcher(const DialogWatcher&) = delete;
-  DialogWatcher& operator=(const DialogWatcher&) = delete;
 
   std::vector<SeenDialog> Seen() const;
-  size_t Count() const;
+  size_t Count() const { return Seen().size(); }
 
  private:
   void Run();
@@ -38,15 +37,13 @@ class DialogWatcher {
   mutable std::mutex mutex_;
   std::vector<SeenDialog> seen_;
   std::vector<HWND> answered_;
-  bool stop_ = false;
+  std::atomic<bool> stop_ = false;
   std::thread thread_;
 };
 
-// What a dialog shows.
 SeenDialog DescribeDialog(HWND dialog);
-// Presses a button of a dialog by its id (IDOK, IDYES...), as a click would.
+// Presses a dialog's button by its id (IDOK, IDYES...), as a click would.
 void PressDialogButton(HWND dialog, int id);
-// Answers every dialog by pressing one button.
 DialogWatcher::Answer PressButton(int id);
 
 }  // namespace quillory::test

@@ -2,35 +2,25 @@
 
 #include <commctrl.h>
 #include <shellapi.h>
-#include <ole2.h>
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <filesystem>
+#include <fstream>
+#include <optional>
+
 #include "platform/scoped_handles.h"
 
-#include <atomic>
-#include <optional>
-#include <thread>
-
 namespace quillory::test {
-
 namespace {
-
-// Every window test program runs in an OLE apartment, as the program does: the list's drop
-// target and the automation need it.
-class OleEnvironment : public ::testing::Environment {
- public:
-  void SetUp() override {
-    apartment_.emplace();
-    ASSERT_TRUE(apartment_->Ok());
-  }
-  void TearDown() override { apartment_.reset(); }
-
- private:
-  std::optional<OleApartment> apartment_;
+// Every window test program runs in an OLE apartment, as the program does.
+struct OleEnvironment : ::testing::Environment {
+  void SetUp() override { ASSERT_TRUE(apartment.emplace().Ok()); }
+  void TearDown() override { apartment.reset(); }
+  std::optional<OleApartment> apartment;
 };
 ::testing::Environment* const kOleEnvironment = ::testing::AddGlobalTestEnvironment(new OleEnvironment);
-
 }  // namespace
 
 bool PumpUntil(const std::function<bool()>& done, std::chrono::milliseconds deadline) {
@@ -53,22 +43,19 @@ void PumpPending() {
 
 std::wstring TestProgramFolder() {
   wchar_t path[MAX_PATH * 4];
-  const DWORD length = GetModuleFileNameW(nullptr, path, static_cast<DWORD>(std::size(path)));
-  std::wstring folder(path, length);
-  return folder.substr(0, folder.find_last_of(L'\\'));
+  const std::wstring program(path, GetModuleFileNameW(nullptr, path, static_cast<DWORD>(std::size(path))));
+  return program.substr(0, program.find_last_of(L'\\'));
 }
 
 TempFolder::TempFolder() {
   static std::atomic<int> counter{0};
-  wchar_t temp[MAX_PATH];
-  GetTempPathW(MAX_PATH, temp);
-  path_ = std::wstring(temp) + L"quillory-test-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
-          std::to_wstring(counter++);
-  CreateDirectoryW(path_.c_str(), nullptr);
+  const std::wstring name = std::to_wstring(GetCurrentProcessId()) + L"-" + std::to_wstring(counter++);
+  path_ = (std::filesystem::temp_directory_path() / (L"quillory-test-" + name)).wstring();
+  std::filesystem::create_directory(path_);
 }
 
 TempFolder::~TempFolder() {
-  std::wstring from = path_ + L'\0';
+  const std::wstring from = path_ + L'\0';  // a list of names, ended by an empty one
   SHFILEOPSTRUCTW operation{};
   operation.wFunc = FO_DELETE;
   operation.pFrom = from.c_str();
@@ -77,18 +64,10 @@ TempFolder::~TempFolder() {
 }
 
 std::wstring TempFolder::Write(const std::wstring& relative, const std::string& bytes) const {
-  const std::wstring path = File(relative);
-  for (size_t slash = path.find(L'\\', path_.size() + 1); slash != std::wstring::npos;
-       slash = path.find(L'\\', slash + 1)) {
-    CreateDirectoryW(path.substr(0, slash).c_str(), nullptr);
-  }
-  HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file != INVALID_HANDLE_VALUE) {
-    DWORD written = 0;
-    WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
-    CloseHandle(file);
-  }
-  return path;
+  const std::filesystem::path path = File(relative);
+  std::filesystem::create_directories(path.parent_path());
+  std::ofstream(path, std::ios::binary) << bytes;
+  return path.wstring();
 }
 
 std::unique_ptr<Form1> MakeForm(Form1Options options) {
@@ -101,11 +80,7 @@ std::unique_ptr<Form1> MakeForm(Form1Options options) {
 
 std::wstring ListText(HWND list, int position) {
   wchar_t buffer[4096] = {};
-  LVITEMW item{};
-  item.iSubItem = 0;
-  item.pszText = buffer;
-  item.cchTextMax = static_cast<int>(std::size(buffer));
-  SendMessageW(list, LVM_GETITEMTEXTW, static_cast<WPARAM>(position), reinterpret_cast<LPARAM>(&item));
+  ListView_GetItemText(list, position, 0, buffer, static_cast<int>(std::size(buffer)));
   return buffer;
 }
 

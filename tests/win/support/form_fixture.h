@@ -16,28 +16,27 @@ namespace quillory::test {
 
 // Runs waiting messages until `done` is true or the deadline passes; returns `done()`.
 bool PumpUntil(const std::function<bool()>& done, std::chrono::milliseconds deadline = std::chrono::seconds(30));
-// Runs the messages already waiting.
 void PumpPending();
 
-// The folder the test program runs from (where drag.ico and HAND-M.CUR are installed).
+// Where the test program runs from (drag.ico and HAND-M.CUR are installed beside it).
 std::wstring TestProgramFolder();
-// A fresh, empty folder under the temporary folder, removed with its contents at the end.
+
+// A fresh folder under the temporary folder, removed with its contents at the end.
 class TempFolder {
  public:
   TempFolder();
   ~TempFolder();
   const std::wstring& Path() const { return path_; }
   std::wstring File(const std::wstring& relative) const { return path_ + L"\\" + relative; }
-  // Makes the file (and its folders) with the given bytes.
+  // Makes the file, and its folders.
   std::wstring Write(const std::wstring& relative, const std::string& bytes = "x") const;
+
  private:
   std::wstring path_;
 };
 
-// Creates Form1 with the home page chance switched off (unless the options say otherwise).
+// Form1 with the home page chance switched off unless the options say otherwise.
 std::unique_ptr<Form1> MakeForm(Form1Options options = {});
-
-// Text of the list's entry at a position, as the list view shows it.
 std::wstring ListText(HWND list, int position);
 
 }  // namespace quillory::test

@@ -1,11 +1,8 @@
-// Tests against the stand-in automation server: its journal and processes, the document
-// fixtures, and readers of the written templates that share no code with the stand-in.
+// Tests against the stand-in automation server: its journal and processes, and the document fixtures.
 #pragma once
 
 #include <windows.h>
 
-#include <map>
-#include <optional>
 #include <string>
 #include <vector>
 
@@ -27,14 +24,7 @@ class StandinJournal {
   std::wstring path_;
 };
 
-bool IsRunning(DWORD pid);
 // Copies a file of tests/data into `folder`; returns the copy's path.
 std::wstring CopyFixture(const std::wstring& fixture, const std::wstring& folder);
-
-// The template flag (fDot) of the FIB that begins the WordDocument stream of a compound
-// file; empty when the file cannot be read as one.
-std::optional<bool> BinaryTemplateFlag(const std::wstring& path);
-// A zip package's entries by name, with the bytes of those stored uncompressed.
-std::map<std::string, std::string> ZipEntries(const std::wstring& path);
 
 }  // namespace quillory::test
