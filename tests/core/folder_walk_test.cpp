@@ -8,23 +8,20 @@ namespace {
 
 using Paths = std::vector<std::string>;
 
-struct Entry {
-  std::string name;
-  bool folder = false, hidden = false;
-  std::string linkTo;  // non-empty: a link to that folder
+// An entry as a listing gives it and, for a link, the folder it leads to.
+struct Entry : quillory::FolderEntry {
+  std::string linkTo;
 };
-Entry File(std::string name) { return {std::move(name), false, false, {}}; }
-Entry Dir(std::string name, bool hidden = false) { return {std::move(name), true, hidden, {}}; }
-Entry Link(std::string name, std::string to) { return {std::move(name), true, false, std::move(to)}; }
+Entry File(std::string name) { return {{std::move(name), false, false, false}, {}}; }
+Entry Dir(std::string name, bool hidden = false) { return {{std::move(name), true, hidden, false}, {}}; }
+Entry Link(std::string name, std::string to) { return {{std::move(name), true, false, true}, std::move(to)}; }
 
 // A file system held in memory: each folder (its path ends in a backslash) with its entries
 // in listing order. A path through a link lands in the link's target.
-class FakeLister : public quillory::DirectoryLister {
- public:
+struct FakeLister : quillory::DirectoryLister {
   explicit FakeLister(std::map<std::string, std::vector<Entry>> tree) : folders(std::move(tree)) {}
   std::map<std::string, std::vector<Entry>> folders;
   bool identities = true;
-  Paths matched;
 
   std::unique_ptr<quillory::FolderListing> Open(const std::string& folder) override {
     auto found = folders.find(Resolve(folder));
@@ -34,23 +31,20 @@ class FakeLister : public quillory::DirectoryLister {
     return identities && folders.count(Resolve(folder)) ? Resolve(folder) : "";
   }
   Paths MatchingFiles(const std::string& folder, const std::string& pattern) override {
-    matched.push_back(folder + pattern);
+    EXPECT_EQ(pattern.find_first_of("\\/"), std::string::npos) << "another folder's files would be listed";
     Paths names;
-    auto found = folders.find(Resolve(folder));
-    if (found == folders.end()) return names;
-    for (const Entry& entry : found->second) {  // "*.doc": the names ending in ".doc"
-      if (!entry.folder && entry.name.ends_with(pattern.substr(1))) names.push_back(entry.name);
+    quillory::FolderEntry entry;
+    for (auto listing = Open(folder); listing && listing->Next(entry);) {
+      if (!entry.folder && entry.name.ends_with(pattern.substr(1))) names.push_back(entry.name);  // "*.doc"
     }
     return names;
   }
 
- private:
   struct Listing : quillory::FolderListing {
     explicit Listing(const std::vector<Entry>& entries) : entries(entries) {}
     bool Next(quillory::FolderEntry& out) override {
       if (next == entries.size()) return false;
-      const Entry& entry = entries[next++];
-      out = {entry.name, entry.folder, entry.hidden, !entry.linkTo.empty()};
+      out = entries[next++];
       return true;
     }
     const std::vector<Entry>& entries;
@@ -60,7 +54,7 @@ class FakeLister : public quillory::DirectoryLister {
     for (const auto& [folder, entries] : folders) {
       for (const Entry& entry : entries) {
         const std::string via = folder + entry.name + '\\';
-        if (!entry.linkTo.empty() && path.starts_with(via)) return Resolve(entry.linkTo + path.substr(via.size()));
+        if (entry.link && path.starts_with(via)) return Resolve(entry.linkTo + path.substr(via.size()));
       }
     }
     return path;
@@ -75,25 +69,31 @@ Paths Gather(FakeLister& lister, const std::string& folder, const std::string& e
   return entries.value_or(Paths{});
 }
 
-const std::map<std::string, std::vector<Entry>> kExampleTree = {
-    {"C:\\Root\\", {Dir("."), Dir(".."), File("a.doc"), File("~$a.doc"), File("b.txt"), Dir("Other"), Dir("Sub")}},
-    {"C:\\Root\\Sub\\", {Dir("."), Dir(".."), File("b.doc"), Dir("Deep")}},
-    {"C:\\Root\\Other\\", {Dir("."), Dir(".."), File("d.doc")}},
-    {"C:\\Root\\Sub\\Deep\\", {Dir("."), Dir(".."), File("c.doc")}},
-};
-
-TEST(FolderWalk, ExampleTreeGivesItsFourEntriesInOrderAndAPathInTheExtensionNothing) {
-  FakeLister lister(kExampleTree);
+TEST(FolderWalk, ExampleTreeGivesItsFourEntriesInOrderLetsMessagesRunAndSkipsWhatItCannotRead) {
+  FakeLister lister({
+      {"C:\\Root\\", {Dir("."), Dir(".."), File("a.doc"), File("~$a.doc"), File("b.txt"), Dir("Other"), Dir("Sub")}},
+      {"C:\\Root\\Sub\\", {Dir("."), Dir(".."), File("b.doc"), Dir("Deep")}},
+      {"C:\\Root\\Other\\", {Dir("."), Dir(".."), File("d.doc")}},
+      {"C:\\Root\\Sub\\Deep\\", {Dir("."), Dir(".."), File("c.doc")}},
+  });
   EXPECT_EQ(Gather(lister, "C:\\Root"),
             (Paths{"C:\\Root\\a.doc", "C:\\Root\\Other\\d.doc", "C:\\Root\\Sub\\b.doc", "C:\\Root\\Sub\\Deep\\c.doc"}));
-  // With a separator in the pattern the platform would list another folder's files.
-  lister.matched.clear();
-  EXPECT_EQ(Gather(lister, "C:\\Root", "doc\\..\\*"), Paths{});
+  EXPECT_EQ(Gather(lister, "C:\\Root", "doc\\..\\*"), Paths{});  // a path in the extension: nothing
   EXPECT_EQ(Gather(lister, "C:\\Root", "doc/x"), Paths{});
-  EXPECT_TRUE(lister.matched.empty());
+
+  // Messages run as each of the four folders opens and at each of their 17 entries; a stop gives nothing.
+  int calls = 0;
+  quillory::GatherFolderEntries("C:\\Root", "doc", lister, [&] { return ++calls > 0; });
+  EXPECT_EQ(calls, 4 + 17);
+  EXPECT_FALSE(quillory::GatherFolderEntries("C:\\Root", "doc", lister, [&] { return --calls > 16; }));
+  EXPECT_EQ(calls, 16);
+
+  lister.folders.erase("C:\\Root\\Sub\\");  // unreadable folders are skipped
+  EXPECT_EQ(Gather(lister, "C:\\Root"), (Paths{"C:\\Root\\a.doc", "C:\\Root\\Other\\d.doc"}));
+  EXPECT_EQ(Gather(lister, "C:\\Gone"), Paths{});
 }
 
-TEST(FolderWalk, LevelByLevelGroupedByParentWithoutHiddenOrSystemFolders) {
+TEST(FolderWalk, LevelByLevelGroupedByParentWithoutHiddenFoldersAndEachFolderOnceThroughLinks) {
   FakeLister lister({
       {"C:\\R\\", {Dir("B"), Dir("Hidden", true), Dir("A")}}, {"C:\\R\\Hidden\\", {File("h.doc")}},
       {"C:\\R\\B\\", {Dir("B1")}}, {"C:\\R\\A\\", {File("a.doc"), Dir("A1")}},
@@ -104,35 +104,17 @@ TEST(FolderWalk, LevelByLevelGroupedByParentWithoutHiddenOrSystemFolders) {
   Paths folders{"C:\\R\\"};
   EXPECT_TRUE(quillory::ScanFolder(folders, false, lister, [] { return true; }));
   EXPECT_EQ(folders, (Paths{"C:\\R\\", "C:\\R\\B\\", "C:\\R\\A\\"}));
-}
 
-TEST(FolderWalk, LinkCyclesEndWithEachFolderWalkedOnceAndOtherLinksAreWalked) {
-  FakeLister lister({
-      {"C:\\R\\", {File("r.doc"), Dir("A"), Link("Again", "C:\\R\\A\\")}},
-      {"C:\\R\\A\\", {File("a.doc"), Link("Up", "C:\\R\\")}},
+  // Link cycles end with each folder walked once; other links are walked.
+  lister.folders = {
+      {"C:\\L\\", {File("r.doc"), Dir("A"), Link("Again", "C:\\L\\A\\")}},
+      {"C:\\L\\A\\", {File("a.doc"), Link("Up", "C:\\L\\")}},
       {"C:\\Out\\", {Link("Elsewhere", "D:\\E\\")}}, {"D:\\E\\", {File("e.doc")}},
-  });
-  EXPECT_EQ(Gather(lister, "C:\\R"), (Paths{"C:\\R\\r.doc", "C:\\R\\A\\a.doc"}));
+  };
+  EXPECT_EQ(Gather(lister, "C:\\L"), (Paths{"C:\\L\\r.doc", "C:\\L\\A\\a.doc"}));
   EXPECT_EQ(Gather(lister, "C:\\Out"), Paths{"C:\\Out\\Elsewhere\\e.doc"});
-  // Where folders cannot be told apart, links are not followed.
-  lister.identities = false;
-  EXPECT_EQ(Gather(lister, "C:\\R"), (Paths{"C:\\R\\r.doc", "C:\\R\\A\\a.doc"}));
-}
-
-TEST(FolderWalk, UnreadableFoldersAreSkipped) {
-  FakeLister lister(kExampleTree);
-  lister.folders.erase("C:\\Root\\Sub\\");
-  EXPECT_EQ(Gather(lister, "C:\\Root"), (Paths{"C:\\Root\\a.doc", "C:\\Root\\Other\\d.doc"}));
-  EXPECT_EQ(Gather(lister, "C:\\Gone"), Paths{});
-}
-
-TEST(FolderWalk, MessagesRunAtEveryDirectoryEntryAndAStopEndsTheWalkWithNothing) {
-  FakeLister lister(kExampleTree);
-  int calls = 0;
-  quillory::GatherFolderEntries("C:\\Root", "doc", lister, [&] { return ++calls > 0; });
-  EXPECT_EQ(calls, 4 + 17);  // as each of the four folders opens, and at each of their entries
-  EXPECT_FALSE(quillory::GatherFolderEntries("C:\\Root", "doc", lister, [&] { return --calls > 16; }));
-  EXPECT_EQ(calls, 16);
+  lister.identities = false;  // where folders cannot be told apart, links are not followed
+  EXPECT_EQ(Gather(lister, "C:\\L"), (Paths{"C:\\L\\r.doc", "C:\\L\\A\\a.doc"}));
 }
 
 }  // namespace

@@ -1,8 +1,6 @@
-// The program file's resources as the system sees them: the test program links the same
-// resource script, so it reads its own version block, icons and manifest.
+// The program file's resources as the system sees them: the test program links the same resource script.
 #include <windows.h>
 #include <commctrl.h>
-#include <winver.h>
 
 #include <gtest/gtest.h>
 
@@ -21,89 +19,64 @@ TEST(ProgramFile, NamesQuilloryOneZeroAndSelectsCommonControlsSix) {
   wchar_t path[MAX_PATH] = {};
   GetModuleFileNameW(nullptr, path, MAX_PATH);
   std::vector<BYTE> data(GetFileVersionInfoSizeW(path, nullptr));
-  ASSERT_FALSE(data.empty());
   ASSERT_TRUE(GetFileVersionInfoW(path, 0, static_cast<DWORD>(data.size()), data.data()));
+  UINT length = 0;
   for (auto [name, expected] : {std::pair{L"FileVersion", L"1.00"}, {L"ProductVersion", L"1.00"},
                                 {L"ProductName", L"Quillory"}, {L"InternalName", L"Quillory"},
                                 {L"OriginalFilename", L"Quillory.exe"}}) {
     const std::wstring key = std::wstring(L"\\StringFileInfo\\040904B0\\") + name;
     wchar_t* value = nullptr;
-    UINT length = 0;
     ASSERT_TRUE(VerQueryValueW(data.data(), key.c_str(), reinterpret_cast<void**>(&value), &length)) << name;
     EXPECT_STREQ(value, expected);
   }
   VS_FIXEDFILEINFO* fixed = nullptr;
-  UINT length = 0;
   ASSERT_TRUE(VerQueryValueW(data.data(), L"\\", reinterpret_cast<void**>(&fixed), &length));
   EXPECT_EQ(fixed->dwFileVersionMS, MAKELONG(0, 1));
   EXPECT_EQ(fixed->dwFileVersionLS, 0u);
 
-  // The manifest: only version 6 of the controls answers BCM_GETIDEALSIZE.
-  INITCOMMONCONTROLSEX classes = {sizeof(classes), ICC_STANDARD_CLASSES};
-  ASSERT_TRUE(InitCommonControlsEx(&classes));
-  HWND button = CreateWindowExW(0, L"Button", L"Quillory", WS_POPUP | BS_PUSHBUTTON, 0, 0, 10, 10, nullptr,
-                                nullptr, GetModuleHandleW(nullptr), nullptr);
+  // The manifest: only version 6 of the controls answers BCM_GETIDEALSIZE, here for the window's own buttons.
+  auto form = quillory::test::MakeForm();
   SIZE ideal = {};
-  EXPECT_TRUE(SendMessageW(button, BCM_GETIDEALSIZE, 0, reinterpret_cast<LPARAM>(&ideal)));
-  DestroyWindow(button);
+  EXPECT_TRUE(SendMessageW(form->Control(quillory::IDC_CHECK1), BCM_GETIDEALSIZE, 0, reinterpret_cast<LPARAM>(&ideal)));
 }
 
-// Whether anything of the icon shows when drawn at that size over white or over black.
-bool ShowsAnything(HICON icon, int size) {
+// Whether anything of the icon's image for that size shows when drawn over a colour no icon uses.
+bool ShowsAnything(int id, int size) {
+  constexpr uint32_t kBackground = 0x123456;
+  HICON icon = static_cast<HICON>(
+      LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(id), IMAGE_ICON, size, size, LR_DEFAULTCOLOR));
+  EXPECT_TRUE(icon);
   HDC dc = CreateCompatibleDC(nullptr);
   BITMAPINFO info{{sizeof(BITMAPINFOHEADER), size, -size, 1, 32, BI_RGB, 0, 0, 0, 0, 0}, {}};
-  bool shows = false;
-  for (uint32_t background : {0xFFFFFFu, 0u}) {
-    uint32_t* bits = nullptr;
-    HBITMAP bitmap = CreateDIBSection(dc, &info, DIB_RGB_COLORS, reinterpret_cast<void**>(&bits), nullptr, 0);
-    HGDIOBJ old = SelectObject(dc, bitmap);
-    std::fill_n(bits, size * size, background);
-    DrawIconEx(dc, 0, 0, icon, size, size, 0, nullptr, DI_NORMAL);
-    GdiFlush();
-    shows |= std::any_of(bits, bits + size * size, [&](uint32_t pixel) { return (pixel & 0xFFFFFF) != background; });
-    SelectObject(dc, old);
-    DeleteObject(bitmap);
-  }
+  uint32_t* bits = nullptr;
+  HBITMAP bitmap = CreateDIBSection(dc, &info, DIB_RGB_COLORS, reinterpret_cast<void**>(&bits), nullptr, 0);
+  HGDIOBJ old = SelectObject(dc, bitmap);
+  std::fill_n(bits, size * size, kBackground);
+  DrawIconEx(dc, 0, 0, icon, size, size, 0, nullptr, DI_NORMAL);
+  GdiFlush();
+  const bool shows =
+      std::any_of(bits, bits + size * size, [](uint32_t pixel) { return (pixel & 0xFFFFFF) != kBackground; });
+  DeleteObject(SelectObject(dc, old));
   DeleteDC(dc);
+  DestroyIcon(icon);
   return shows;
 }
 
 TEST(ProgramFile, IconsHoldAnImageDrawnForEachSize) {
-#pragma pack(push, 2)
-  struct GroupEntry {  // one image in an icon's directory
-    BYTE width, height, colours, reserved;
-    WORD planes, bitCount;
-    DWORD bytes;
-    WORD id;
-  };
-#pragma pack(pop)
-  const struct {
-    int id;
-    WORD bits;
-    bool blank;
-  } icons[] = {{IDI_BUTTON_DOCUMENT, 32, false},
-               {IDI_BUTTON_FOLDER, 8, false},  // 256 colours
-               {IDI_BUTTON_FLOPPY, 32, false},
-               {IDI_QUILLORY_BLANK, 32, true}};
-  for (const auto& icon : icons) {
-    SCOPED_TRACE(icon.id);
-    HRSRC found = FindResourceW(nullptr, MAKEINTRESOURCEW(icon.id), RT_GROUP_ICON);
+  for (auto [id, bits, blank] : {std::tuple{IDI_BUTTON_DOCUMENT, 32, false}, {IDI_BUTTON_FOLDER, 8, false},
+                                 {IDI_BUTTON_FLOPPY, 32, false}, {IDI_QUILLORY_BLANK, 32, true}}) {
+    SCOPED_TRACE(id);
+    HRSRC found = FindResourceW(nullptr, MAKEINTRESOURCEW(id), RT_GROUP_ICON);
     ASSERT_TRUE(found);
+    // The icon's directory: the image count at byte 4, then 14-byte entries (width at 0, bit count at 6).
     const BYTE* directory = static_cast<const BYTE*>(LockResource(LoadResource(nullptr, found)));
-    const auto* entries = reinterpret_cast<const GroupEntry*>(directory + 6);
     std::vector<int> sizes;
-    for (WORD i = 0; i < reinterpret_cast<const WORD*>(directory)[2]; ++i) {
-      sizes.push_back(entries[i].width);
-      EXPECT_EQ(entries[i].bitCount, icon.bits);
+    for (int i = 0; i < directory[4]; ++i) {
+      sizes.push_back(directory[6 + 14 * i]);
+      EXPECT_EQ(directory[6 + 14 * i + 6], bits);
     }
     EXPECT_EQ(sizes, (std::vector<int>{32, 16, 48, 64}));
-    for (int size : {32, 48}) {
-      HICON loaded = static_cast<HICON>(
-          LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(icon.id), IMAGE_ICON, size, size, LR_DEFAULTCOLOR));
-      ASSERT_TRUE(loaded);
-      EXPECT_NE(ShowsAnything(loaded, size), icon.blank) << "size " << size;
-      DestroyIcon(loaded);
-    }
+    for (int size : {32, 48}) EXPECT_NE(ShowsAnything(id, size), blank) << "size " << size;
   }
 }
 
@@ -115,7 +88,6 @@ TEST(ProgramFolder, PointerFilesLoadAsCursorsWithTheirHotspots) {
     ASSERT_TRUE(cursor) << testing::PrintToString(path);
     ICONINFO info{};
     ASSERT_TRUE(GetIconInfo(cursor, &info));
-    EXPECT_FALSE(info.fIcon);
     EXPECT_EQ(info.xHotspot, x);
     EXPECT_EQ(info.yHotspot, y);
     DeleteObject(info.hbmMask);
