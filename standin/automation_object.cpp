@@ -41,11 +41,13 @@ CallArguments::CallArguments(const DISPPARAMS& params, bool isPut) {
 }
 
 const VARIANT* CallArguments::Find(size_t index) const {
-  if (index < positional_.size()) return positional_[index];
+  const VARIANT* found = index < positional_.size() ? positional_[index] : nullptr;
   for (const auto& [id, value] : named_) {
-    if (id == static_cast<DISPID>(index)) return value;
+    if (!found && id == static_cast<DISPID>(index)) found = value;
   }
-  return nullptr;
+  // A caller skips an optional argument by passing this error.
+  const bool missing = found && found->vt == VT_ERROR && found->scode == DISP_E_PARAMNOTFOUND;
+  return missing ? nullptr : found;
 }
 
 std::wstring CallArguments::JournalText(const Member& member) const {
@@ -174,6 +176,15 @@ bool ArgumentString(const VARIANT* value, std::wstring* text) {
   if (FAILED(VariantChangeType(&converted, const_cast<VARIANT*>(value), 0, VT_BSTR))) return false;
   text->assign(converted.bstrVal ? converted.bstrVal : L"", SysStringLen(converted.bstrVal));
   VariantClear(&converted);
+  return true;
+}
+
+bool ArgumentBool(const VARIANT* value, bool* flag) {
+  if (!value) return false;
+  VARIANT converted;
+  VariantInit(&converted);
+  if (FAILED(VariantChangeType(&converted, const_cast<VARIANT*>(value), 0, VT_BOOL))) return false;
+  *flag = converted.boolVal != VARIANT_FALSE;
   return true;
 }
 

@@ -21,7 +21,8 @@ struct Member {
 class CallArguments {
  public:
   CallArguments(const DISPPARAMS& params, bool isPut);
-  // The argument for the parameter at this index, by position or by name; null if absent.
+  // The argument for the parameter at this index, by position or by name; null if absent
+  // or passed as missing.
   const VARIANT* Find(size_t index) const;
   const VARIANT* PutValue() const { return putValue_; }
   std::wstring JournalText(const Member& member) const;
@@ -61,6 +62,7 @@ class AutomationObject : public IDispatch {
 
 // Reads an optional argument; false when present but not convertible.
 bool ArgumentString(const VARIANT* value, std::wstring* text);
+bool ArgumentBool(const VARIANT* value, bool* flag);
 bool ArgumentInt(const VARIANT* value, int* number);
 
 }  // namespace standin

@@ -55,41 +55,49 @@ class Reader {
     return true;
   }
 
-  // Directory entries are read through the directory's own chain.
-  bool FindEntry(std::u16string_view name, uint32_t* start, uint64_t* size, uint32_t* rootStart) {
-    bool found = false;
+  // Calls `visit` with the name and directory offset of every stream entry, walking the
+  // directory through its own chain; notes the root's start on the way.
+  template <typename Visit>
+  bool ForEachStream(Visit visit) {
     uint32_t sector = firstDirectory_;
     for (size_t guard = 0; sector != kEndOfChain; ++guard) {
       if (guard > fat_.size() || !SectorInFile(sector)) return Fail("the directory is damaged");
       for (size_t at = SectorOffset(sector); at < SectorOffset(sector) + sectorSize_; at += 128) {
         const uint8_t type = static_cast<uint8_t>(file_[at + 0x42]);
         const uint16_t nameBytes = U16(file_, at + 0x40);
-        if (type == 5) *rootStart = U32(file_, at + 0x74);
-        if (type != 2 || nameBytes < 2 || nameBytes > 64 || found) continue;
-        std::u16string entryName;
-        for (size_t i = 0; i + 2 < nameBytes; i += 2) entryName.push_back(static_cast<char16_t>(U16(file_, at + i)));
-        if (entryName == name) {
-          *start = U32(file_, at + 0x74);
-          *size = U32(file_, at + 0x78) | (sectorSize_ == 4096 ? uint64_t{U32(file_, at + 0x7C)} << 32 : 0);
-          found = true;
-        }
+        if (type == 5) rootStart_ = U32(file_, at + 0x74);
+        if (type != 2 || nameBytes < 2 || nameBytes > 64) continue;
+        std::u16string name;
+        for (size_t i = 0; i + 2 < nameBytes; i += 2) name.push_back(static_cast<char16_t>(U16(file_, at + i)));
+        visit(name, at);
       }
       sector = sector < fat_.size() ? fat_[sector] : kEndOfChain + 1;
       if (sector > kMaxRegularSector && sector != kEndOfChain) return Fail("the directory is damaged");
     }
-    return found || Fail("it has no WordDocument stream");
+    return true;
   }
 
-  bool StreamStart(uint32_t start, uint64_t size, uint32_t rootStart, size_t minimumBytes, size_t* offset) {
-    if (size < minimumBytes) return Fail("the WordDocument stream is too short");
+  bool FindEntry(std::u16string_view name, uint32_t* start, uint64_t* size) {
+    bool found = false;
+    const bool read = ForEachStream([&](std::u16string_view entryName, size_t at) {
+      if (found || entryName != name) return;
+      *start = U32(file_, at + 0x74);
+      *size = U32(file_, at + 0x78) | (sectorSize_ == 4096 ? uint64_t{U32(file_, at + 0x7C)} << 32 : 0);
+      found = true;
+    });
+    return read && (found || Fail("it has no " + Ascii(name) + " stream"));
+  }
+
+  bool StreamStart(std::u16string_view name, uint32_t start, uint64_t size, size_t minimumBytes, size_t* offset) {
+    if (size < minimumBytes) return Fail("the " + Ascii(name) + " stream is too short");
     if (size >= miniCutoff_) {
-      if (!SectorInFile(start)) return Fail("the WordDocument stream is damaged");
+      if (!SectorInFile(start)) return Fail("the " + Ascii(name) + " stream is damaged");
       *offset = SectorOffset(start);
       return true;
     }
     // A small stream lives in the mini stream, itself a chain of regular sectors.
     const uint64_t position = uint64_t{start} * miniSectorSize_;
-    uint32_t sector = rootStart;
+    uint32_t sector = rootStart_;
     for (uint64_t skip = position / sectorSize_, guard = 0; skip > 0; --skip, ++guard) {
       if (sector >= fat_.size() || guard > fat_.size()) return Fail("the mini stream is damaged");
       sector = fat_[sector];
@@ -100,9 +108,15 @@ class Reader {
   }
 
  private:
-  bool Fail(const char* why) {
-    *error_ = why;
+  bool Fail(std::string why) {
+    *error_ = std::move(why);
     return false;
+  }
+  // Stream names in reasons; the names looked for are ASCII.
+  static std::string Ascii(std::u16string_view name) {
+    std::string text;
+    for (char16_t c : name) text.push_back(c < 128 ? static_cast<char>(c) : '?');
+    return text;
   }
   size_t SectorOffset(uint32_t sector) const { return (size_t{sector} + 1) * sectorSize_; }
   bool SectorInFile(uint32_t sector) const {
@@ -115,6 +129,7 @@ class Reader {
   size_t miniSectorSize_ = 64;
   uint32_t miniCutoff_ = 4096;
   uint32_t firstDirectory_ = 0;
+  uint32_t rootStart_ = kEndOfChain;
   std::vector<uint32_t> fat_;
 };
 
@@ -123,10 +138,17 @@ class Reader {
 bool FindStreamStart(std::string_view file, std::u16string_view streamName, size_t minimumBytes,
                      size_t* offset, std::string* error) {
   Reader reader(file, error);
-  uint32_t start = 0, rootStart = kEndOfChain;
+  uint32_t start = 0;
   uint64_t size = 0;
-  return reader.Open() && reader.FindEntry(streamName, &start, &size, &rootStart) &&
-         reader.StreamStart(start, size, rootStart, minimumBytes, offset);
+  return reader.Open() && reader.FindEntry(streamName, &start, &size) &&
+         reader.StreamStart(streamName, start, size, minimumBytes, offset);
+}
+
+bool ListStreams(std::string_view file, std::vector<std::u16string>* names, std::string* error) {
+  Reader reader(file, error);
+  names->clear();
+  return reader.Open() &&
+         reader.ForEachStream([&](std::u16string_view name, size_t) { names->emplace_back(name); });
 }
 
 }  // namespace standin

@@ -1,10 +1,12 @@
-// Just enough of the OLE compound file format to find the start of a stream: a binary
-// Word document keeps its file information block (FIB) at the start of "WordDocument".
+// Just enough of the OLE compound file format to find the start of a stream (a binary Word
+// document keeps its file information block, the FIB, at the start of "WordDocument") and
+// to list the streams (a password-protected Open XML package is a compound file too).
 #pragma once
 
 #include <cstddef>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace standin {
 
@@ -13,5 +15,9 @@ namespace standin {
 // compound file or the stream is missing or damaged.
 bool FindStreamStart(std::string_view file, std::u16string_view streamName, size_t minimumBytes,
                      size_t* offset, std::string* error);
+
+// The names of every stream in the file, in directory order. False with a reason when the
+// file is not a compound file or its directory is damaged.
+bool ListStreams(std::string_view file, std::vector<std::u16string>* names, std::string* error);
 
 }  // namespace standin

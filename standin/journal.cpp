@@ -34,13 +34,20 @@ void Journal(std::wstring_view text) {
   wchar_t path[MAX_PATH * 2];
   const DWORD length = GetEnvironmentVariableW(kJournalVariable, path, static_cast<DWORD>(std::size(path)));
   if (length == 0 || length >= std::size(path)) return;
+  // Wine appends at the end it finds when the write starts, so two processes appending at
+  // once can write over each other: they take turns. A turn a killed process held is taken
+  // over (WAIT_ABANDONED).
+  static const HANDLE turn = CreateMutexW(nullptr, FALSE, L"QuilloryStandinJournal");
+  const DWORD waited = turn ? WaitForSingleObject(turn, 10000) : WAIT_FAILED;
   HANDLE file = CreateFileW(path, FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                             nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return;
-  const std::string line = std::to_string(GetCurrentProcessId()) + "\t" + quillory::Narrow(text) + "\n";
-  DWORD written = 0;
-  WriteFile(file, line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
-  CloseHandle(file);
+  if (file != INVALID_HANDLE_VALUE) {
+    const std::string line = std::to_string(GetCurrentProcessId()) + "\t" + quillory::Narrow(text) + "\n";
+    DWORD written = 0;
+    WriteFile(file, line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
+    CloseHandle(file);
+  }
+  if (waited == WAIT_OBJECT_0 || waited == WAIT_ABANDONED) ReleaseMutex(turn);
 }
 
 std::wstring JournalValue(const VARIANT& value) {

@@ -1,7 +1,8 @@
 // The stand-in's journal: one line per call, with its arguments in the caller's order,
 // appended to the file named by the environment variable QUILLORY_STANDIN_JOURNAL when it is
 // set. A COM server started by Wine inherits the environment of the client that asked for it.
-// Each line is "<process id>\t<text>", written with one append so processes may share a file.
+// Each line is "<process id>\t<text>", written with one append while no other process
+// appends, so processes may share a file.
 #pragma once
 
 #include <windows.h>

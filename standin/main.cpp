@@ -4,7 +4,8 @@
 //   QuilloryStandin /UnregServer   remove that registration
 //   QuilloryStandin -Embedding     serve one Application object (started by COM)
 // It exits after "Quit" and on its own after an idle time without calls
-// (QUILLORY_STANDIN_IDLE_SECONDS, default 60), so an orphaned instance never lingers.
+// (QUILLORY_STANDIN_IDLE_SECONDS, default 60), so an orphaned instance never lingers; tests
+// can make it misbehave as the word processor can (hazards_win.h).
 #include <windows.h>
 #include <objbase.h>
 
@@ -12,6 +13,7 @@
 #include <cwchar>
 #include <string>
 
+#include "hazards_win.h"
 #include "journal.h"
 #include "registration.h"
 #include "server_state.h"
@@ -74,6 +76,11 @@ ULONGLONG IdleLimitMs() {
 
 int Serve() {
   mainThread = GetCurrentThreadId();
+  if (const DWORD delay = StartDelayMs()) {
+    Journal(L"Server: start delayed " + std::to_wstring(delay) + L" ms by StartDelayMs");
+    Sleep(delay);
+    NoteActivity();  // the idle time counts from when the server is ready
+  }
   if (FAILED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) return 1;
   static ClassFactory factory;
   DWORD cookie = 0;

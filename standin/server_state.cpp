@@ -1,5 +1,9 @@
 #include "server_state.h"
 
+#include <string>
+
+#include "journal.h"
+
 namespace standin {
 namespace {
 LONG liveObjects = 0;
@@ -16,5 +20,10 @@ ULONGLONG MillisecondsSinceActivity() { return GetTickCount64() - lastActivity; 
 
 void RequestQuit() { quitRequested = true; }
 bool QuitRequested() { return quitRequested; }
+
+void WaitForEver(std::wstring_view why) {
+  Journal(L"Server: waiting for ever: " + std::wstring(why));
+  for (;;) Sleep(INFINITE);
+}
 
 }  // namespace standin

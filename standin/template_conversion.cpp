@@ -1,5 +1,6 @@
 #include "template_conversion.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <vector>
@@ -26,7 +27,11 @@ constexpr std::array<std::string_view, 4> kMacroRelationshipEndings = {
 constexpr std::u16string_view kWordDocumentStream = u"WordDocument";
 constexpr uint16_t kFibIdent = 0xA5EC;
 constexpr size_t kFibFlagsOffset = 0x0A;
-constexpr uint8_t kFDot = 0x01;
+constexpr uint16_t kFDot = 0x0001;
+constexpr uint16_t kFEncrypted = 0x0100;
+// A password-protected Open XML package is stored in a compound file with these streams.
+constexpr std::u16string_view kEncryptionInfoStream = u"EncryptionInfo";
+constexpr std::u16string_view kEncryptedPackageStream = u"EncryptedPackage";
 
 // One XML element of the form <Name .../> or <Name ...>...</Name> found by scanning.
 struct Element {
@@ -109,17 +114,30 @@ bool ReadPackage(std::string_view bytes, ZipPackage* package, std::string* conte
   return package->Contents(*types, contentTypes, error);
 }
 
-bool IdentifyBinary(std::string_view bytes, DocumentKind* kind, std::string* error) {
+uint16_t U16(std::string_view bytes, size_t at) {
+  return static_cast<uint16_t>(static_cast<uint8_t>(bytes[at]) | static_cast<uint8_t>(bytes[at + 1]) << 8);
+}
+
+bool IdentifyCompoundFile(std::string_view bytes, DocumentKind* kind, std::string* error) {
+  std::vector<std::u16string> streams;
+  if (!ListStreams(bytes, &streams, error)) return false;
+  const auto has = [&](std::u16string_view name) {
+    return std::find(streams.begin(), streams.end(), name) != streams.end();
+  };
+  if (has(kEncryptionInfoStream) && has(kEncryptedPackageStream)) {
+    *kind = DocumentKind::kEncryptedPackage;
+    return true;
+  }
   size_t fib = 0;
   if (!FindStreamStart(bytes, kWordDocumentStream, kFibFlagsOffset + 2, &fib, error)) return false;
-  const uint16_t ident = static_cast<uint16_t>(static_cast<uint8_t>(bytes[fib]) |
-                                               static_cast<uint8_t>(bytes[fib + 1]) << 8);
-  if (ident != kFibIdent) {
+  if (U16(bytes, fib) != kFibIdent) {
     *error = "its WordDocument stream does not start with a Word file information block";
     return false;
   }
-  *kind = (static_cast<uint8_t>(bytes[fib + kFibFlagsOffset]) & kFDot) ? DocumentKind::kBinaryTemplate
-                                                                         : DocumentKind::kBinaryDocument;
+  const uint16_t flags = U16(bytes, fib + kFibFlagsOffset);
+  *kind = (flags & kFEncrypted) ? DocumentKind::kEncryptedBinary
+          : (flags & kFDot)     ? DocumentKind::kBinaryTemplate
+                                : DocumentKind::kBinaryDocument;
   return true;
 }
 
@@ -127,7 +145,8 @@ bool ToBinaryTemplate(std::string_view bytes, std::string* out, std::string* err
   size_t fib = 0;
   if (!FindStreamStart(bytes, kWordDocumentStream, kFibFlagsOffset + 2, &fib, error)) return false;
   *out = std::string(bytes);
-  (*out)[fib + kFibFlagsOffset] = static_cast<char>(static_cast<uint8_t>((*out)[fib + kFibFlagsOffset]) | kFDot);
+  char& lowFlags = (*out)[fib + kFibFlagsOffset];  // fDot lies in the flags' low byte
+  lowFlags = static_cast<char>(static_cast<uint8_t>(lowFlags) | kFDot);
   return true;
 }
 
@@ -203,13 +222,15 @@ const char* KindName(DocumentKind kind) {
     case DocumentKind::kXmlMacroDocument: return "a macro-enabled Open XML document";
     case DocumentKind::kXmlTemplate: return "an Open XML template";
     case DocumentKind::kXmlMacroTemplate: return "a macro-enabled Open XML template";
+    case DocumentKind::kEncryptedBinary: return "a password-protected binary Word document";
+    case DocumentKind::kEncryptedPackage: return "a password-protected Open XML document";
   }
   return "a document";
 }
 
 bool IdentifyDocument(std::string_view bytes, DocumentKind* kind, std::string* error) {
   if (bytes.size() >= 8 && bytes.substr(0, 4) == std::string_view("\xD0\xCF\x11\xE0", 4)) {
-    return IdentifyBinary(bytes, kind, error);
+    return IdentifyCompoundFile(bytes, kind, error);
   }
   if (bytes.size() >= 4 && bytes.substr(0, 4) == std::string_view("PK\x03\x04", 4)) {
     ZipPackage package;
@@ -228,6 +249,10 @@ bool IdentifyDocument(std::string_view bytes, DocumentKind* kind, std::string* e
 
 bool ConvertToTemplate(std::string_view bytes, DocumentKind kind, int fileFormat,
                        std::string_view targetExtension, std::string* out, std::string* error) {
+  if (IsPasswordProtected(kind)) {
+    *error = std::string("the stand-in cannot read ") + KindName(kind) + " without its password";
+    return false;
+  }
   const char* expected = fileFormat == kFormatTemplate                  ? ".dot"
                          : fileFormat == kFormatXmlTemplate             ? ".dotx"
                          : fileFormat == kFormatXmlTemplateMacroEnabled ? ".dotm"

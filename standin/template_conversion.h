@@ -1,7 +1,8 @@
 // What the stand-in can convert by itself: a binary document to a binary template (the same
 // compound file with the template flag of its FIB set) and an Open XML document to an Open
 // XML template (the package with the main part's content type switched; macros left out of
-// a macro-free template). Portable: bytes in, bytes out.
+// a macro-free template). A password-protected document is recognised and never converted.
+// Portable: bytes in, bytes out.
 #pragma once
 
 #include <string>
@@ -16,7 +17,13 @@ enum class DocumentKind {
   kXmlMacroDocument,
   kXmlTemplate,
   kXmlMacroTemplate,
+  kEncryptedBinary,   // a binary document or template whose FIB has fEncrypted set
+  kEncryptedPackage,  // an Open XML package encrypted into a compound file
 };
+
+inline bool IsPasswordProtected(DocumentKind kind) {
+  return kind == DocumentKind::kEncryptedBinary || kind == DocumentKind::kEncryptedPackage;
+}
 
 // The word processor's format numbers for templates.
 inline constexpr int kFormatTemplate = 1;                   // binary .dot

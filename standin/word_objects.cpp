@@ -6,8 +6,10 @@
 #include <string>
 #include <vector>
 
-#include "common/system_message_win.h"
 #include "common/utf_win.h"
+#include "document_files_win.h"
+#include "hazards_win.h"
+#include "journal.h"
 #include "server_state.h"
 #include "template_conversion.h"
 
@@ -18,6 +20,7 @@ using Microsoft::WRL::ComPtr;
 
 constexpr HRESULT kFileError = MAKE_HRESULT(SEVERITY_ERROR, FACILITY_CONTROL, 5174);
 constexpr HRESULT kArgumentError = MAKE_HRESULT(SEVERITY_ERROR, FACILITY_CONTROL, 5148);
+constexpr HRESULT kPasswordError = MAKE_HRESULT(SEVERITY_ERROR, FACILITY_CONTROL, 5408);
 
 void ReturnString(VARIANT* result, const std::wstring& text) {
   VariantClear(result);
@@ -39,70 +42,6 @@ void ReturnObject(VARIANT* result, IDispatch* object) {
 }
 
 std::wstring Quoted(const std::wstring& path) { return L"\"" + path + L"\""; }
-
-// The system's text for a Win32 error as part of a sentence: without its full stop, and
-// never empty.
-std::wstring SystemErrorText(DWORD error) {
-  std::wstring text = quillory::SystemMessage(error);
-  while (!text.empty() && text.back() == L'.') text.pop_back();
-  return text.empty() ? L"error " + std::to_wstring(error) : text;
-}
-
-bool ReadWholeFile(const std::wstring& path, std::string* bytes, std::wstring* error) {
-  HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) {
-    *error = SystemErrorText(GetLastError());
-    return false;
-  }
-  LARGE_INTEGER size{};
-  bool ok = GetFileSizeEx(file, &size) && size.QuadPart < (512ll << 20);
-  if (ok) {
-    bytes->resize(static_cast<size_t>(size.QuadPart));
-    DWORD read = 0;
-    ok = bytes->empty() || (ReadFile(file, bytes->data(), static_cast<DWORD>(bytes->size()), &read, nullptr) &&
-                            read == bytes->size());
-  }
-  if (!ok) *error = SystemErrorText(GetLastError());
-  CloseHandle(file);
-  return ok;
-}
-
-// Written beside the target first, then moved over it, so a failed write leaves the old file.
-bool WriteWholeFile(const std::wstring& path, const std::string& bytes, std::wstring* error) {
-  const std::wstring temporary = path + L".standin-" + std::to_wstring(GetCurrentProcessId());
-  HANDLE file = CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) {
-    *error = SystemErrorText(GetLastError());
-    return false;
-  }
-  DWORD written = 0;
-  const bool ok = WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
-                  written == bytes.size();
-  const DWORD writeError = GetLastError();
-  CloseHandle(file);
-  if (!ok || !MoveFileExW(temporary.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING)) {
-    *error = SystemErrorText(ok ? GetLastError() : writeError);
-    DeleteFileW(temporary.c_str());
-    return false;
-  }
-  return true;
-}
-
-std::wstring FullPath(const std::wstring& path) {
-  wchar_t buffer[4096];
-  const DWORD n = GetFullPathNameW(path.c_str(), static_cast<DWORD>(std::size(buffer)), buffer, nullptr);
-  return n > 0 && n < std::size(buffer) ? std::wstring(buffer, n) : path;
-}
-
-std::string LowerExtension(const std::wstring& path) {
-  const size_t dot = path.rfind(L'.');
-  const size_t separator = path.find_last_of(L"\\/");
-  if (dot == std::wstring::npos || (separator != std::wstring::npos && dot < separator)) return {};
-  std::string extension;
-  for (wchar_t c : path.substr(dot)) extension.push_back(static_cast<char>(c < 128 ? towlower(c) : '?'));
-  return extension;
-}
 
 class Documents;
 
@@ -170,43 +109,73 @@ class Documents final : public AutomationObject {
       ReturnInt(result, static_cast<int>(open_.size()));
       return S_OK;
     }
-    std::wstring path;
-    if (!ArgumentString(arguments.Find(0), &path) || path.empty()) {
-      *error = L"Open needs the file name of a document.";
-      return kArgumentError;
-    }
-    std::string bytes;
-    std::wstring why;
-    if (!ReadWholeFile(path, &bytes, &why)) {
-      *error = L"The file " + Quoted(path) + L" could not be opened: " + why + L".";
-      return kFileError;
-    }
-    DocumentKind kind{};
-    std::string reason;
-    if (!IdentifyDocument(bytes, &kind, &reason)) {
-      *error = L"The file " + Quoted(path) + L" could not be opened: it is damaged or not a Word document (" +
-               quillory::Widen(reason) + L").";
-      return kFileError;
-    }
-    ComPtr<IDispatch> document;
-    document.Attach(new Document(this, path, std::move(bytes), kind));
-    open_.push_back(document);
-    ReturnObject(result, document.Get());
-    return S_OK;
+    return Open(arguments, result, error);
   }
 
  private:
+  HRESULT Open(const CallArguments& arguments, VARIANT* result, std::wstring* error);
+
   std::vector<ComPtr<IDispatch>> open_;
 };
+
+// Open reads the document at once; what would put a prompt in front of the word processor
+// (a file another process is writing, a document that needs its password) waits for ever.
+HRESULT Documents::Open(const CallArguments& arguments, VARIANT* result, std::wstring* error) {
+  std::wstring path, password;
+  bool readOnly = false;
+  if (!ArgumentString(arguments.Find(0), &path) || path.empty()) {
+    *error = L"Open needs the file name of a document.";
+    return kArgumentError;
+  }
+  if (arguments.Find(2) && !ArgumentBool(arguments.Find(2), &readOnly)) {
+    *error = L"Open of " + Quoted(path) + L" was given a ReadOnly that is not True or False.";
+    return kArgumentError;
+  }
+  if (arguments.Find(4) && !ArgumentString(arguments.Find(4), &password)) {
+    *error = L"Open of " + Quoted(path) + L" was given a PasswordDocument that is not text.";
+    return kArgumentError;
+  }
+  const std::wstring name = FileName(path);
+  if (HazardMatches(kExitInOpen, name)) {
+    Journal(L"Server: exit in Open: ExitInOpen matches " + Quoted(name));
+    ExitProcess(3);
+  }
+  if (HazardMatches(kHangInOpen, name)) WaitForEver(L"HangInOpen matches " + Quoted(name));
+
+  std::string bytes;
+  std::wstring why;
+  switch (ReadDocumentFile(path, readOnly, &bytes, &why)) {
+    case ReadOutcome::kRead: break;
+    case ReadOutcome::kInUse: WaitForEver(Quoted(path) + L" is in use by another process");
+    case ReadOutcome::kFailed:
+      *error = L"The file " + Quoted(path) + L" could not be opened: " + why + L".";
+      return kFileError;
+  }
+  DocumentKind kind{};
+  std::string reason;
+  if (!IdentifyDocument(bytes, &kind, &reason)) {
+    *error = L"The file " + Quoted(path) + L" could not be opened: it is damaged or not a Word document (" +
+             quillory::Widen(reason) + L").";
+    return kFileError;
+  }
+  if (IsPasswordProtected(kind)) {
+    if (password.empty()) WaitForEver(Quoted(path) + L" needs a password");
+    *error = L"The password is incorrect. Word cannot open the document.";
+    return kPasswordError;
+  }
+  ComPtr<IDispatch> document;
+  document.Attach(new Document(this, path, std::move(bytes), kind));
+  open_.push_back(document);
+  ReturnObject(result, document.Get());
+  return S_OK;
+}
 
 HRESULT Document::Run(const Member& member, WORD, const CallArguments& arguments, VARIANT* result,
                       std::wstring* error) {
   switch (member.id) {
-    case DISPID_VALUE: {
-      const size_t slash = path_.find_last_of(L"\\/");
-      ReturnString(result, slash == std::wstring::npos ? path_ : path_.substr(slash + 1));
+    case DISPID_VALUE:
+      ReturnString(result, FileName(path_));
       return S_OK;
-    }
     case 3:
       ReturnString(result, FullPath(path_));
       return S_OK;

@@ -68,6 +68,34 @@ TEST(StandinFormatsTest, TemplatesDifferFromTheirDocumentsOnlyInTheMainContentTy
   EXPECT_EQ(dot, doc);
 }
 
+// password.doc is letter.doc with fEncrypted set; password.docx holds report.docx in the
+// streams of an encrypted package. Neither is ever written as a template.
+TEST(StandinFormatsTest, PasswordProtectedDocumentsAreRecognisedAndNeverConverted) {
+  const std::string doc = Fixture("letter.doc"), locked = Fixture("password.doc"), package = Fixture("password.docx");
+  const size_t at = std::mismatch(doc.begin(), doc.end(), locked.begin(), locked.end()).first - doc.begin();
+  ASSERT_TRUE(at >= 0x0B && at < doc.size() && doc.substr(at + 1) == locked.substr(at + 1));
+  EXPECT_EQ(doc.substr(at - 0x0B, 2), "\xEC\xA5");  // fEncrypted is bit 8 of the flags at FIB + 0x0A
+  EXPECT_EQ(doc[at] ^ locked[at], 0x01);
+  EXPECT_EQ(Kind(locked), kEncryptedBinary);
+  EXPECT_EQ(Kind(package), kEncryptedPackage);
+  for (const std::string& bytes : {locked, package}) {
+    std::string out, error;
+    EXPECT_FALSE(ConvertToTemplate(bytes, Kind(bytes), kFormatTemplate, ".dot", &out, &error));
+    EXPECT_FALSE(ConvertToTemplate(bytes, Kind(bytes), kFormatXmlTemplate, ".dotx", &out, &error));
+    EXPECT_NE(error.find("password"), std::string::npos) << error;
+  }
+  // Either stream alone is no encrypted package, and the file then is no document at all.
+  for (const std::u16string_view name : {u"EncryptionInfo", u"EncryptedPackage"}) {
+    std::string encoded, renamed = package, error;  // names are stored as UTF-16LE
+    for (const char16_t c : name) encoded += {static_cast<char>(c), '\0'};
+    ASSERT_NE(renamed.find(encoded), std::string::npos);
+    renamed[renamed.find(encoded)] = 'X';
+    DocumentKind kind{};
+    EXPECT_FALSE(IdentifyDocument(renamed, &kind, &error));
+    EXPECT_EQ(error, "it has no WordDocument stream");
+  }
+}
+
 TEST(StandinFormatsTest, CutOrDamagedFilesAreRefusedWithAReasonAndInflateStopsAtItsOutputLimit) {
   // Read and converted? A refusal must say why. In a buffer of their own size, the sanitizer sees any over-read.
   const auto taken = [](const std::string& bytes) {
@@ -82,7 +110,7 @@ TEST(StandinFormatsTest, CutOrDamagedFilesAreRefusedWithAReasonAndInflateStopsAt
     EXPECT_TRUE(taken || !error.empty()) << "refused without a reason";
     return taken;
   };
-  for (const char* name : {"letter.doc", "macros.docm"}) {
+  for (const char* name : {"letter.doc", "macros.docm", "password.docx"}) {
     const std::string whole = Fixture(name);
     // Every third byte of the first and last 512, where headers and directories lie; a sample between.
     for (size_t at = 0; at < whole.size(); at += at < 512 || at + 512 >= whole.size() ? 3 : 41) {

@@ -8,8 +8,12 @@
 
 #include "common/utf_win.h"
 #include "platform/scoped_handles.h"
+#include "support/form_fixture.h"
 
 namespace quillory::test {
+namespace {
+constexpr wchar_t kHazardKey[] = L"Software\\Quillory\\Standin";
+}  // namespace
 
 StandinJournal::StandinJournal() {
   const std::wstring name = L"standin-journal-" + std::to_wstring(GetCurrentProcessId()) + L".txt";
@@ -46,6 +50,19 @@ std::vector<std::vector<std::string>> StandinJournal::Calls(std::vector<DWORD>* 
   return calls;
 }
 
+DWORD StandinJournal::WaitForLine(const std::string& line) const {
+  DWORD pid = 0;
+  PumpUntil([&] {
+    std::vector<DWORD> pids;
+    const std::vector<std::vector<std::string>> calls = Calls(&pids);
+    for (size_t i = 0; i < calls.size() && pid == 0; ++i) {
+      if (std::find(calls[i].begin(), calls[i].end(), line) != calls[i].end()) pid = pids[i];
+    }
+    return pid != 0;
+  });
+  return pid;
+}
+
 bool StandinJournal::AllExited() const {
   std::vector<DWORD> pids;
   Calls(&pids);
@@ -54,6 +71,32 @@ bool StandinJournal::AllExited() const {
     if (process && WaitForSingleObject(process.Get(), 30000) != WAIT_OBJECT_0) return false;
   }
   return true;
+}
+
+StandinHazards::~StandinHazards() {
+  for (const std::wstring& name : set_) RegDeleteKeyValueW(HKEY_CURRENT_USER, kHazardKey, name.c_str());
+}
+
+bool StandinHazards::Pattern(const wchar_t* name, const std::wstring& pattern) {
+  return Set(name, REG_SZ, pattern.c_str(), (pattern.size() + 1) * sizeof(wchar_t));
+}
+
+bool StandinHazards::Number(const wchar_t* name, DWORD value) { return Set(name, REG_DWORD, &value, sizeof(value)); }
+
+bool StandinHazards::Set(const wchar_t* name, DWORD type, const void* data, size_t bytes) {
+  set_.push_back(name);
+  HKEY key = nullptr;
+  if (RegCreateKeyExW(HKEY_CURRENT_USER, kHazardKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key, nullptr) != 0) {
+    return false;
+  }
+  const bool set = RegSetValueExW(key, name, 0, type, static_cast<const BYTE*>(data), static_cast<DWORD>(bytes)) == 0;
+  RegCloseKey(key);
+  return set;
+}
+
+bool EndProcess(DWORD pid) {
+  ScopedHandle process(OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, pid));
+  return process && TerminateProcess(process.Get(), 1) && WaitForSingleObject(process.Get(), 30000) == WAIT_OBJECT_0;
 }
 
 std::wstring CopyFixture(const std::wstring& fixture, const std::wstring& folder) {

@@ -18,12 +18,34 @@ class StandinJournal {
   std::vector<std::vector<std::string>> Calls(std::vector<DWORD>* pids = nullptr) const;
   // Waits until every process that wrote to the journal has exited.
   bool AllExited() const;
+  // Waits until a process journals exactly this line (without its process id); that
+  // process's id, or 0 when none has after 30 s.
+  DWORD WaitForLine(const std::string& line) const;
   std::string Text() const;
 
  private:
   std::wstring path_;
 };
 
+// Values under HKCU\Software\Quillory\Standin that make the stand-in misbehave (see
+// standin/hazards_win.h); every value set is removed when the scope ends, however it ends.
+class StandinHazards {
+ public:
+  StandinHazards() = default;
+  StandinHazards(const StandinHazards&) = delete;
+  StandinHazards& operator=(const StandinHazards&) = delete;
+  ~StandinHazards();
+  bool Pattern(const wchar_t* name, const std::wstring& pattern);  // REG_SZ
+  bool Number(const wchar_t* name, DWORD value);                    // REG_DWORD
+
+ private:
+  bool Set(const wchar_t* name, DWORD type, const void* data, size_t bytes);
+  std::vector<std::wstring> set_;
+};
+
+// Ends the process from outside, as Quillory ends a server that does not answer, and waits
+// until it has gone.
+bool EndProcess(DWORD pid);
 // Copies a file of tests/data into `folder`; returns the copy's path.
 std::wstring CopyFixture(const std::wstring& fixture, const std::wstring& folder);
 

@@ -1,0 +1,80 @@
+#include "document_files_win.h"
+
+#include "common/system_message_win.h"
+
+namespace standin {
+namespace {
+
+// The system's text for a Win32 error as part of a sentence: without its full stop, and
+// never empty.
+std::wstring SystemErrorText(DWORD error) {
+  std::wstring text = quillory::SystemMessage(error);
+  while (!text.empty() && text.back() == L'.') text.pop_back();
+  return text.empty() ? L"error " + std::to_wstring(error) : text;
+}
+
+}  // namespace
+
+ReadOutcome ReadDocumentFile(const std::wstring& path, bool readOnly, std::string* bytes, std::wstring* error) {
+  const DWORD share = readOnly ? FILE_SHARE_READ | FILE_SHARE_WRITE : FILE_SHARE_READ;
+  HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, share, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) {
+    const DWORD why = GetLastError();
+    if (why == ERROR_SHARING_VIOLATION && !readOnly) return ReadOutcome::kInUse;
+    *error = SystemErrorText(why);
+    return ReadOutcome::kFailed;
+  }
+  LARGE_INTEGER size{};
+  bool ok = GetFileSizeEx(file, &size) && size.QuadPart < (512ll << 20);
+  if (ok) {
+    bytes->resize(static_cast<size_t>(size.QuadPart));
+    DWORD read = 0;
+    ok = bytes->empty() || (ReadFile(file, bytes->data(), static_cast<DWORD>(bytes->size()), &read, nullptr) &&
+                            read == bytes->size());
+  }
+  if (!ok) *error = SystemErrorText(GetLastError());
+  CloseHandle(file);
+  return ok ? ReadOutcome::kRead : ReadOutcome::kFailed;
+}
+
+bool WriteWholeFile(const std::wstring& path, const std::string& bytes, std::wstring* error) {
+  const std::wstring temporary = path + L".standin-" + std::to_wstring(GetCurrentProcessId());
+  HANDLE file = CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) {
+    *error = SystemErrorText(GetLastError());
+    return false;
+  }
+  DWORD written = 0;
+  const bool ok = WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
+                  written == bytes.size();
+  const DWORD writeError = GetLastError();
+  CloseHandle(file);
+  if (!ok || !MoveFileExW(temporary.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING)) {
+    *error = SystemErrorText(ok ? GetLastError() : writeError);
+    DeleteFileW(temporary.c_str());
+    return false;
+  }
+  return true;
+}
+
+std::wstring FullPath(const std::wstring& path) {
+  wchar_t buffer[4096];
+  const DWORD n = GetFullPathNameW(path.c_str(), static_cast<DWORD>(std::size(buffer)), buffer, nullptr);
+  return n > 0 && n < std::size(buffer) ? std::wstring(buffer, n) : path;
+}
+
+std::wstring FileName(const std::wstring& path) {
+  const size_t slash = path.find_last_of(L"\\/");
+  return slash == std::wstring::npos ? path : path.substr(slash + 1);
+}
+
+std::string LowerExtension(const std::wstring& path) {
+  const size_t dot = path.rfind(L'.');
+  const size_t separator = path.find_last_of(L"\\/");
+  if (dot == std::wstring::npos || (separator != std::wstring::npos && dot < separator)) return {};
+  std::string extension;
+  for (wchar_t c : path.substr(dot)) extension.push_back(static_cast<char>(c < 128 ? towlower(c) : '?'));
+  return extension;
+}
+
+}  // namespace standin

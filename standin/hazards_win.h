@@ -1,0 +1,25 @@
+// Hazards a test can switch on to make the stand-in misbehave as the word processor can:
+// values under HKCU\Software\Quillory\Standin, all absent unless a test sets them.
+//   HangInOpen    REG_SZ     Open of a matching document never returns (a prompt nobody sees)
+//   ExitInOpen    REG_SZ     the process exits in the middle of Open of a matching document
+//   StartDelayMs  REG_DWORD  the server sleeps this long before it registers its class object
+// A pattern holds * and ? and is matched, ignoring case, against the document's file name
+// without its folder.
+#pragma once
+
+#include <windows.h>
+
+#include <string_view>
+
+namespace standin {
+
+inline constexpr wchar_t kHangInOpen[] = L"HangInOpen";
+inline constexpr wchar_t kExitInOpen[] = L"ExitInOpen";
+
+// Whether the pattern in the named REG_SZ value matches this file name; false when the
+// value is absent or empty. Read at every call, so a test may change it between calls.
+bool HazardMatches(const wchar_t* value, std::wstring_view fileName);
+// StartDelayMs, or 0 when absent.
+DWORD StartDelayMs();
+
+}  // namespace standin
