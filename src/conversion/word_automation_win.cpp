@@ -19,6 +19,8 @@ using Microsoft::WRL::ComPtr;
 
 // Once its instance is ended, a call in progress returns within milliseconds; this is room.
 constexpr std::chrono::seconds kAfterEndWait{10};
+// How long a request for an instance whose server was ended may go on waiting for it.
+constexpr std::chrono::seconds kAbandonedWait{60};
 // An instance told to quit is usually gone within a second.
 constexpr std::chrono::seconds kQuitGrace{5};
 
@@ -84,6 +86,12 @@ SaveOutcome OpenAndSave(IDispatch* application, std::string_view documentPath,
   return SaveOutcome::Saved();
 }
 
+// The last document given up on whose thread has not finished (the window's thread only).
+std::shared_ptr<DocumentConversion>& Abandoned() {
+  static std::shared_ptr<DocumentConversion> abandoned;
+  return abandoned;
+}
+
 }  // namespace
 
 SaveOutcome SaveDocAsTemplate(std::string_view documentPath, TemplateTarget target, const wchar_t* progId,
@@ -119,6 +127,15 @@ WordAutomation::WordAutomation(std::function<bool()> stop, HWND window, std::chr
     : stop_(std::move(stop)), window_(window), limit_(limit), progId_(progId) {}
 
 SaveOutcome WordAutomation::SaveDocAsTemplate(const std::string& documentPath, TemplateTarget target) {
+  // A document abandoned while its instance was still starting may still be waiting for one,
+  // in this run or an earlier one: a server started now could go to it, so the next document
+  // waits until it has given up.
+  if (std::shared_ptr<DocumentConversion>& abandoned = Abandoned()) {
+    const WaitResult waited =
+        WaitWhilePumping(abandoned->Done(), std::chrono::steady_clock::now() + kAbandonedWait, stop_, window_);
+    if (waited == WaitResult::kStopped) return SaveOutcome::Stopped();
+    abandoned.reset();
+  }
   const auto deadline = std::chrono::steady_clock::now() + limit_;
   auto conversion = DocumentConversion::Start(documentPath, target, progId_);
   if (!conversion) return quillory::SaveDocAsTemplate(documentPath, target, progId_);  // no thread: here
@@ -131,7 +148,10 @@ SaveOutcome WordAutomation::SaveDocAsTemplate(const std::string& documentPath, T
   // Past the limit, or stopped: the call in progress is abandoned by ending its instance,
   // after which it returns within moments.
   const bool ended = conversion->EndInstance();
-  WaitWhilePumping(conversion->Done(), std::chrono::steady_clock::now() + kAfterEndWait, nullptr, window_);
+  if (WaitWhilePumping(conversion->Done(), std::chrono::steady_clock::now() + kAfterEndWait, nullptr, window_) !=
+      WaitResult::kSignalled) {
+    Abandoned() = conversion;
+  }
   if (waited == WaitResult::kStopped) return SaveOutcome::Stopped();
   return SaveOutcome::Failed(TimeLimitReason(static_cast<unsigned>(limit_.count()), ended));
 }

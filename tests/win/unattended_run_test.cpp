@@ -26,27 +26,19 @@ namespace {
   return ::testing::AssertionFailure() << "\"" << part << "\" is not in \"" << text << "\"";
 }
 
-// A registry value of HKCU for the test's life.
-class UserValue {
+// The user's limit per document, for the test's life.
+class TimeLimit {
  public:
-  UserValue(const wchar_t* key, const wchar_t* name, DWORD number) : key_(key), name_(name) {
-    RegSetKeyValueW(HKEY_CURRENT_USER, key, name, REG_DWORD, &number, sizeof number);
+  explicit TimeLimit(DWORD seconds) {
+    RegSetKeyValueW(HKEY_CURRENT_USER, L"Software\\Quillory", kTimeLimitSetting, REG_DWORD, &seconds, sizeof seconds);
   }
-  UserValue(const wchar_t* key, const wchar_t* name, const std::wstring& text) : key_(key), name_(name) {
-    RegSetKeyValueW(HKEY_CURRENT_USER, key, name, REG_SZ, text.c_str(), static_cast<DWORD>((text.size() + 1) * 2));
-  }
-  ~UserValue() { RegDeleteKeyValueW(HKEY_CURRENT_USER, key_, name_); }
-
- private:
-  const wchar_t* key_;
-  const wchar_t* name_;
+  ~TimeLimit() { RegDeleteKeyValueW(HKEY_CURRENT_USER, L"Software\\Quillory", kTimeLimitSetting); }
 };
-
-constexpr wchar_t kStandinKey[] = L"Software\\Quillory\\Standin";
 
 class UnattendedRun : public ::testing::Test {
  protected:
   void SetUp() override {
+    ASSERT_TRUE(hazards.Pattern(L"HangInOpen", L"hang*") && hazards.Pattern(L"ExitInOpen", L"dies*"));
     Form1Options options;
     options.onClosed = [this] { ++closedCalls; };
     form = MakeForm(std::move(options));
@@ -91,30 +83,50 @@ class UnattendedRun : public ::testing::Test {
 
   StandinJournal journal;
   TempFolder folder;
-  UserValue hangs{kStandinKey, L"HangInOpen", std::wstring(L"hang*")};
-  UserValue dies{kStandinKey, L"ExitInOpen", std::wstring(L"dies*")};
+  StandinHazards hazards;
   std::unique_ptr<Form1> form;
   int closedCalls = 0;
 };
 
-TEST_F(UnattendedRun, GoodDocumentsAreConvertedAndAHangingOrDyingOneIsListedWithItsReason) {
-  UserValue limit(L"Software\\Quillory", kTimeLimitSetting, 4);
+TEST_F(UnattendedRun, GoodDocumentsAreConvertedAndEveryOtherIsListedWithItsReasonWithNothingLeftRunning) {
+  TimeLimit limit(4);
   Add(L"letter.doc", L"good.doc");
   const std::string hang = Add(L"letter.doc", L"hang.doc");
   const std::string dying = Add(L"letter.doc", L"dies.doc");
-  Add(L"letter.doc", L"after.doc");
+  const std::string locked = Add(L"password.doc", L"locked.doc");
+  const std::string inUse = Add(L"letter.doc", L"in use.doc");
+  // Held open for writing by another program: opened read-only, it converts all the same.
+  ScopedHandle writer(CreateFileW(Widen(inUse).c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                  OPEN_EXISTING, 0, nullptr));
+  ASSERT_TRUE(writer);
   const std::vector<SeenDialog> seen = Press();
   ASSERT_EQ(seen.size(), 1u);
   const std::string text = Narrow(seen[0].text);
-  EXPECT_TRUE(Holds(text, "Done.\r\n\r\n2 documents could not be converted:\r\n" + hang +
+  EXPECT_TRUE(Holds(text, "Done.\r\n\r\n3 documents could not be converted:\r\n" + hang +
                               ": It did not finish within 4 seconds; the word processor may have been waiting on a "
                               "prompt"));
   EXPECT_TRUE(Holds(text, "Its instance was ended.\r\n" + dying + ": Open: "));
   EXPECT_TRUE(Holds(text, "0x800706BE"));
-  EXPECT_TRUE(Written(L"good.dot") && Written(L"after.dot"));
-  EXPECT_FALSE(Written(L"hang.dot") || Written(L"dies.dot"));
+  EXPECT_TRUE(Holds(text, "\r\n" + locked + ": The password is incorrect. Word cannot open the document."));
+  EXPECT_TRUE(Written(L"good.dot") && Written(L"in use.dot"));
+  EXPECT_FALSE(Written(L"hang.dot") || Written(L"dies.dot") || Written(L"locked.dot"));
   EXPECT_TRUE(journal.AllExited());
   EXPECT_EQ(form->MousePointer(), PointerShape::kDefault);
+}
+
+TEST_F(UnattendedRun, AnInstanceThatNeverAnswersItsCreationIsEndedAtTheLimit) {
+  TimeLimit limit(2);
+  const std::string slow = Add(L"letter.doc", L"slow.doc");
+  std::vector<SeenDialog> seen;
+  {
+    StandinHazards slowStart;
+    ASSERT_TRUE(slowStart.Number(L"StartDelayMs", 600000));
+    seen = Press();
+  }
+  ASSERT_EQ(seen.size(), 1u);
+  EXPECT_TRUE(Holds(Narrow(seen[0].text), slow + ": It did not finish within 2 seconds"));
+  EXPECT_TRUE(Holds(Narrow(seen[0].text), "Its instance was ended."));
+  EXPECT_TRUE(journal.AllExited());
 }
 
 TEST_F(UnattendedRun, EscStopsTheRunWhileTheWindowAnswersAndClosingEndsItWithNothingLeftRunning) {
