@@ -82,7 +82,8 @@ std::unique_ptr<Form1> Form1::Create(HINSTANCE instance, Form1Options options) {
     ShowWindow(hwnd, form->options_.showCommand);
     UpdateWindow(hwnd);
   }
-  SetFocus(form->Control(IDC_COMMAND1));
+  form->focusOnReturn_ = form->Control(IDC_COMMAND1);
+  SetFocus(form->focusOnReturn_);
   return form;
 }
 
@@ -129,6 +130,15 @@ LRESULT Form1::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_CTLCOLORBTN:
       SetBkColor(reinterpret_cast<HDC>(wParam), RGB(255, 255, 255));
       return reinterpret_cast<LRESULT>(GetStockObject(WHITE_BRUSH));
+    case WM_ACTIVATE:
+      // The control that had the focus gets it back when the window is active again.
+      if (LOWORD(wParam) == WA_INACTIVE) {
+        if (HWND focus = GetFocus(); focus && IsChild(hwnd_, focus)) focusOnReturn_ = focus;
+      } else if (IsWindow(focusOnReturn_) && IsChild(hwnd_, focusOnReturn_)) {
+        SetFocus(focusOnReturn_);
+        return 0;
+      }
+      break;
     case WM_DPICHANGED:
       OnDpiChanged(LOWORD(wParam), reinterpret_cast<const RECT*>(lParam));
       return 0;

@@ -126,6 +126,7 @@ class Form1 final : public AddingView, public RunView, private ListViewHost {
   Form1Options options_;
   HWND hwnd_ = nullptr;
   unsigned dpi_ = 96;
+  HWND focusOnReturn_ = nullptr;  // Command1 at start
   ScopedFont buttonFont_;
   ScopedFont optionFont_;
   ScopedFont listFont_;

@@ -33,6 +33,28 @@ bool RunUnix(const std::string& command, const std::wstring& in, const std::wstr
   return made.empty() || PumpUntil([&] { return GetFileAttributesW(made.c_str()) != INVALID_FILE_ATTRIBUTES; });
 }
 
+// Walks the picker's tree down to `path` on C: by the names shown, as a user would, and selects
+// it; false while it cannot be found there yet.
+bool SelectInPicker(HWND dialog, const std::wstring& path) {
+  std::vector<std::wstring> names{L"Computer", L"C:"};  // found within the names shown; then each folder
+  for (size_t from = 3, to; from < path.size(); from = to + 1) {
+    to = std::min(path.find(L'\\', from), path.size());
+    names.push_back(path.substr(from, to - from));
+  }
+  HWND tree = FindWindowExW(dialog, nullptr, WC_TREEVIEWW, nullptr);
+  HTREEITEM item = TreeView_GetRoot(tree);
+  for (size_t step = 0; item && step < names.size(); ++step) {
+    TreeView_Expand(tree, item, TVE_EXPAND);
+    for (item = TreeView_GetChild(tree, item); item; item = TreeView_GetNextSibling(tree, item)) {
+      wchar_t text[MAX_PATH] = {};
+      TVITEMW data{TVIF_TEXT, item, 0, 0, text, MAX_PATH, 0, 0, 0, 0};
+      TreeView_GetItem(tree, &data);
+      if (step < 2 ? wcsstr(text, names[step].c_str()) != nullptr : _wcsicmp(text, names[step].c_str()) == 0) break;
+    }
+  }
+  return item && TreeView_SelectItem(tree, item);
+}
+
 class FolderPress : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -55,15 +77,8 @@ class FolderPress : public ::testing::Test {
       if (!box && folder) {
         // Two copies, as the picker's loop drops the message it has just taken when it ends.
         for (int i = 0; i < 2; ++i) PostMessageW(probe, kProbe, reinterpret_cast<WPARAM>(dialog), 0);
-        HWND tree = FindWindowExW(dialog, nullptr, WC_TREEVIEWW, nullptr);
-        wchar_t shown[MAX_PATH] = {};
-        // Selected once the picker's tree shows it, which may take a moment.
-        for (int tries = 0; tries < 500 && folder->substr(folder->rfind(L'\\') + 1) != shown; ++tries) {
-          if (tries > 0) Sleep(20);
-          SendMessageW(dialog, BFFM_SETSELECTIONW, TRUE, reinterpret_cast<LPARAM>(folder->c_str()));
-          TVITEMW item{TVIF_TEXT, TreeView_GetSelection(tree), 0, 0, shown, MAX_PATH, 0, 0, 0, 0};
-          TreeView_GetItem(tree, &item);
-        }
+        // The tree may still be filling: walk it again until the folder is found there.
+        for (int tries = 0; tries < 500 && !SelectInPicker(dialog, *folder); ++tries) Sleep(20);
       }
       PressDialogButton(dialog, (box ? extension.has_value() : folder.has_value()) ? IDOK : IDCANCEL);
     });

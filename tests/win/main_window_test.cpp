@@ -129,7 +129,14 @@ TEST_F(MainWindow, StartsCentredAsDesignedIgnoresEnterAndSpaceAndScalesCrisplyTo
   ASSERT_TRUE(ListSend(LVM_GETCOLUMNW, 0, reinterpret_cast<LPARAM>(&column)));
   EXPECT_STREQ(header, L"Word Doc File(s)");
 
-  // The hidden Command1 holds the focus: Enter and Space do nothing, while a press works once and springs back.
+  // The hidden Command1 holds the focus (again, when the window is active again after another program
+  // was): Enter and Space do nothing, while a press works once and springs back.
+  HWND other = CreateWindowW(L"Static", L"other", WS_POPUP | WS_VISIBLE, 0, 0, 50, 50, nullptr, nullptr, nullptr, nullptr);
+  for (HWND active : {other, form->Hwnd()}) {
+    SetForegroundWindow(active);
+    ASSERT_TRUE(PumpUntil([&] { return GetForegroundWindow() == active; }));
+  }
+  DestroyWindow(other);
   EXPECT_EQ(GetFocus(), form->Control(IDC_COMMAND1));
   DialogWatcher watcher(PressButton(IDOK));
   for (WPARAM key : {VK_RETURN, VK_SPACE}) {
