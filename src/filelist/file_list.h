@@ -16,7 +16,6 @@ class FileList {
   void AppendAll(std::vector<std::string> paths);
 
   size_t Count() const { return entries_.size(); }
-  bool Empty() const { return entries_.empty(); }
   const std::string& Text(size_t position) const { return entries_.at(position); }
 
   // Trades the texts of two positions.
