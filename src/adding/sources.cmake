@@ -1,6 +1,7 @@
 list(APPEND QUILLORY_CORE_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/open_dialog_result.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/folder_walk.cpp)
+  ${CMAKE_CURRENT_LIST_DIR}/folder_walk.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/name_pattern.cpp)
 list(APPEND QUILLORY_WIN_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/open_dialog_press_win.cpp
   ${CMAKE_CURRENT_LIST_DIR}/add_folder_press_win.cpp
