@@ -2,8 +2,12 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
+#include <memory>
+#include <string>
+#include <utility>
 
 #include "common/utf_win.h"
 #include "platform/scoped_handles.h"
@@ -11,28 +15,32 @@
 namespace quillory {
 namespace {
 
-// Paths up to this length work without the prefix, even for a folder with "\*.ext" added.
+// Paths up to this length work without the prefix.
 constexpr size_t kClassicLimit = MAX_PATH - 20;
 
-// Lists a folder through one open handle.
+// Lists a folder through one open handle, the short names with the long ones: the file system
+// matches a search pattern against both.
 class HandleListing : public FolderListing {
  public:
-  explicit HandleListing(HANDLE folder) : folder_(folder), buffer_(kBufferBytes / sizeof(uint64_t)) {}
+  explicit HandleListing(HANDLE folder)
+      : folder_(folder), buffer_(std::make_unique_for_overwrite<uint64_t[]>(kBufferBytes / sizeof(uint64_t))) {}
 
   bool Next(FolderEntry& entry) override {
     if (!current_) {
       if (ended_) return false;
-      if (!GetFileInformationByHandleEx(folder_.Get(), FileFullDirectoryInfo, buffer_.data(), kBufferBytes)) {
+      if (!GetFileInformationByHandleEx(folder_.Get(), FileIdBothDirectoryInfo, buffer_.get(), kBufferBytes)) {
         ended_ = true;  // the end of the folder, or a failure on the way: either way no more
         return false;
       }
-      current_ = reinterpret_cast<const FILE_FULL_DIR_INFO*>(buffer_.data());
+      current_ = reinterpret_cast<const FILE_ID_BOTH_DIR_INFO*>(buffer_.get());
     }
-    const FILE_FULL_DIR_INFO* info = current_;
-    current_ = info->NextEntryOffset
-                   ? reinterpret_cast<const FILE_FULL_DIR_INFO*>(reinterpret_cast<const char*>(info) + info->NextEntryOffset)
-                   : nullptr;
+    const FILE_ID_BOTH_DIR_INFO* info = current_;
+    current_ = info->NextEntryOffset ? reinterpret_cast<const FILE_ID_BOTH_DIR_INFO*>(
+                                           reinterpret_cast<const char*>(info) + info->NextEntryOffset)
+                                     : nullptr;
     entry.name = Narrow(std::wstring_view(info->FileName, info->FileNameLength / sizeof(wchar_t)));
+    const size_t shortLength = std::min<size_t>(info->ShortNameLength / sizeof(wchar_t), std::size(info->ShortName));
+    entry.shortName = Narrow(std::wstring_view(info->ShortName, shortLength));
     entry.folder = (info->FileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
     entry.hiddenOrSystem = (info->FileAttributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM)) != 0;
     entry.link = (info->FileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
@@ -42,8 +50,8 @@ class HandleListing : public FolderListing {
  private:
   static constexpr DWORD kBufferBytes = 64 * 1024;
   ScopedHandle folder_;
-  std::vector<uint64_t> buffer_;  // 8-byte aligned, as the entries need
-  const FILE_FULL_DIR_INFO* current_ = nullptr;
+  std::unique_ptr<uint64_t[]> buffer_;  // 8-byte aligned, as the entries need
+  const FILE_ID_BOTH_DIR_INFO* current_ = nullptr;
   bool ended_ = false;
 };
 
@@ -60,21 +68,6 @@ std::wstring ExtendedLengthPath(const std::wstring& path) {
   if (path.starts_with(L"\\\\")) return L"\\\\?\\UNC\\" + path.substr(2);
   if (path.size() >= 3 && path[1] == L':' && path[2] == L'\\') return L"\\\\?\\" + path;
   return path;  // relative: left to the classic rules
-}
-
-std::vector<std::wstring> ListMatchingFiles(std::wstring folder, const std::wstring& pattern) {
-  if (folder.empty() || folder.back() != L'\\') folder += L'\\';
-  std::vector<std::wstring> names;
-  WIN32_FIND_DATAW data;
-  // "*.*" is every name, as Windows itself reads it; Wine would match it name by name.
-  const std::wstring& mask = pattern == L"*.*" ? std::wstring(L"*") : pattern;
-  ScopedFind find(FindFirstFileExW(ExtendedLengthPath(folder + mask).c_str(), FindExInfoBasic, &data,
-                                   FindExSearchNameMatch, nullptr, FIND_FIRST_EX_LARGE_FETCH));
-  if (!find) return names;
-  do {
-    if (!(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) names.emplace_back(data.cFileName);
-  } while (FindNextFileW(find.Get(), &data));
-  return names;
 }
 
 namespace {
@@ -106,10 +99,26 @@ std::string WindowsDirectoryLister::Identity(const std::string& folder) {
   return text;
 }
 
-std::vector<std::string> WindowsDirectoryLister::MatchingFiles(const std::string& folder, const std::string& pattern) {
-  std::vector<std::string> names;
-  for (const std::wstring& name : ListMatchingFiles(Widen(folder), Widen(pattern))) names.push_back(Narrow(name));
-  return names;
+// Upper case as the file system compares names: one character for one, from the system's
+// own table, read once.
+UpcaseChar WindowsDirectoryLister::Upcase() const {
+  return [](char32_t c) -> char32_t {
+    static const std::unique_ptr<wchar_t[]> table = [] {
+      auto upper = std::make_unique<wchar_t[]>(0x10000);
+      for (size_t i = 0; i < 0x10000; ++i) upper[i] = static_cast<wchar_t>(i);
+      // Surrogates stand for themselves; each side of them is mapped in one call.
+      for (const auto& [from, to] : {std::pair<size_t, size_t>{1, 0xD800}, {0xE000, 0x10000}}) {
+        const int count = static_cast<int>(to - from);
+        std::wstring lower(upper.get() + from, upper.get() + to);
+        if (LCMapStringEx(LOCALE_NAME_INVARIANT, LCMAP_UPPERCASE, lower.data(), count, upper.get() + from, count,
+                          nullptr, nullptr, 0) != count) {
+          std::copy(lower.begin(), lower.end(), upper.get() + from);  // unchanged rather than shifted
+        }
+      }
+      return upper;
+    }();
+    return c < 0x10000 ? static_cast<char32_t>(table[c]) : c;
+  };
 }
 
 }  // namespace quillory

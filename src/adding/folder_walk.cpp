@@ -3,14 +3,15 @@
 #include <unordered_set>
 
 namespace quillory {
+namespace {
 
-std::string FolderWithBackslash(std::string folder) {
-  if (folder.empty() || folder.back() != '\\') folder += '\\';
-  return folder;
-}
-
-bool ScanFolder(std::vector<std::string>& folders, bool recurse, DirectoryLister& lister,
-                const KeepGoing& keepGoing) {
+// Walks the folders of `folders` and, with `recurse`, every folder below them, level by level,
+// listing each folder once: its subfolders join the walk, its files go to `onFile` (with the
+// folder's path). Appends the folders found to `folders`; false, `folders` unchanged, when
+// `keepGoing` asked to stop.
+template <typename OnFile>
+bool Walk(std::vector<std::string>& folders, bool recurse, DirectoryLister& lister, const KeepGoing& keepGoing,
+          OnFile onFile) {
   struct Found {
     std::string path;
     bool link = false;
@@ -27,6 +28,7 @@ bool ScanFolder(std::vector<std::string>& folders, bool recurse, DirectoryLister
   // Telling folders apart is costly; without links no folder can come round twice.
   bool tellApart = false;
 
+  FolderEntry entry;
   for (size_t i = 0; i < queue.size(); ++i) {
     if (i >= given && !recurse) break;
     if (queue[i].link && !tellApart) {
@@ -50,12 +52,13 @@ bool ScanFolder(std::vector<std::string>& folders, bool recurse, DirectoryLister
     if (!listing) continue;
 
     const std::string parent = queue[i].path;  // queue may grow below
-    FolderEntry entry;
     while (listing->Next(entry)) {
       if (!keepGoing()) return false;
-      if (entry.name.empty() || entry.name == "." || entry.name == "..") continue;
-      if (!entry.folder || entry.hiddenOrSystem) continue;
-      queue.push_back({parent + entry.name + '\\', entry.link});
+      if (!entry.folder) {
+        onFile(parent, entry);
+      } else if (!entry.hiddenOrSystem && !entry.name.empty() && entry.name != "." && entry.name != "..") {
+        queue.push_back({parent + entry.name + '\\', entry.link});
+      }
     }
   }
 
@@ -65,25 +68,30 @@ bool ScanFolder(std::vector<std::string>& folders, bool recurse, DirectoryLister
   return true;
 }
 
+}  // namespace
+
+std::string FolderWithBackslash(std::string folder) {
+  if (folder.empty() || folder.back() != '\\') folder += '\\';
+  return folder;
+}
+
+bool ScanFolder(std::vector<std::string>& folders, bool recurse, DirectoryLister& lister,
+                const KeepGoing& keepGoing) {
+  return Walk(folders, recurse, lister, keepGoing, [](const std::string&, const FolderEntry&) {});
+}
+
 std::optional<std::vector<std::string>> GatherFolderEntries(const std::string& chosenFolder,
                                                             const std::string& extension,
                                                             DirectoryLister& lister,
                                                             const KeepGoing& keepGoing) {
-  // The text typed is a file-name pattern: with a path separator in it the platform would
-  // list another folder's files under this folder's name.
-  if (extension.find_first_of("\\/") != std::string::npos) return std::vector<std::string>{};
-
+  const NamePattern pattern("*." + extension, lister.Upcase());
   std::vector<std::string> folders{FolderWithBackslash(chosenFolder)};
-  if (!ScanFolder(folders, true, lister, keepGoing)) return std::nullopt;
-
-  const std::string pattern = "*." + extension;
   std::vector<std::string> entries;
-  for (const std::string& folder : folders) {
-    for (std::string& name : lister.MatchingFiles(folder, pattern)) {
-      if (name.empty() || name.front() == '~') continue;  // Word's lock and temporary files
-      entries.push_back(folder + name);
-    }
-  }
+  const bool ended = Walk(folders, true, lister, keepGoing, [&](const std::string& folder, const FolderEntry& file) {
+    if (file.name.empty() || file.name.front() == '~') return;  // Word's lock and temporary files
+    if (pattern.Finds(file.name, file.shortName)) entries.push_back(folder + file.name);
+  });
+  if (!ended) return std::nullopt;
   return entries;
 }
 

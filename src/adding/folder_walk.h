@@ -1,6 +1,7 @@
 // The folder walk of " Add All Word Doc Files In Folder": every folder of a tree, level by
-// level, then the matching files of each. The file system is reached through a small lister
-// so that the order and the rules can be tested without one.
+// level, and the matching files of each. One listing of a folder serves both its subfolders
+// and its files. The file system is reached through a small lister so that the order and the
+// rules can be tested without one.
 #pragma once
 
 #include <functional>
@@ -9,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "adding/name_pattern.h"
+
 namespace quillory {
 
 struct FolderEntry {
@@ -16,6 +19,7 @@ struct FolderEntry {
   bool folder = false;
   bool hiddenOrSystem = false;
   bool link = false;  // a junction, symbolic link or other reparse point
+  std::string shortName;  // the 8.3 name the file system keeps beside a long one; empty if none
 };
 
 // One folder being listed.
@@ -35,14 +39,12 @@ class DirectoryLister {
   // What tells the folder apart from every other one (volume and file number, links
   // followed); empty when it cannot be told.
   virtual std::string Identity(const std::string& folder) = 0;
-  // Names of the files (never folders) of `folder` (ends in a backslash) that match
-  // `pattern` by the platform's wildcard rules, hidden and system ones included, in listing
-  // order; empty when none match or the folder cannot be listed.
-  virtual std::vector<std::string> MatchingFiles(const std::string& folder, const std::string& pattern) = 0;
+  // The file system's upper case: file names match patterns without regard to case.
+  virtual UpcaseChar Upcase() const = 0;
 };
 
-// Called at every directory entry of the walk so the window's waiting messages run; false
-// means stop at once (the window was closed).
+// Called as each folder opens and at every directory entry of the walk; false means stop at
+// once (the window was closed).
 using KeepGoing = std::function<bool()>;
 
 // The folder with one backslash at its end; a drive root ("C:\") keeps its own.
@@ -58,9 +60,11 @@ std::string FolderWithBackslash(std::string folder);
 bool ScanFolder(std::vector<std::string>& folders, bool recurse, DirectoryLister& lister,
                 const KeepGoing& keepGoing);
 
-// Everything one press adds for `chosenFolder` and the extension as typed: the files matching
-// "*." + extension in each folder of the tree, in folder order, leaving out names that begin
-// with "~". Nothing (nullopt) when `keepGoing` asked to stop.
+// Everything one press adds for `chosenFolder` and the extension as typed: the files (never
+// folders, hidden and system ones included) that the platform's search for "*." + extension
+// finds in each folder of the tree, in folder order and each folder's listing order, leaving
+// out names that begin with "~". Each folder is listed once, the walk and the matching
+// together. Nothing (nullopt) when `keepGoing` asked to stop.
 std::optional<std::vector<std::string>> GatherFolderEntries(const std::string& chosenFolder,
                                                             const std::string& extension,
                                                             DirectoryLister& lister,

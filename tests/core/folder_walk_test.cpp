@@ -12,9 +12,11 @@ using Paths = std::vector<std::string>;
 struct Entry : quillory::FolderEntry {
   std::string linkTo;
 };
-Entry File(std::string name) { return {{std::move(name), false, false, false}, {}}; }
-Entry Dir(std::string name, bool hidden = false) { return {{std::move(name), true, hidden, false}, {}}; }
-Entry Link(std::string name, std::string to) { return {{std::move(name), true, false, true}, std::move(to)}; }
+Entry File(std::string name, std::string shortName = {}) {
+  return {{std::move(name), false, false, false, std::move(shortName)}, {}};
+}
+Entry Dir(std::string name, bool hidden = false) { return {{std::move(name), true, hidden, false, {}}, {}}; }
+Entry Link(std::string name, std::string to) { return {{std::move(name), true, false, true, {}}, std::move(to)}; }
 
 // A file system held in memory: each folder (its path ends in a backslash) with its entries
 // in listing order. A path through a link lands in the link's target.
@@ -22,22 +24,18 @@ struct FakeLister : quillory::DirectoryLister {
   explicit FakeLister(std::map<std::string, std::vector<Entry>> tree) : folders(std::move(tree)) {}
   std::map<std::string, std::vector<Entry>> folders;
   bool identities = true;
+  int opened = 0;
 
   std::unique_ptr<quillory::FolderListing> Open(const std::string& folder) override {
+    ++opened;
     auto found = folders.find(Resolve(folder));
     return found == folders.end() ? nullptr : std::make_unique<Listing>(found->second);
   }
   std::string Identity(const std::string& folder) override {
     return identities && folders.count(Resolve(folder)) ? Resolve(folder) : "";
   }
-  Paths MatchingFiles(const std::string& folder, const std::string& pattern) override {
-    EXPECT_EQ(pattern.find_first_of("\\/"), std::string::npos) << "another folder's files would be listed";
-    Paths names;
-    quillory::FolderEntry entry;
-    for (auto listing = Open(folder); listing && listing->Next(entry);) {
-      if (!entry.folder && entry.name.ends_with(pattern.substr(1))) names.push_back(entry.name);  // "*.doc"
-    }
-    return names;
+  quillory::UpcaseChar Upcase() const override {
+    return [](char32_t c) -> char32_t { return c >= U'a' && c <= U'z' ? c - 32 : c; };
   }
 
   struct Listing : quillory::FolderListing {
@@ -69,7 +67,7 @@ Paths Gather(FakeLister& lister, const std::string& folder, const std::string& e
   return entries.value_or(Paths{});
 }
 
-TEST(FolderWalk, ExampleTreeGivesItsFourEntriesInOrderLetsMessagesRunAndSkipsWhatItCannotRead) {
+TEST(FolderWalk, ExampleTreeGivesItsFourEntriesInOrderListingEachFolderOnceAndSkipsWhatItCannotRead) {
   FakeLister lister({
       {"C:\\Root\\", {Dir("."), Dir(".."), File("a.doc"), File("~$a.doc"), File("b.txt"), Dir("Other"), Dir("Sub")}},
       {"C:\\Root\\Sub\\", {Dir("."), Dir(".."), File("b.doc"), Dir("Deep")}},
@@ -78,10 +76,11 @@ TEST(FolderWalk, ExampleTreeGivesItsFourEntriesInOrderLetsMessagesRunAndSkipsWha
   });
   EXPECT_EQ(Gather(lister, "C:\\Root"),
             (Paths{"C:\\Root\\a.doc", "C:\\Root\\Other\\d.doc", "C:\\Root\\Sub\\b.doc", "C:\\Root\\Sub\\Deep\\c.doc"}));
-  EXPECT_EQ(Gather(lister, "C:\\Root", "doc\\..\\*"), Paths{});  // a path in the extension: nothing
+  EXPECT_EQ(lister.opened, 4);  // one listing serves a folder's subfolders and its files
+  EXPECT_EQ(Gather(lister, "C:\\Root", "doc\\..\\*"), Paths{});  // a path in the extension finds nothing
   EXPECT_EQ(Gather(lister, "C:\\Root", "doc/x"), Paths{});
 
-  // Messages run as each of the four folders opens and at each of their 17 entries; a stop gives nothing.
+  // The walk may stop as each of the four folders opens and at each of their 17 entries; a stop gives nothing.
   int calls = 0;
   quillory::GatherFolderEntries("C:\\Root", "doc", lister, [&] { return ++calls > 0; });
   EXPECT_EQ(calls, 4 + 17);
@@ -115,6 +114,18 @@ TEST(FolderWalk, LevelByLevelGroupedByParentWithoutHiddenFoldersAndEachFolderOnc
   EXPECT_EQ(Gather(lister, "C:\\Out"), Paths{"C:\\Out\\Elsewhere\\e.doc"});
   lister.identities = false;  // where folders cannot be told apart, links are not followed
   EXPECT_EQ(Gather(lister, "C:\\L"), (Paths{"C:\\L\\r.doc", "C:\\L\\A\\a.doc"}));
+}
+
+TEST(FolderWalk, FilesAreFoundAsThePlatformsSearchFindsThemFoldersNever) {
+  FakeLister lister({
+      {"C:\\M\\", {File("A.DOC"), File("report.docx", "REPORT~1.DOC"), File("report.docx.txt", "REPORT~1.TXT"),
+                     Dir("folder.doc"), File("two..doc"), File("x.d"), File("noext")}},
+      {"C:\\M\\folder.doc\\", {File("in.doc")}},
+  });
+  EXPECT_EQ(Gather(lister, "C:\\M"),
+            (Paths{"C:\\M\\A.DOC", "C:\\M\\report.docx", "C:\\M\\two..doc", "C:\\M\\folder.doc\\in.doc"}));
+  EXPECT_EQ(Gather(lister, "C:\\M", ".doc"), Paths{"C:\\M\\two..doc"});
+  EXPECT_EQ(Gather(lister, "C:\\M", "*").size(), 7u);  // "*.*": every file, with or without a dot
 }
 
 }  // namespace
