@@ -1,12 +1,15 @@
 #include "adding/add_folder_press_win.h"
 
+#include <atomic>
+#include <optional>
+#include <utility>
+
 #include "adding/directory_lister_win.h"
 #include "adding/folder_picker_win.h"
-#include "adding/folder_walk.h"
 #include "adding/input_box_win.h"
 #include "common/utf_win.h"
 #include "platform/message_box.h"
-#include "platform/message_pump.h"
+#include "platform/work_thread.h"
 
 namespace quillory {
 
@@ -22,14 +25,26 @@ void AddAllFilesInFolder(AddingView& view) {
 }
 
 void AddFolderTree(AddingView& view, const std::wstring& folder, const std::wstring& extension) {
+  WindowsDirectoryLister lister;
+  AddFolderTree(view, folder, extension, lister);
+}
+
+void AddFolderTree(AddingView& view, const std::wstring& folder, const std::wstring& extension,
+                   DirectoryLister& lister) {
   view.SetMousePointer(PointerShape::kHourglass);
   try {
-    WindowsDirectoryLister lister;
-    PendingMessages pendingMessages(view.Hwnd(), [&view] { return view.Closed(); });
-    std::optional<std::vector<std::string>> entries =
-        GatherFolderEntries(Narrow(folder), Narrow(extension), lister, [&] { return pendingMessages(); });
+    const std::string chosen = Narrow(folder), typed = Narrow(extension);
+    std::optional<std::vector<std::string>> entries;
+    // The walk goes on beside the window, which answers at every moment; the walk stops at
+    // its next entry once the window is closed.
+    const bool ended = RunWhileAnswering(view.Hwnd(), [&view] { return view.Closed(); },
+                                         [&](const std::atomic<bool>& stop) {
+                                           entries = GatherFolderEntries(chosen, typed, lister, [&stop] {
+                                             return !stop.load(std::memory_order_relaxed);
+                                           });
+                                         });
     if (view.Closed()) return;  // the window is gone: nothing more happens
-    if (entries) view.AppendEntries(std::move(*entries));
+    if (ended && entries) view.AppendEntries(std::move(*entries));
   } catch (...) {
     // Out of memory in a huge tree: the press ends with what the list already held.
   }

@@ -14,4 +14,5 @@ list(APPEND QUILLORY_WIN_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/process_launch.cpp
   ${CMAKE_CURRENT_LIST_DIR}/server_process.cpp
   ${CMAKE_CURRENT_LIST_DIR}/user_settings.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/window_text.cpp)
+  ${CMAKE_CURRENT_LIST_DIR}/window_text.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/work_thread.cpp)
