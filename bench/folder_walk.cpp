@@ -19,6 +19,7 @@
 #include "adding/add_folder_press_win.h"
 #include "app/main_window.h"
 #include "common/utf_win.h"
+#include "support/platform_search.h"
 
 namespace {
 
@@ -86,41 +87,6 @@ size_t BareEnumeration(const std::wstring& folder) {
     FindClose(find);
   }
   return entries;
-}
-
-// What the platform's own search finds, as the press's rules ask: the folders level by level
-// (hidden and system ones not walked), then in each the files the search for "*." + extension
-// gives, in its order, less the names that begin with "~".
-std::vector<std::string> PlatformSearch(const std::wstring& root, const std::wstring& extension) {
-  std::vector<std::wstring> folders{root};
-  for (size_t i = 0; i < folders.size(); ++i) {
-    WIN32_FIND_DATAW data;
-    HANDLE find = FindFirstFileExW((folders[i] + L"\\*").c_str(), FindExInfoBasic, &data, FindExSearchNameMatch,
-                                   nullptr, FIND_FIRST_EX_LARGE_FETCH);
-    if (find == INVALID_HANDLE_VALUE) continue;
-    do {
-      const std::wstring name = data.cFileName;
-      if ((data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && name != L"." && name != L".." &&
-          !(data.dwFileAttributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM))) {
-        folders.push_back(folders[i] + L"\\" + name);
-      }
-    } while (FindNextFileW(find, &data));
-    FindClose(find);
-  }
-  std::vector<std::string> found;
-  for (const std::wstring& folder : folders) {
-    WIN32_FIND_DATAW data;
-    HANDLE find = FindFirstFileExW((folder + L"\\*." + extension).c_str(), FindExInfoBasic, &data,
-                                   FindExSearchNameMatch, nullptr, FIND_FIRST_EX_LARGE_FETCH);
-    if (find == INVALID_HANDLE_VALUE) continue;
-    do {
-      if (!(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && data.cFileName[0] != L'~') {
-        found.push_back(quillory::Narrow(folder + L"\\" + data.cFileName));
-      }
-    } while (FindNextFileW(find, &data));
-    FindClose(find);
-  }
-  return found;
 }
 
 // Posts a message to a window of the UI thread, waits until it has run, and again, noting
@@ -225,7 +191,7 @@ int main(int argc, char** argv) {
   const double probedPress = Ms(latency.until - start);
   latency.Stop();
 
-  const std::vector<std::string> platform = PlatformSearch(root, L"doc");
+  const std::vector<std::string> platform = quillory::test::PlatformSearch(root, L"doc");
   const std::vector<std::string>& listed = form->Files().Entries();
   const bool same = listed.size() == platform.size() * static_cast<size_t>(rounds + 1) &&
                     std::equal(platform.begin(), platform.end(), listed.end() - static_cast<long>(platform.size()));
