@@ -1,0 +1,39 @@
+// What the benchmarks share: the clock, running the waiting messages, the process's memory and
+// the middle of a set of timings.
+#pragma once
+
+#include <windows.h>
+#include <psapi.h>
+
+#include <algorithm>
+#include <chrono>
+#include <vector>
+
+namespace bench {
+
+using Clock = std::chrono::steady_clock;
+inline double Ms(Clock::duration d) { return std::chrono::duration<double, std::milli>(d).count(); }
+inline double MsSince(Clock::time_point start) { return Ms(Clock::now() - start); }
+
+inline void Pump() {
+  MSG msg;
+  while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    TranslateMessage(&msg);
+    DispatchMessageW(&msg);
+  }
+}
+
+// Memory the process holds for itself (committed, private).
+inline size_t PrivateBytes() {
+  PROCESS_MEMORY_COUNTERS counters{};
+  counters.cb = sizeof counters;
+  GetProcessMemoryInfo(GetCurrentProcess(), &counters, sizeof counters);
+  return counters.PagefileUsage;
+}
+
+inline double Median(std::vector<double> values) {
+  std::sort(values.begin(), values.end());
+  return values.empty() ? 0 : values[values.size() / 2];
+}
+
+}  // namespace bench
