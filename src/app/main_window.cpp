@@ -84,6 +84,7 @@ std::unique_ptr<Form1> Form1::Create(HINSTANCE instance, Form1Options options) {
   }
   form->focusOnReturn_ = form->Control(IDC_COMMAND1);
   SetFocus(form->focusOnReturn_);
+  PostMessageW(hwnd, kAfterFirstPaint, 0, 0);
   return form;
 }
 
@@ -112,6 +113,9 @@ LRESULT Form1::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
       return 0;
     case WM_COMMAND:
       OnCommand(LOWORD(wParam), HIWORD(wParam));
+      return 0;
+    case kAfterFirstPaint:
+      Form_AfterFirstPaint();
       return 0;
     case WM_NOTIFY: {
       const NMHDR* header = reinterpret_cast<const NMHDR*>(lParam);
@@ -223,22 +227,25 @@ void Form1::OnDpiChanged(unsigned dpi, const RECT* suggested) {
   }
 }
 
-// Start-up, in this order: centre, the optional pointer image, the home-page chance, the
-// caption, the list's column, the progress bar's white background.
+// Start-up, what the first paint shows, in this order: centre, the caption, the list's
+// column, the progress bar's white background.
 void Form1::Form_Load() {
   CenterForm(hwnd_);
+  SetWindowTextW(hwnd_, kAppTitle);
+  list_.InsertColumn(dpi_);
+  SendMessageW(Control(IDC_PROGRESSBAR1), CCM_SETBKCOLOR, 0, RGB(255, 255, 255));
+}
 
+// What the first paint does not need waits until the window is shown: the optional pointer
+// image, the home-page chance, the list's tooltip and its drop target (OLE is ready by then).
+void Form1::Form_AfterFirstPaint() {
   const std::wstring cursorPath = options_.appFolder + L"\\HAND-M.CUR";
   if (FileExists(cursorPath)) {
     customPointer_.Reset(static_cast<HCURSOR>(
         LoadImageW(nullptr, cursorPath.c_str(), IMAGE_CURSOR, 0, 0, LR_LOADFROMFILE | LR_DEFAULTSIZE)));
   }
-
   MaybeOpenHomePage(options_.homePage);
-
-  SetWindowTextW(hwnd_, kAppTitle);
-  list_.InsertColumn(dpi_);
-  SendMessageW(Control(IDC_PROGRESSBAR1), CCM_SETBKCOLOR, 0, RGB(255, 255, 255));
+  list_.AttachTooltipAndDropTarget(dpi_);
 }
 
 void Form1::Form_Unload() {

@@ -33,6 +33,8 @@ enum ControlId : int {
 };
 
 inline constexpr wchar_t kForm1ClassName[] = L"QuilloryForm1";
+// Posted to the window by Create: the rest of start-up, once the window is shown.
+inline constexpr UINT kAfterFirstPaint = WM_APP + 20;
 inline constexpr size_t kActionButtonCount = 3;
 
 struct Form1Options {
@@ -95,6 +97,7 @@ class Form1 final : public AddingView, public RunView, private ListViewHost {
   LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam);
 
   void Form_Load();
+  void Form_AfterFirstPaint();
   void Form_Unload();
   void CreateControls();
   void ApplyLayout(unsigned dpi);

@@ -32,7 +32,10 @@ void FileListView::Attach(HWND list) {
   list_ = list;
   SendMessageW(list, LVM_SETEXTENDEDLISTVIEWSTYLE, 0, LVS_EX_FULLROWSELECT | LVS_EX_DOUBLEBUFFER);
   SetWindowSubclass(list, SubclassProc, kSubclassId, reinterpret_cast<DWORD_PTR>(this));
+}
 
+void FileListView::AttachTooltipAndDropTarget(unsigned dpi) {
+  HWND list = list_;
   HWND parent = GetParent(list);
   tooltip_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX,
                              CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, parent, nullptr,
@@ -44,6 +47,7 @@ void FileListView::Attach(HWND list) {
   tool.uId = reinterpret_cast<UINT_PTR>(list);
   tool.lpszText = const_cast<wchar_t*>(kTooltip);
   SendMessageW(tooltip_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+  SendMessageW(tooltip_, TTM_SETMAXTIPWIDTH, 0, ScaleForDpi(360, dpi));
 
   // Files dropped from the shell are welcome for the whole life of the window.
   dropTarget_ = RegisterListDropTarget(

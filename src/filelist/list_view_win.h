@@ -38,8 +38,10 @@ class FileListView {
   FileListView(const FileListView&) = delete;
   FileListView& operator=(const FileListView&) = delete;
 
-  // Takes over the created control: its extended styles, messages, tooltip and drop target.
+  // Takes over the created control: its extended styles and messages.
   void Attach(HWND list);
+  // The tooltip and the drop target, which the first paint does not need.
+  void AttachTooltipAndDropTarget(unsigned dpi);
   // Gives up the drop target while the window still exists.
   void Detach();
   HWND Hwnd() const { return list_; }
