@@ -244,6 +244,67 @@ bool IsBinary(DocumentKind kind) {
   return kind == DocumentKind::kBinaryDocument || kind == DocumentKind::kBinaryTemplate;
 }
 
+// A package whose every entry decompresses to its size and CRC and that holds its main part.
+bool CheckPackage(std::string_view bytes, std::string* error) {
+  ZipPackage package;
+  std::string contentTypes;
+  if (!ReadPackage(bytes, &package, &contentTypes, error)) return false;
+  for (const ZipEntry& entry : package.Entries()) {
+    std::string contents;
+    if (!package.Contents(entry, &contents, error)) return false;
+  }
+  Element main{};
+  DocumentKind kind{};
+  if (!FindMainPart(contentTypes, &main, &kind, error)) return false;
+  std::string mainPart = Attribute(main.tag, "PartName");
+  if (!mainPart.empty() && mainPart[0] == '/') mainPart.erase(0, 1);
+  if (!package.Find(mainPart)) {
+    *error = "its main part \"" + mainPart + "\" is missing";
+    return false;
+  }
+  return true;
+}
+
+// The template read back as the stand-in would read it, before anything is written.
+bool CheckTemplate(std::string_view bytes, DocumentKind expected, std::string* error) {
+  DocumentKind kind{};
+  std::string why;
+  if (!IdentifyDocument(bytes, &kind, &why) || (!IsBinary(kind) && !CheckPackage(bytes, &why))) {
+    *error = "the template made does not read back: " + why;
+    return false;
+  }
+  if (kind != expected) {
+    *error = std::string("the template made reads back as ") + KindName(kind) + ", not " + KindName(expected);
+    return false;
+  }
+  return true;
+}
+
+bool MakeTemplate(std::string_view bytes, DocumentKind kind, int fileFormat, std::string* out, std::string* error) {
+  if (fileFormat == kFormatTemplate) {
+    if (!IsBinary(kind)) {
+      *error = std::string("the stand-in cannot turn ") + KindName(kind) + " into a binary template";
+      return false;
+    }
+    if (kind == DocumentKind::kBinaryTemplate) {
+      *out = std::string(bytes);
+      return true;
+    }
+    return ToBinaryTemplate(bytes, out, error);
+  }
+  if (IsBinary(kind)) {
+    *error = std::string("the stand-in cannot turn ") + KindName(kind) + " into an Open XML template";
+    return false;
+  }
+  const bool keepMacros = fileFormat == kFormatXmlTemplateMacroEnabled;
+  if ((kind == DocumentKind::kXmlTemplate && !keepMacros) ||
+      (kind == DocumentKind::kXmlMacroTemplate && keepMacros)) {
+    *out = std::string(bytes);
+    return true;
+  }
+  return ToXmlTemplate(bytes, keepMacros, out, error);
+}
+
 }  // namespace
 
 const char* KindName(DocumentKind kind) {
@@ -295,28 +356,13 @@ bool ConvertToTemplate(std::string_view bytes, DocumentKind kind, int fileFormat
              " file, which does not match the name's extension \"" + std::string(targetExtension) + "\"";
     return false;
   }
-  if (fileFormat == kFormatTemplate) {
-    if (!IsBinary(kind)) {
-      *error = std::string("the stand-in cannot turn ") + KindName(kind) + " into a binary template";
-      return false;
-    }
-    if (kind == DocumentKind::kBinaryTemplate) {
-      *out = std::string(bytes);
-      return true;
-    }
-    return ToBinaryTemplate(bytes, out, error);
-  }
-  if (IsBinary(kind)) {
-    *error = std::string("the stand-in cannot turn ") + KindName(kind) + " into an Open XML template";
-    return false;
-  }
-  const bool keepMacros = fileFormat == kFormatXmlTemplateMacroEnabled;
-  if ((kind == DocumentKind::kXmlTemplate && !keepMacros) ||
-      (kind == DocumentKind::kXmlMacroTemplate && keepMacros)) {
-    *out = std::string(bytes);
-    return true;
-  }
-  return ToXmlTemplate(bytes, keepMacros, out, error);
+  const DocumentKind made = fileFormat == kFormatTemplate      ? DocumentKind::kBinaryTemplate
+                            : fileFormat == kFormatXmlTemplate ? DocumentKind::kXmlTemplate
+                                                               : DocumentKind::kXmlMacroTemplate;
+  std::string bytesMade;
+  if (!MakeTemplate(bytes, kind, fileFormat, &bytesMade, error) || !CheckTemplate(bytesMade, made, error)) return false;
+  *out = std::move(bytesMade);
+  return true;
 }
 
 }  // namespace standin

@@ -268,6 +268,17 @@ TEST(StandinFormatsTest, ContentTypesAreReadOnceAndOnlyTheMainPartsTypeChanges) 
   EXPECT_NE(converted.find("Note=\"" + main + "\""), std::string::npos);
 }
 
+TEST(StandinFormatsTest, ATemplateIsReadBackBeforeItIsGivenOut) {
+  std::string badCrc = Package({});
+  Set32(badCrc, badCrc.rfind("word/styles.xml") - 46 + 16, 0);  // in the directory, copied unchanged
+  EXPECT_NE(Refusal(badCrc).find("\"word/styles.xml\" fails its checksum"), std::string::npos) << Refusal(badCrc);
+  ZipPackage package;
+  std::string error;
+  ASSERT_TRUE(package.Read(Fixture("report.docx"), &error));
+  package.Remove("word/document.xml");
+  EXPECT_NE(Refusal(package.Write()).find("main part \"word/document.xml\" is missing"), std::string::npos);
+}
+
 TEST(StandinFormatsTest, CompoundFilesNamingASectorTwiceOrLoopingAreRefused) {
   // letter.doc: 512-byte sectors, its FAT in sector 0 (header field 0x4C), its directory in 15.
   std::string doc = Fixture("letter.doc") + std::string(4u << 20, '\0');  // 8192 sectors: room for 64 FAT sectors
