@@ -199,10 +199,10 @@ bool ZipPackage::Contents(const ZipEntry& entry, std::string* bytes, std::string
 void ZipPackage::Put(std::string_view name, std::string_view bytes) {
   ZipEntry fresh;
   fresh.name = std::string(name);
-  fresh.method = 0;
+  fresh.method = 8;
   fresh.crc = Crc32(bytes);
   fresh.uncompressedSize = static_cast<uint32_t>(bytes.size());
-  fresh.compressed = std::string(bytes);
+  fresh.compressed = Deflate(bytes);
   for (ZipEntry& e : entries_) {
     if (e.name == name) {
       fresh.time = e.time;

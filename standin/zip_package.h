@@ -1,5 +1,5 @@
 // A zip archive read into entries and written back: entries that are not changed keep their
-// compressed bytes as they were; changed ones are written stored (uncompressed).
+// compressed bytes as they were; changed ones are written deflated.
 #pragma once
 
 #include <cstdint>
@@ -38,7 +38,7 @@ class ZipPackage {
   const ZipEntry* Find(std::string_view name) const;
   // The entry's bytes, decompressed and checked against its CRC.
   bool Contents(const ZipEntry& entry, std::string* bytes, std::string* error) const;
-  // Replaces (or adds at the end) an entry with these bytes, stored.
+  // Replaces (or adds at the end) an entry with these bytes, deflated.
   void Put(std::string_view name, std::string_view bytes);
   void Remove(std::string_view name);
   void Remove(const std::set<std::string, std::less<>>& names);

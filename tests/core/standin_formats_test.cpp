@@ -263,6 +263,9 @@ TEST(StandinFormatsTest, ContentTypesAreReadOnceAndOnlyTheMainPartsTypeChanges) 
   ASSERT_TRUE(ConvertToTemplate(Package({{"[Content_Types].xml", types}}), kXmlDocument, kFormatXmlTemplate, ".dotx",
                                 &out, &error)) << error;
   EXPECT_EQ(Kind(out), kXmlTemplate);
+  ZipPackage written;
+  ASSERT_TRUE(written.Read(out, &error)) << error;
+  EXPECT_EQ(written.Find("[Content_Types].xml")->method, 8);  // changed parts are stored deflated
   const std::string converted = Unpack(out)["[Content_Types].xml"];
   EXPECT_EQ(converted.find("vbaProject"), std::string::npos);
   EXPECT_NE(converted.find("Note=\"" + main + "\""), std::string::npos);
