@@ -42,19 +42,52 @@ struct Element {
   std::string_view tag;
 };
 
+bool IsSpace(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
+
+// Reads the attributes of a start tag from `at`, just past the element's name, calling
+// visit(name, value) for each: white space, a name, '=', a value in single or double quotes
+// without '<'. The position of the tag's closing '>', or npos when the tag is malformed.
+template <typename Visit>
+size_t ReadAttributes(std::string_view xml, size_t at, Visit visit) {
+  for (;;) {
+    const size_t before = at;
+    while (at < xml.size() && IsSpace(xml[at])) ++at;
+    if (at >= xml.size()) return std::string_view::npos;
+    if (xml[at] == '>') return at;
+    if (xml[at] == '/') return at + 1 < xml.size() && xml[at + 1] == '>' ? at + 1 : std::string_view::npos;
+    if (at == before) return std::string_view::npos;  // attributes are set apart by white space
+    const size_t nameStart = at;
+    while (at < xml.size() && !IsSpace(xml[at]) && std::string_view("=<>/\"'").find(xml[at]) == std::string_view::npos) ++at;
+    const std::string_view name = xml.substr(nameStart, at - nameStart);
+    while (at < xml.size() && IsSpace(xml[at])) ++at;
+    if (name.empty() || at >= xml.size() || xml[at] != '=') return std::string_view::npos;
+    ++at;
+    while (at < xml.size() && IsSpace(xml[at])) ++at;
+    if (at >= xml.size() || (xml[at] != '"' && xml[at] != '\'')) return std::string_view::npos;
+    const size_t valueEnd = xml.find_first_of(xml[at] == '"' ? "\"<" : "'<", at + 1);
+    if (valueEnd == std::string_view::npos || xml[valueEnd] == '<') return std::string_view::npos;
+    if (!visit(name, xml.substr(at + 1, valueEnd - at - 1))) return std::string_view::npos;
+    at = valueEnd + 1;
+  }
+}
+
 // Every element of that name, in order; each search goes on after the element before, so the
-// whole text is read once. False when one of them is not closed.
+// whole text is read once. False when one of them is malformed (an attribute named twice
+// among them) or not closed.
 bool Elements(std::string_view xml, std::string_view name, std::vector<Element>* found) {
   found->clear();
   const std::string open = std::string("<").append(name);
   const std::string closing = "</" + std::string(name) + ">";
+  std::set<std::string_view> names;
+  const auto once = [&](std::string_view attribute, std::string_view) { return names.insert(attribute).second; };
   for (size_t at = xml.find(open); at != std::string_view::npos; at = xml.find(open, at)) {
     const char next = at + open.size() < xml.size() ? xml[at + open.size()] : '>';
-    if (next != ' ' && next != '/' && next != '>' && next != '\t' && next != '\r' && next != '\n') {
+    if (!IsSpace(next) && next != '/' && next != '>') {
       at += open.size();
       continue;
     }
-    const size_t tagEnd = xml.find('>', at);
+    names.clear();
+    const size_t tagEnd = ReadAttributes(xml, at + open.size(), once);
     if (tagEnd == std::string_view::npos) return false;
     size_t close = tagEnd;
     if (xml[close - 1] != '/') {
@@ -68,17 +101,17 @@ bool Elements(std::string_view xml, std::string_view name, std::vector<Element>*
   return true;
 }
 
-// The value of an attribute of a start tag, as a view into it; empty when it has none.
+// The value of an attribute of a start tag read by Elements, as a view into it; empty when
+// it has none.
 std::string_view AttributeValue(std::string_view tag, std::string_view name) {
-  for (const char quote : {'"', '\''}) {
-    const std::string key = std::string(" ").append(name).append("=").append(1, quote);
-    const size_t at = tag.find(key);
-    if (at == std::string_view::npos) continue;
-    const size_t start = at + key.size();
-    const size_t end = tag.find(quote, start);
-    if (end != std::string_view::npos) return tag.substr(start, end - start);
-  }
-  return {};
+  size_t at = 1;
+  while (at < tag.size() && !IsSpace(tag[at]) && tag[at] != '/' && tag[at] != '>') ++at;
+  std::string_view value;
+  ReadAttributes(tag, at, [&](std::string_view attribute, std::string_view v) {
+    if (attribute == name) value = v;
+    return true;
+  });
+  return value;
 }
 
 std::string Attribute(std::string_view tag, std::string_view name) {
@@ -86,7 +119,7 @@ std::string Attribute(std::string_view tag, std::string_view name) {
 }
 
 bool Malformed(std::string_view part, std::string* error) {
-  *error = "the package's " + std::string(part) + " has an element that is not closed";
+  *error = "the package's " + std::string(part) + " has an element that is malformed or not closed";
   return false;
 }
 

@@ -250,14 +250,19 @@ TEST(StandinFormatsTest, ContentTypesAreReadOnceAndOnlyTheMainPartsTypeChanges) 
     for (int i = 0; i < 20000; ++i) many += unclosed;
     EXPECT_NE(Refusal(Package({{"[Content_Types].xml", "<Types>" + many}})).find("not closed"), std::string::npos);
   }
-  // The main type written in another attribute first, and 10,000 macro parts to leave out.
+  // Attributes are read, not searched for: one named twice, or left without quotes, is refused.
+  for (const char* tag : {"<Override PartName=\"/a\" PartName=\"/b\"/>", "<Override PartName=/a/>"}) {
+    EXPECT_NE(Refusal(Package({{"[Content_Types].xml", "<Types>" + std::string(tag) + "</Types>"}})).find("malformed"),
+              std::string::npos) << tag;
+  }
+  // The main type written in other attributes first, and 5,000 macro parts to leave out.
   std::string macros;
-  for (int i = 0; i < 10000; ++i) {
+  for (int i = 0; i < 5000; ++i) {
     macros += "<Override PartName=\"/m" + std::to_string(i) + "\" ContentType=\"application/vnd.ms-office.vbaProject\"/>";
   }
   const std::string mainTag = "<Override PartName=\"/word/document.xml\"";
   ASSERT_NE(types.find(mainTag), std::string::npos);
-  types.replace(types.find(mainTag), mainTag.size(), mainTag + " Note=\"" + main + "\"");
+  types.replace(types.find(mainTag), mainTag.size(), mainTag + " Note=\"" + main + "\" Alt=' ContentType=\"x\"'");
   types.insert(types.find("<Override"), macros);
   std::string out, error;
   ASSERT_TRUE(ConvertToTemplate(Package({{"[Content_Types].xml", types}}), kXmlDocument, kFormatXmlTemplate, ".dotx",
