@@ -34,23 +34,34 @@ class Reader {
     miniCutoff_ = U32(file_, 0x38);
     firstDirectory_ = U32(file_, 0x30);
 
-    // The FAT's own sectors: 109 in the header, the rest in the DIFAT chain.
+    // The FAT's own sectors: 109 in the header, the rest in the DIFAT chain. A FAT never needs
+    // more sectors than it takes to describe every sector of the file, and none is named twice.
+    const size_t sectorCount = file_.size() < 2 * sectorSize_ ? 0 : file_.size() / sectorSize_ - 1;
+    const size_t perFatSector = sectorSize_ / 4;
     const uint32_t fatSectors = U32(file_, 0x2C);
+    if (fatSectors > (sectorCount + perFatSector - 1) / perFatSector) return Fail("the sector table is larger than the file");
+    std::vector<bool> used(sectorCount);
+    const auto claim = [&](uint32_t sector) {
+      if (!SectorInFile(sector) || used[sector]) return false;
+      used[sector] = true;
+      return true;
+    };
     std::vector<uint32_t> fatList;
     for (uint32_t i = 0; i < 109 && fatList.size() < fatSectors; ++i) fatList.push_back(U32(file_, 0x4C + 4 * i));
     uint32_t difat = U32(file_, 0x44);
-    for (uint32_t guard = 0; fatList.size() < fatSectors && difat <= kMaxRegularSector; ++guard) {
-      if (guard > file_.size() / sectorSize_ || !SectorInFile(difat)) return Fail("the sector table is damaged");
+    while (fatList.size() < fatSectors && difat <= kMaxRegularSector) {
+      if (!claim(difat)) return Fail("the sector table is damaged");
       const size_t base = SectorOffset(difat);
-      const size_t perSector = sectorSize_ / 4 - 1;
+      const size_t perSector = perFatSector - 1;
       for (size_t i = 0; i < perSector && fatList.size() < fatSectors; ++i) fatList.push_back(U32(file_, base + 4 * i));
       difat = U32(file_, base + 4 * perSector);
     }
     if (fatList.size() < fatSectors) return Fail("the sector table is cut short");
+    fat_.reserve(fatList.size() * perFatSector);
     for (uint32_t s : fatList) {
-      if (!SectorInFile(s)) return Fail("the sector table is damaged");
+      if (!claim(s)) return Fail("the sector table is damaged");
       const size_t base = SectorOffset(s);
-      for (size_t i = 0; i < sectorSize_ / 4; ++i) fat_.push_back(U32(file_, base + 4 * i));
+      for (size_t i = 0; i < perFatSector; ++i) fat_.push_back(U32(file_, base + 4 * i));
     }
     return true;
   }
@@ -60,8 +71,10 @@ class Reader {
   template <typename Visit>
   bool ForEachStream(Visit visit) {
     uint32_t sector = firstDirectory_;
-    for (size_t guard = 0; sector != kEndOfChain; ++guard) {
-      if (guard > fat_.size() || !SectorInFile(sector)) return Fail("the directory is damaged");
+    std::vector<bool> seen(fat_.size());
+    while (sector != kEndOfChain) {
+      if (!SectorInFile(sector) || sector >= fat_.size() || seen[sector]) return Fail("the directory is damaged");
+      seen[sector] = true;
       for (size_t at = SectorOffset(sector); at < SectorOffset(sector) + sectorSize_; at += 128) {
         const uint8_t type = static_cast<uint8_t>(file_[at + 0x42]);
         const uint16_t nameBytes = U16(file_, at + 0x40);
@@ -71,7 +84,7 @@ class Reader {
         for (size_t i = 0; i + 2 < nameBytes; i += 2) name.push_back(static_cast<char16_t>(U16(file_, at + i)));
         visit(name, at);
       }
-      sector = sector < fat_.size() ? fat_[sector] : kEndOfChain + 1;
+      sector = fat_[sector];
       if (sector > kMaxRegularSector && sector != kEndOfChain) return Fail("the directory is damaged");
     }
     return true;

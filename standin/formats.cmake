@@ -9,3 +9,9 @@ add_library(quillory_standin_formats STATIC
   ${CMAKE_CURRENT_LIST_DIR}/compound_file.cpp
   ${CMAKE_CURRENT_LIST_DIR}/template_conversion.cpp)
 target_include_directories(quillory_standin_formats PUBLIC ${CMAKE_CURRENT_LIST_DIR})
+
+# zlib for deflate, linked statically so the stand-in needs no DLL beside it (Debian:
+# zlib1g-dev natively, libz-mingw-w64-dev for MinGW).
+set(ZLIB_USE_STATIC_LIBS ON)
+find_package(ZLIB REQUIRED)
+target_link_libraries(quillory_standin_formats PUBLIC ZLIB::ZLIB)

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <set>
 
 #include "inflate.h"
 
@@ -26,6 +27,14 @@ void Put32(std::string& out, uint32_t v) {
 constexpr uint32_t kLocalSignature = 0x04034b50;
 constexpr uint32_t kCentralSignature = 0x02014b50;
 constexpr uint32_t kEndSignature = 0x06054b50;
+
+// One entry's bytes in the archive, from its local header to the end of its data.
+struct Span {
+  uint64_t begin;
+  uint64_t data;
+  uint64_t end;
+  const std::string* name;
+};
 
 }  // namespace
 
@@ -75,8 +84,10 @@ bool ZipPackage::Read(std::string_view archive, std::string* error) {
     return false;
   }
   size_t at = directoryOffset;
+  const size_t directoryEnd = size_t{directoryOffset} + directorySize;
+  std::vector<Span> spans;
   for (uint16_t i = 0; i < count; ++i) {
-    if (at + 46 > end || U32(archive, at) != kCentralSignature) {
+    if (at + 46 > directoryEnd || U32(archive, at) != kCentralSignature) {
       *error = "the zip directory is cut short";
       return false;
     }
@@ -93,7 +104,7 @@ bool ZipPackage::Read(std::string_view archive, std::string* error) {
     const uint16_t commentLength = U16(archive, at + 32);
     entry.externalAttributes = U32(archive, at + 38);
     const uint32_t localOffset = U32(archive, at + 42);
-    if (at + 46 + nameLength > end) {
+    if (at + 46 + nameLength > directoryEnd) {
       *error = "the zip directory is cut short";
       return false;
     }
@@ -105,16 +116,50 @@ bool ZipPackage::Read(std::string_view archive, std::string* error) {
       *error = "the entry \"" + entry.name + "\" has no local header";
       return false;
     }
-    const size_t dataStart = static_cast<size_t>(localOffset) + 30 + U16(archive, localOffset + 26) +
-                             U16(archive, localOffset + 28);
-    if (dataStart > archive.size() || archive.size() - dataStart < compressedSize) {
+    const uint16_t localNameLength = U16(archive, localOffset + 26);
+    const size_t dataStart = static_cast<size_t>(localOffset) + 30 + localNameLength + U16(archive, localOffset + 28);
+    // Data is read up to the directory, never from it or beyond.
+    if (dataStart > directoryOffset || directoryOffset - dataStart < compressedSize) {
       *error = "the entry \"" + entry.name + "\" is cut short";
       return false;
     }
-    entry.compressed.assign(archive.substr(dataStart, compressedSize));
+    if (U16(archive, localOffset + 8) != entry.method ||
+        archive.substr(static_cast<size_t>(localOffset) + 30, localNameLength) != entry.name) {
+      *error = "the entry \"" + entry.name + "\" has a local header that disagrees with the directory";
+      return false;
+    }
+    if (entry.method == 0 && compressedSize != entry.uncompressedSize) {
+      *error = "the entry \"" + entry.name + "\" is stored with two different sizes";
+      return false;
+    }
     // Sizes are now in the local header; no data descriptor follows when written back.
     entry.flags &= static_cast<uint16_t>(~0x0008);
     entries_.push_back(std::move(entry));
+    spans.push_back({localOffset, dataStart, dataStart + compressedSize, nullptr});
+  }
+  // Each entry owns its bytes: no two name the same data (which would multiply what is read)
+  // and no name comes twice (which would make it ambiguous which one is meant). Checked before
+  // any data is copied.
+  for (size_t i = 0; i < spans.size(); ++i) spans[i].name = &entries_[i].name;
+  std::vector<Span> inOrder = spans;
+  std::sort(inOrder.begin(), inOrder.end(), [](const Span& a, const Span& b) { return a.begin < b.begin; });
+  for (size_t i = 1; i < inOrder.size(); ++i) {
+    if (inOrder[i].begin < inOrder[i - 1].end) {
+      *error = "the entries \"" + *inOrder[i - 1].name + "\" and \"" + *inOrder[i].name + "\" share their data";
+      entries_.clear();
+      return false;
+    }
+  }
+  std::set<std::string_view> names;
+  for (const ZipEntry& e : entries_) {
+    if (!names.insert(e.name).second) {
+      *error = "the entry \"" + e.name + "\" comes twice";
+      entries_.clear();
+      return false;
+    }
+  }
+  for (size_t i = 0; i < spans.size(); ++i) {
+    entries_[i].compressed.assign(archive.substr(spans[i].data, spans[i].end - spans[i].data));
   }
   return true;
 }
@@ -128,11 +173,16 @@ const ZipEntry* ZipPackage::Find(std::string_view name) const {
 
 bool ZipPackage::Contents(const ZipEntry& entry, std::string* bytes, std::string* error) const {
   bytes->clear();
+  if (entry.uncompressedSize > kMaxEntrySize) {
+    *error = "the entry \"" + entry.name + "\" is larger than the stand-in reads";
+    return false;
+  }
   if (entry.method == 0) {
     *bytes = entry.compressed;
   } else if (entry.method == 8) {
-    if (!Inflate(entry.compressed, bytes) ) {
-      *error = "the entry \"" + entry.name + "\" cannot be decompressed";
+    // Never more than the entry says it holds: a few bytes can otherwise expand to gigabytes.
+    if (!Inflate(entry.compressed, bytes, entry.uncompressedSize)) {
+      *error = "the entry \"" + entry.name + "\" cannot be decompressed to its declared size";
       return false;
     }
   } else {
@@ -149,10 +199,10 @@ bool ZipPackage::Contents(const ZipEntry& entry, std::string* bytes, std::string
 void ZipPackage::Put(std::string_view name, std::string_view bytes) {
   ZipEntry fresh;
   fresh.name = std::string(name);
-  fresh.method = 0;
+  fresh.method = 8;
   fresh.crc = Crc32(bytes);
   fresh.uncompressedSize = static_cast<uint32_t>(bytes.size());
-  fresh.compressed = std::string(bytes);
+  fresh.compressed = Deflate(bytes);
   for (ZipEntry& e : entries_) {
     if (e.name == name) {
       fresh.time = e.time;
@@ -169,6 +219,10 @@ void ZipPackage::Put(std::string_view name, std::string_view bytes) {
 
 void ZipPackage::Remove(std::string_view name) {
   std::erase_if(entries_, [&](const ZipEntry& e) { return e.name == name; });
+}
+
+void ZipPackage::Remove(const std::set<std::string, std::less<>>& names) {
+  std::erase_if(entries_, [&](const ZipEntry& e) { return names.contains(e.name); });
 }
 
 std::string ZipPackage::Write() const {

@@ -1,9 +1,10 @@
 // A zip archive read into entries and written back: entries that are not changed keep their
-// compressed bytes as they were; changed ones are written stored (uncompressed).
+// compressed bytes as they were; changed ones are written deflated.
 #pragma once
 
 #include <cstdint>
 #include <optional>
+#include <set>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -11,6 +12,9 @@
 namespace standin {
 
 uint32_t Crc32(std::string_view bytes);
+
+// The largest entry the stand-in decompresses; document parts it reads are far smaller.
+inline constexpr uint32_t kMaxEntrySize = 64u << 20;
 
 struct ZipEntry {
   std::string name;
@@ -26,16 +30,18 @@ struct ZipEntry {
 
 class ZipPackage {
  public:
-  // False with a reason when the bytes are not a zip archive this reader understands.
+  // False with a reason when the bytes are not a zip archive this reader understands, or when
+  // its entries overlap, repeat a name or disagree with their local headers.
   bool Read(std::string_view archive, std::string* error);
 
   const std::vector<ZipEntry>& Entries() const { return entries_; }
   const ZipEntry* Find(std::string_view name) const;
   // The entry's bytes, decompressed and checked against its CRC.
   bool Contents(const ZipEntry& entry, std::string* bytes, std::string* error) const;
-  // Replaces (or adds at the end) an entry with these bytes, stored.
+  // Replaces (or adds at the end) an entry with these bytes, deflated.
   void Put(std::string_view name, std::string_view bytes);
   void Remove(std::string_view name);
+  void Remove(const std::set<std::string, std::less<>>& names);
 
   std::string Write() const;
 

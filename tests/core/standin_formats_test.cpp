@@ -134,5 +134,174 @@ TEST(StandinFormatsTest, CutOrDamagedFilesAreRefusedWithAReasonAndInflateStopsAt
   }
 }
 
+// Hostile inputs: each is refused with a reason after reading it once, in little memory.
+std::string Refusal(std::string_view bytes) {
+  DocumentKind kind{};
+  std::string error, out;
+  if (IdentifyDocument(bytes, &kind, &error)) {
+    const bool binary = kind == kBinaryDocument || kind == kBinaryTemplate;
+    EXPECT_FALSE(ConvertToTemplate(bytes, kind, binary ? kFormatTemplate : kFormatXmlTemplate, binary ? ".dot" : ".dotx",
+                                   &out, &error));
+  }
+  EXPECT_FALSE(error.empty());
+  return error;
+}
+
+void Set32(std::string& bytes, size_t at, uint32_t value) {
+  for (int i = 0; i < 4; ++i) bytes[at + i] = static_cast<char>(value >> (8 * i));
+}
+
+// report.docx with these entries put in.
+std::string Package(const std::map<std::string, std::string>& parts) {
+  ZipPackage package;
+  std::string error;
+  EXPECT_TRUE(package.Read(Fixture("report.docx"), &error)) << error;
+  for (const auto& [name, bytes] : parts) package.Put(name, bytes);
+  return package.Write();
+}
+
+// A raw deflate stream of `size` bytes 'a' in about size / 160 bytes: one literal, then copies
+// of 258 bytes at distance 1, in the fixed codes (sent from their highest bit).
+std::string Bomb(size_t size) {
+  std::string out;
+  uint32_t bits = 0;
+  int count = 0;
+  const auto put = [&](uint32_t value, int n, bool reversed) {
+    for (int i = 0; i < n; ++i) {
+      bits |= ((reversed ? value >> (n - 1 - i) : value >> i) & 1u) << count;
+      if (++count == 8) {
+        out.push_back(static_cast<char>(bits));
+        bits = 0;
+        count = 0;
+      }
+    }
+  };
+  put(1, 1, false);  // the last block
+  put(1, 2, false);  // in the fixed codes
+  put(0x30 + 'a', 8, true);
+  for (size_t made = 1; made + 258 <= size; made += 258) {
+    put(0xC5, 8, true);  // length symbol 285: 258 bytes
+    put(0, 5, true);     // distance 1
+  }
+  put(0, 7, true);  // end of block
+  if (count) out.push_back(static_cast<char>(bits));
+  return out;
+}
+
+TEST(StandinFormatsTest, PackagesWhoseEntriesShareDataRepeatNamesOrDisagreeAreRefused) {
+  for (const char* name : {"report.docx", "macros.docm", "Résumé Ωmega.docx", "letter.doc", "Résumé Ωmega.doc"}) {
+    DocumentKind kind{};
+    std::string error;
+    EXPECT_TRUE(IdentifyDocument(Fixture(name), &kind, &error)) << name << ": " << error;
+  }
+  const std::string two = Package({{"first.xml", std::string(1000, 'x')}, {"other.xml", "y"}});
+  const size_t directory = two.rfind(std::string("PK\x01\x02", 4));  // the last entry's record
+  const size_t end = two.size() - 22;
+  // A directory of 20,000 records naming one entry's data: refused before copying it twice.
+  const size_t first = two.find(std::string("PK\x01\x02", 4));
+  const std::string record = two.substr(first, directory - first);
+  std::string repeated = two.substr(0, first);
+  for (int i = 0; i < 20000; ++i) repeated += record;
+  const size_t records = repeated.size() - first;
+  repeated += two.substr(end);
+  Set32(repeated, repeated.size() - 22 + 8, 20000u * 0x10001u);  // the entry counts
+  Set32(repeated, repeated.size() - 22 + 12, static_cast<uint32_t>(records));
+  Set32(repeated, repeated.size() - 22 + 16, static_cast<uint32_t>(first));
+  EXPECT_NE(Refusal(repeated).find("share their data"), std::string::npos) << Refusal(repeated);
+
+  std::string twice = two;
+  for (size_t at = twice.find("other"); at != std::string::npos; at = twice.find("other")) twice.replace(at, 5, "first");
+  EXPECT_NE(Refusal(twice).find("comes twice"), std::string::npos);
+  std::string disagreeing = two;
+  disagreeing.replace(disagreeing.find("other"), 5, "OTHER");  // the local header only
+  EXPECT_NE(Refusal(disagreeing).find("disagrees"), std::string::npos);
+  for (const size_t field : {end + 12, end + 16, directory + 20}) {  // directory size and offset, data size
+    std::string past = two;
+    Set32(past, field, 0x7FFFFFF0u);
+    EXPECT_FALSE(Refusal(past).empty());
+  }
+}
+
+TEST(StandinFormatsTest, DecompressionStopsAtTheDeclaredSizeAndAnAbsoluteLimit) {
+  const std::string bomb = Bomb(kMaxEntrySize + 1000);  // about 400 KB
+  ZipEntry entry;
+  entry.name = "bomb.xml";
+  entry.method = 8;
+  entry.compressed = bomb;
+  std::string out, error;
+  for (const uint32_t declared : {1000u, kMaxEntrySize + 1000}) {
+    entry.uncompressedSize = declared;
+    EXPECT_FALSE(ZipPackage().Contents(entry, &out, &error));
+    EXPECT_LE(out.size(), 1000u);
+    EXPECT_NE(error.find("bomb.xml"), std::string::npos);
+  }
+  entry.compressed = Bomb(100000);  // an honest entry inflates
+  entry.uncompressedSize = static_cast<uint32_t>(1 + (100000 - 1) / 258 * 258);
+  entry.crc = Crc32(std::string(entry.uncompressedSize, 'a'));
+  EXPECT_TRUE(ZipPackage().Contents(entry, &out, &error)) << error;
+}
+
+TEST(StandinFormatsTest, ContentTypesAreReadOnceAndOnlyTheMainPartsTypeChanges) {
+  const std::string main = "application/vnd.openxmlformats-officedocument.wordprocessingml.document.main+xml";
+  std::string types = Unpack(Fixture("report.docx"))["[Content_Types].xml"];
+  // Unclosed elements by the ten thousand: once scanning each to the end took minutes.
+  for (const char* unclosed : {"<Override>", "<Override "}) {
+    std::string many;
+    for (int i = 0; i < 20000; ++i) many += unclosed;
+    EXPECT_NE(Refusal(Package({{"[Content_Types].xml", "<Types>" + many}})).find("not closed"), std::string::npos);
+  }
+  // Attributes are read, not searched for: one named twice, or left without quotes, is refused.
+  for (const char* tag : {"<Override PartName=\"/a\" PartName=\"/b\"/>", "<Override PartName=/a/>"}) {
+    EXPECT_NE(Refusal(Package({{"[Content_Types].xml", "<Types>" + std::string(tag) + "</Types>"}})).find("malformed"),
+              std::string::npos) << tag;
+  }
+  // The main type written in other attributes first, and 5,000 macro parts to leave out.
+  std::string macros;
+  for (int i = 0; i < 5000; ++i) {
+    macros += "<Override PartName=\"/m" + std::to_string(i) + "\" ContentType=\"application/vnd.ms-office.vbaProject\"/>";
+  }
+  const std::string mainTag = "<Override PartName=\"/word/document.xml\"";
+  ASSERT_NE(types.find(mainTag), std::string::npos);
+  types.replace(types.find(mainTag), mainTag.size(), mainTag + " Note=\"" + main + "\" Alt=' ContentType=\"x\"'");
+  types.insert(types.find("<Override"), macros);
+  std::string out, error;
+  ASSERT_TRUE(ConvertToTemplate(Package({{"[Content_Types].xml", types}}), kXmlDocument, kFormatXmlTemplate, ".dotx",
+                                &out, &error)) << error;
+  EXPECT_EQ(Kind(out), kXmlTemplate);
+  ZipPackage written;
+  ASSERT_TRUE(written.Read(out, &error)) << error;
+  EXPECT_EQ(written.Find("[Content_Types].xml")->method, 8);  // changed parts are stored deflated
+  const std::string converted = Unpack(out)["[Content_Types].xml"];
+  EXPECT_EQ(converted.find("vbaProject"), std::string::npos);
+  EXPECT_NE(converted.find("Note=\"" + main + "\""), std::string::npos);
+}
+
+TEST(StandinFormatsTest, ATemplateIsReadBackBeforeItIsGivenOut) {
+  std::string badCrc = Package({});
+  Set32(badCrc, badCrc.rfind("word/styles.xml") - 46 + 16, 0);  // in the directory, copied unchanged
+  EXPECT_NE(Refusal(badCrc).find("\"word/styles.xml\" fails its checksum"), std::string::npos) << Refusal(badCrc);
+  ZipPackage package;
+  std::string error;
+  ASSERT_TRUE(package.Read(Fixture("report.docx"), &error));
+  package.Remove("word/document.xml");
+  EXPECT_NE(Refusal(package.Write()).find("main part \"word/document.xml\" is missing"), std::string::npos);
+}
+
+TEST(StandinFormatsTest, CompoundFilesNamingASectorTwiceOrLoopingAreRefused) {
+  // letter.doc: 512-byte sectors, its FAT in sector 0 (header field 0x4C), its directory in 15.
+  std::string doc = Fixture("letter.doc") + std::string(4u << 20, '\0');  // 8192 sectors: room for 64 FAT sectors
+  ASSERT_EQ(doc.substr(0x2C, 4), std::string("\1\0\0\0", 4));
+  std::string huge = doc;
+  Set32(huge, 0x2C, 0xFFFFFFFFu);
+  EXPECT_EQ(Refusal(huge), "the sector table is larger than the file");
+  std::string same = doc;  // the one FAT sector named 64 times: 64 copies of the table were read
+  Set32(same, 0x2C, 64);
+  for (size_t i = 1; i < 64; ++i) Set32(same, 0x4C + 4 * i, 0);
+  EXPECT_EQ(Refusal(same), "the sector table is damaged");
+  std::string loop = doc;  // the directory's sector follows itself
+  Set32(loop, 512 + 4 * 15, 15);
+  EXPECT_EQ(Refusal(loop), "the directory is damaged");
+}
+
 }  // namespace
 }  // namespace standin
