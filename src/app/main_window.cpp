@@ -159,8 +159,11 @@ void Form1::CreateControls() {
   HINSTANCE instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(hwnd_, GWLP_HINSTANCE));
   size_t button = 0;
   for (const ControlDesign& design : Form1Design()) {
-    HWND control = CreateWindowExW(design.exStyle, design.windowClass, design.text, design.style, 0, 0, 0, 0,
-                                   hwnd_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(design.id)), instance, nullptr);
+    // Made where the layout puts them, so that it need not move them before the first paint.
+    const RECT rect = DesignRectPixels(design, dpi_);
+    HWND control = CreateWindowExW(design.exStyle, design.windowClass, design.text, design.style, rect.left, rect.top,
+                                   rect.right - rect.left, rect.bottom - rect.top, hwnd_,
+                                   reinterpret_cast<HMENU>(static_cast<INT_PTR>(design.id)), instance, nullptr);
     if (design.onClick && button < kActionButtonCount) {
       ActionButtonFace& face = buttonFaces_[button++];
       face.onMouseMove = [this] { ActionButton_MouseMove(); };
