@@ -38,7 +38,7 @@ class BareList {
 
   // The view follows the texts: the count, or the rows between two positions.
   void CountChanged() { SendMessageW(list, LVM_SETITEMCOUNT, texts.size(), LVSICF_NOINVALIDATEALL | LVSICF_NOSCROLL); }
-  void Paint() { RedrawWindow(list, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW); }
+  void Paint() { RedrawWindow(list, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN); }
 
   HWND list = nullptr;
   std::vector<std::wstring> texts;

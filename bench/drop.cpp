@@ -117,7 +117,7 @@ int main(int argc, char** argv) {
     const size_t memoryBefore = bench::PrivateBytes();
     auto start = Clock::now();
     target->Drop(&files, 0, at, &effect);
-    RedrawWindow(list, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+    bench::PaintPending(list);
     const double drop = MsSince(start);
     const double entryBytes =
         (double(bench::PrivateBytes()) - double(memoryBefore) - double(textBytes)) / double(count);

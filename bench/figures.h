@@ -23,6 +23,9 @@ inline void Pump() {
   }
 }
 
+// Paints what is left to paint in a window and its children, as the message loop would next.
+inline void PaintPending(HWND window) { RedrawWindow(window, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN); }
+
 // Memory the process holds for itself (committed, private).
 inline size_t PrivateBytes() {
   PROCESS_MEMORY_COUNTERS counters{};

@@ -1,7 +1,8 @@
 // Start-up to the window shown: Quillory against an empty Win32 window, started the same way
 // (CreateProcess, then waiting until a visible top-level window of that process exists, and
-// until that window first answers a message, its first paint done), alternating, in one run.
-// Prints the medians and their ratios.
+// until that window first answers a message, its first paint done), in turns, in one run. A
+// third program, the empty window with the common controls loaded, shows how much of the
+// difference any window with a list view pays. Prints the medians and their ratios.
 //   bench_window_start [starts of each]   (default 15)
 #include <windows.h>
 
@@ -10,7 +11,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <string>
-#include <tuple>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -71,25 +72,29 @@ int main(int argc, char** argv) {
   GetModuleFileNameW(nullptr, self, MAX_PATH);
   std::wstring folder(self);
   folder = folder.substr(0, folder.find_last_of(L'\\'));
-  const std::wstring quillory = folder + L"\\Quillory.exe";
-  const std::wstring empty = folder + L"\\bench_empty_window.exe";
+  const std::wstring programs[] = {folder + L"\\bench_empty_window.exe",
+                                   folder + L"\\bench_empty_window_common_controls.exe", folder + L"\\Quillory.exe"};
+  const char* names[] = {"empty window", "with common controls", "Quillory"};
   const int rounds = argc > 1 ? std::atoi(argv[1]) : 15;
 
-  StartSeconds(empty);  // warm the file cache and the Wine session
-  StartSeconds(quillory);
-  std::vector<double> quilloryShown, emptyShown, quilloryAnswered, emptyAnswered;
-  for (int i = 0; i < rounds; ++i) {
-    const Start e = StartSeconds(empty);
-    const Start q = StartSeconds(quillory);
-    emptyShown.push_back(e.shown);
-    emptyAnswered.push_back(e.answered);
-    quilloryShown.push_back(q.shown);
-    quilloryAnswered.push_back(q.answered);
+  for (int i = 0; i < 3; ++i) {  // warm the file cache and let a new Wine session settle
+    for (const std::wstring& program : programs) StartSeconds(program);
   }
-  for (const auto& [what, q, e] : {std::tuple{"window shown", Median(quilloryShown), Median(emptyShown)},
-                                   {"window painted and answering", Median(quilloryAnswered), Median(emptyAnswered)}}) {
-    std::printf("start-up to the %s, median of %d: Quillory %.1f ms, empty window %.1f ms, ratio %.2f\n", what, rounds,
-                q * 1000, e * 1000, q / e);
+  std::vector<double> shown[3], answered[3];
+  for (int i = 0; i < rounds; ++i) {
+    for (int p = 0; p < 3; ++p) {
+      const Start start = StartSeconds(programs[p]);
+      shown[p].push_back(start.shown);
+      answered[p].push_back(start.answered);
+    }
+  }
+  for (const auto& [what, times] : {std::pair{"window shown", shown}, {"window painted and answering", answered}}) {
+    const double empty = Median(times[0]);
+    std::printf("start-up to the %s, median of %d: empty window %.1f ms", what, rounds, empty * 1000);
+    for (int p = 1; p < 3; ++p) {
+      std::printf(", %s %.1f ms (ratio %.2f)", names[p], Median(times[p]) * 1000, Median(times[p]) / empty);
+    }
+    std::printf("\n");
   }
   return 0;
 }

@@ -74,8 +74,14 @@ std::unique_ptr<Form1> Form1::Create(HINSTANCE instance, Form1Options options) {
   options.homePage = WithRealDefaults(std::move(options.homePage));
 
   std::unique_ptr<Form1> form(new Form1(std::move(options)));
+  // Made at its designed size for the system's DPI, which is the window's but on another
+  // monitor: the layout then has nothing to resize before the first paint.
+  const unsigned dpi = GetDpiForSystem();
+  RECT outer{0, 0, TwipsToPixels(kClientWidthTwips, dpi), TwipsToPixels(kClientHeightTwips, dpi)};
+  AdjustWindowRectExForDpi(&outer, kForm1Style, FALSE, kForm1ExStyle, dpi);
   HWND hwnd = CreateWindowExW(kForm1ExStyle, kForm1ClassName, L"", kForm1Style, CW_USEDEFAULT, CW_USEDEFAULT,
-                              CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr, instance, form.get());
+                              outer.right - outer.left, outer.bottom - outer.top, nullptr, nullptr, instance,
+                              form.get());
   if (!hwnd) return nullptr;
   form->Form_Load();
   if (form->options_.show) {
@@ -159,8 +165,11 @@ void Form1::CreateControls() {
   HINSTANCE instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(hwnd_, GWLP_HINSTANCE));
   size_t button = 0;
   for (const ControlDesign& design : Form1Design()) {
-    HWND control = CreateWindowExW(design.exStyle, design.windowClass, design.text, design.style, 0, 0, 0, 0,
-                                   hwnd_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(design.id)), instance, nullptr);
+    // Made where the layout puts them, so that it need not move them before the first paint.
+    const RECT rect = DesignRectPixels(design, dpi_);
+    HWND control = CreateWindowExW(design.exStyle, design.windowClass, design.text, design.style, rect.left, rect.top,
+                                   rect.right - rect.left, rect.bottom - rect.top, hwnd_,
+                                   reinterpret_cast<HMENU>(static_cast<INT_PTR>(design.id)), instance, nullptr);
     if (design.onClick && button < kActionButtonCount) {
       ActionButtonFace& face = buttonFaces_[button++];
       face.onMouseMove = [this] { ActionButton_MouseMove(); };
@@ -185,12 +194,18 @@ void Form1::ApplyLayout(unsigned dpi) {
   HINSTANCE instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(hwnd_, GWLP_HINSTANCE));
   const int iconSize = ScaleForDpi(32, dpi);
   size_t button = 0;
-  HDWP positions = BeginDeferWindowPos(static_cast<int>(Form1Design().size()));
+  HDWP positions = nullptr;  // begun at the first control not yet in place (at start, none)
   for (const ControlDesign& design : Form1Design()) {
     const RECT rect = DesignRectPixels(design, dpi);
     HWND control = Control(design.id);
-    positions = DeferWindowPos(positions, control, nullptr, rect.left, rect.top, rect.right - rect.left,
-                               rect.bottom - rect.top, SWP_NOZORDER | SWP_NOACTIVATE);
+    RECT now;
+    GetWindowRect(control, &now);
+    MapWindowPoints(nullptr, hwnd_, reinterpret_cast<POINT*>(&now), 2);
+    if (!EqualRect(&now, &rect)) {
+      if (!positions) positions = BeginDeferWindowPos(static_cast<int>(Form1Design().size()));
+      positions = DeferWindowPos(positions, control, nullptr, rect.left, rect.top, rect.right - rect.left,
+                                 rect.bottom - rect.top, SWP_NOZORDER | SWP_NOACTIVATE);
+    }
     HFONT font = static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
     switch (design.font) {
       case ControlFont::kActionButton: font = buttonFont_.Get(); break;
@@ -205,7 +220,7 @@ void Form1::ApplyLayout(unsigned dpi) {
       face.iconSize = iconSize;
     }
   }
-  EndDeferWindowPos(positions);
+  if (positions) EndDeferWindowPos(positions);
   list_.ApplyDpi(dpi);
 
   // The frame is measured rather than computed: the caption's height at this DPI is the
@@ -215,8 +230,11 @@ void Form1::ApplyLayout(unsigned dpi) {
   GetClientRect(hwnd_, &client);
   const int frameWidth = (window.right - window.left) - client.right;
   const int frameHeight = (window.bottom - window.top) - client.bottom;
-  SetWindowPos(hwnd_, nullptr, 0, 0, TwipsToPixels(kClientWidthTwips, dpi) + frameWidth,
-               TwipsToPixels(kClientHeightTwips, dpi) + frameHeight, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  const int width = TwipsToPixels(kClientWidthTwips, dpi) + frameWidth;
+  const int height = TwipsToPixels(kClientHeightTwips, dpi) + frameHeight;
+  if (width != window.right - window.left || height != window.bottom - window.top) {
+    SetWindowPos(hwnd_, nullptr, 0, 0, width, height, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  }
   InvalidateRect(hwnd_, nullptr, TRUE);
 }
 

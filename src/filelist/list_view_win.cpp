@@ -8,7 +8,7 @@
 #include "common/utf_win.h"
 #include "filelist/drop_target_win.h"
 #include "platform/dpi.h"
-#include "platform/files.h"
+#include "platform/scoped_handles.h"
 
 namespace quillory {
 namespace {
@@ -22,6 +22,20 @@ constexpr UINT kRefreshCountMessage = WM_APP + 1;
 constexpr UINT_PTR kSubclassId = 1;
 
 int ColumnPixels(unsigned dpi) { return MulDiv(kColumnTwips, static_cast<int>(dpi), 1440); }
+
+// The bytes of a file of at most 1 MiB; nothing when it cannot be read or is larger.
+std::optional<std::string> ReadSmallFile(const std::wstring& path) {
+  ScopedHandle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  LARGE_INTEGER size{};
+  if (!file || !GetFileSizeEx(file.Get(), &size) || size.QuadPart > (1 << 20)) return std::nullopt;
+  std::string bytes(static_cast<size_t>(size.QuadPart), '\0');
+  DWORD read = 0;
+  if (!ReadFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr) || read != bytes.size()) {
+    return std::nullopt;
+  }
+  return bytes;
+}
 
 }  // namespace
 
@@ -172,13 +186,19 @@ void FileListView::SelectOnly(std::optional<size_t> position) {
   SendMessageW(list_, LVM_SETITEMSTATE, static_cast<WPARAM>(*position), reinterpret_cast<LPARAM>(&select));
 }
 
+// "drag.ico" is read afresh at every click, and the image made again only when the bytes differ
+// from the last ones: a replaced file shows at once, the same file costs the pointer nothing.
 void FileListView::ListView1_ItemClick() {
   pointer_ = ListPointer::Drag;
-  dragPointer_.Reset();
   const std::wstring iconPath = appFolder_ + L"\\drag.ico";
-  if (FileExists(iconPath)) {
+  std::optional<std::string> bytes = ReadSmallFile(iconPath);
+  if (!bytes) {
+    dragPointer_.Reset();
+    dragPointerBytes_.clear();
+  } else if (!dragPointer_ || *bytes != dragPointerBytes_) {
     dragPointer_.Reset(static_cast<HCURSOR>(
         LoadImageW(nullptr, iconPath.c_str(), IMAGE_CURSOR, 0, 0, LR_LOADFROMFILE | LR_DEFAULTSIZE)));
+    dragPointerBytes_ = std::move(*bytes);
   }
   reorder_.ItemClick(Selected());
   host_.ShowPointerNow();

@@ -84,10 +84,11 @@ class FileListView {
   ReorderGesture reorder_;
   bool countRefreshPosted_ = false;
   std::wstring textBuffer_;  // owner-data text handed to the view
-  // None until an entry is clicked, then the drag image ("drag.ico", loaded afresh at each
+  // None until an entry is clicked, then the drag image ("drag.ico", read afresh at each
   // click) until a button is released over the list, then the arrow.
   enum class ListPointer { None, Drag, Arrow } pointer_ = ListPointer::None;
   ScopedCursor dragPointer_;
+  std::string dragPointerBytes_;  // the file the image was made from
 };
 
 }  // namespace quillory

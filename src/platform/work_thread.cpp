@@ -27,14 +27,11 @@ bool RunWhileAnswering(HWND dialogWindow, const std::function<bool()>& stopReque
     SetEvent(ended.Get());
   });
 
-  // The wait is for messages, not a pace: each runs as soon as it comes.
-  PendingMessages messages(dialogWindow, stopRequested, std::chrono::microseconds(0));
-  bool answering = messages();
-  HANDLE handles[] = {ended.Get()};
-  while (answering) {
-    const DWORD woke = MsgWaitForMultipleObjectsEx(1, handles, INFINITE, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
-    if (woke != WAIT_OBJECT_0 + 1) break;  // the work has ended (or the wait cannot go on: join it)
-    answering = messages();
+  // What is already waiting runs first; then each message as it comes, until the work ends.
+  bool answering = PendingMessages(dialogWindow, stopRequested, std::chrono::microseconds(0))();
+  if (answering) {
+    answering = WaitWhilePumping(ended.Get(), std::chrono::steady_clock::time_point::max(), stopRequested,
+                                 dialogWindow) == WaitResult::kSignalled;
   }
   if (!answering) stop = true;
   worker.join();

@@ -156,11 +156,16 @@ TEST_F(FolderPressOnDisk, EachExtensionFindsWhatThePlatformsSearchFindsInItsOrde
     EXPECT_EQ(Paths(form->Files().Entries().begin() + static_cast<long>(before), form->Files().Entries().end()),
               platform);
   }
+  // Hidden and system files are more than the temporary folder's clean-up takes away.
+  RunUnix("rm -rf T", temp.Path(), [&] { return !Exists(temp.File(L"T")); });
 }
 
 TEST_F(FolderPressOnDisk, TheWindowAnswersAtEveryMomentOfAPressOverALargeTreeAndACloseEndsItWithNothingAdded) {
-  // 1 + 30 + 3,000 folders, a file in each of the deepest.
-  const std::string tree = "mkdir -p T/L{10..39}/M{100..199} && touch T/L{10..39}/M{100..199}/f.doc && touch made";
+  // 1 + 30 + 3,000 folders, a file in each of the deepest (in place of any left by an earlier run
+  // under the same temporary name).
+  DeleteFileW(temp.File(L"made").c_str());
+  const std::string tree =
+      "rm -rf T && mkdir -p T/L{10..39}/M{100..199} && touch T/L{10..39}/M{100..199}/f.doc && touch made";
   ASSERT_TRUE(RunUnix(tree, temp.Path(), [&] { return Exists(temp.File(L"made")); }));
   const std::wstring root = temp.File(L"T");
   const Paths platform = PlatformSearch(root, L"doc");
@@ -197,7 +202,7 @@ TEST_F(FolderPressOnDisk, TheWindowAnswersAtEveryMomentOfAPressOverALargeTreeAnd
   AddFolderTree(*form, root, L"doc", closing);
   EXPECT_TRUE(form->Closed());
   EXPECT_LT(closing.opened.load(), 3031);
-  RunUnix("rm -rf T", temp.Path(), [&] { return !Exists(root); });
+  RunUnix("rm -rf T made", temp.Path(), [&] { return !Exists(root); });
   EXPECT_EQ(form->Files().Count(), platform.size());
 }
 
