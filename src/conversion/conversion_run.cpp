@@ -68,9 +68,11 @@ void ConvertAll(RunView& view, Automation& automation) {
     const size_t n = view.EntryCount();
     std::vector<FailedDocument> failures;
     size_t saved = 0;
-    size_t notTried = 0;
-    bool stopped = false;
-    for (size_t i = 1; i <= n; ++i) {
+    if (view.Closed()) return;
+    // Esc may already have come while an open instance was looked for.
+    bool stopped = view.StopRequested();
+    size_t notTried = stopped ? n : 0;
+    for (size_t i = 1; !stopped && i <= n; ++i) {
       // The count is read afresh: the bar shows the share of documents begun.
       const size_t count = view.EntryCount();
       if (i > count) break;

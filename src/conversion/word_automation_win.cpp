@@ -1,15 +1,20 @@
 #include "conversion/word_automation_win.h"
 
+#include <objbase.h>
 #include <wrl/client.h>
 
 #include <algorithm>
 #include <array>
+#include <atomic>
+#include <memory>
+#include <thread>
 
 #include "conversion/document_conversion_win.h"
 #include "platform/com_activation.h"
 #include "platform/dispatch.h"
 #include "platform/hresult_text.h"
 #include "platform/message_pump.h"
+#include "platform/scoped_handles.h"
 #include "platform/user_settings.h"
 
 namespace quillory {
@@ -23,6 +28,8 @@ constexpr std::chrono::seconds kAfterEndWait{10};
 constexpr std::chrono::seconds kAbandonedWait{60};
 // An instance told to quit is usually gone within a second.
 constexpr std::chrono::seconds kQuitGrace{5};
+// How long the user's own instance is given to say what it is before the press asks anyway.
+constexpr std::chrono::seconds kRunningCheckWait{10};
 
 // Word's constants, by their values.
 constexpr int32_t kMsoAutomationSecurityForceDisable = 3;
@@ -120,6 +127,31 @@ bool IsWordRunning(const wchar_t* progId) {
   const DispatchResult name = GetDefaultValue(application.Get());
   std::wstring text;
   return name.Ok() && name.value.ToString(&text) && text == L"Microsoft Word";
+}
+
+bool WordAutomation::IsWordRunning() {
+  // The user's own instance may be held by a dialog of its own and not answer: it is asked
+  // from a thread of its own while the window answers. One that stays silent is there all
+  // the same, so the user is asked; a stop or a close lets the run see it at its first step.
+  struct Check {
+    ScopedHandle done{CreateEventW(nullptr, TRUE, FALSE, nullptr)};
+    std::atomic<bool> running{false};
+  };
+  auto check = std::make_shared<Check>();
+  if (!check->done) return quillory::IsWordRunning(progId_);
+  std::thread([check, progId = progId_] {
+    if (SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) {
+      check->running = quillory::IsWordRunning(progId);
+      CoUninitialize();
+    }
+    SetEvent(check->done.Get());
+  }).detach();
+  switch (WaitWhilePumping(check->done.Get(), std::chrono::steady_clock::now() + kRunningCheckWait, stop_, window_)) {
+    case WaitResult::kSignalled: return check->running;
+    case WaitResult::kTimedOut: return true;
+    case WaitResult::kStopped: return false;
+  }
+  return false;
 }
 
 WordAutomation::WordAutomation(std::function<bool()> stop, HWND window, std::chrono::seconds limit,

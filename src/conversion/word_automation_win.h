@@ -51,7 +51,9 @@ class WordAutomation final : public Automation {
                  const wchar_t* progId = kWordProgId);
   // Ends whatever instance is still running once the run is over (see EndLeftovers).
   ~WordAutomation() override;
-  bool IsWordRunning() override { return quillory::IsWordRunning(progId_); }
+  // As quillory::IsWordRunning, asked from another thread while the window answers; an
+  // instance that does not answer within seconds counts as running.
+  bool IsWordRunning() override;
   SaveOutcome SaveDocAsTemplate(const std::string& documentPath, TemplateTarget target) override;
 
   // An instance told to quit is given a few seconds to go; one still running after that is

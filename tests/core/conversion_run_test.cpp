@@ -21,7 +21,7 @@ struct Fake : RunView, Automation {
   long bar = 0;  // tenths of a percent
   PointerShape pointer = PointerShape::kDefault;
   TemplateTarget target = TemplateTarget::kDot;
-  std::function<void()> duringSave;
+  std::function<void()> duringSave, duringCheck;
 
   explicit Fake(std::vector<std::string> list = {}) : entries(std::move(list)) {}
   size_t EntryCount() const override { return entries.size(); }
@@ -33,7 +33,10 @@ struct Fake : RunView, Automation {
   bool AskYesNo(const std::string& text) override { return ShowInformation("? " + text), answerYes; }
   bool Closed() const override { return closed; }
   bool StopRequested() const override { return stop; }
-  bool IsWordRunning() override { return running; }
+  bool IsWordRunning() override {
+    if (duringCheck) duringCheck();
+    return running;
+  }
   SaveOutcome SaveDocAsTemplate(const std::string& path, TemplateTarget as) override {
     saved.push_back(path + (as == TemplateTarget::kDot ? " as dot " : " as dotx ") + State());
     if (duringSave) duringSave();
@@ -128,6 +131,10 @@ TEST(ConversionRunTest, ClosingTheWindowStopsTheRunAtOnceAndShrinkingTheListIsNo
   closed.Run();
   EXPECT_EQ(closed.saved.size(), 1u);
   EXPECT_TRUE(closed.seen.empty());
+  Fake closedFirst({"a.doc"});  // while an open instance was looked for
+  closedFirst.duringCheck = [&] { closedFirst.closed = true; };
+  closedFirst.Run();
+  EXPECT_TRUE(closedFirst.saved.empty() && closedFirst.seen.empty());
 
   Fake shrunk({"a.doc", "b.doc", "c.doc"});
   shrunk.duringSave = [&] { shrunk.entries.pop_back(); };
@@ -152,6 +159,13 @@ TEST(ConversionRunTest, StoppingSaysWhatWasConvertedAndWhatWasNotTried) {
   between.duringSave = [&] { between.stop = between.saved.size() == 2; };
   between.Run();
   EXPECT_THAT(between.seen, ElementsAre("[bar 667 busy] Stopped.\r\n\r\n2 documents converted, 1 not tried."));
+
+  // Esc while an open instance is looked for: nothing is begun.
+  Fake before({"a.doc", "b.doc"});
+  before.duringCheck = [&] { before.stop = true; };
+  before.Run();
+  EXPECT_TRUE(before.saved.empty());
+  EXPECT_THAT(before.seen, ElementsAre("[bar 0 busy] Stopped.\r\n\r\n0 documents converted, 2 not tried."));
 }
 
 TEST(ConversionRunTest, ATimedOutDocumentSaysItsLimitAndWhetherItsInstanceWasEnded) {

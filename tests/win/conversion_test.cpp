@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include <thread>
+
 #include "app/main_window.h"
 #include "common/utf_win.h"
 #include "conversion/word_automation_win.h"
@@ -57,7 +59,7 @@ struct Shown {
 };
 
 // An object of the test's own, on the stack, that answers its default member with a name.
-struct NamedObject final : IDispatch {
+struct NamedObject : IDispatch {
   explicit NamedObject(const wchar_t* name) : name(name) {}
   const wchar_t* name;
   HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override {
@@ -69,6 +71,7 @@ struct NamedObject final : IDispatch {
   HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT*) override { return E_NOTIMPL; }
   HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
   HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override { return E_NOTIMPL; }
+  virtual ~NamedObject() = default;
   HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS*, VARIANT* result, EXCEPINFO*,
                                    UINT*) override {
     if (id != DISPID_VALUE || !result) return DISP_E_MEMBERNOTFOUND;
@@ -76,6 +79,50 @@ struct NamedObject final : IDispatch {
     result->bstrVal = SysAllocString(name);
     return S_OK;
   }
+};
+
+// A word processor held by a dialog of its own: asked its name, it does not answer until let go.
+// Lives in a single-threaded apartment of its own thread, registered as the active instance.
+class HeldInstance {
+ public:
+  HeldInstance() {
+    thread_ = std::thread([this] {
+      CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+      Held object(*this);
+      CLSID clsid{};
+      CLSIDFromProgID(kWordProgId, &clsid);
+      DWORD cookie = 0;
+      registered_ = SUCCEEDED(RegisterActiveObject(&object, clsid, ACTIVEOBJECT_STRONG, &cookie));
+      SetEvent(ready_.Get());
+      PumpUntil([&] { return WaitForSingleObject(release_.Get(), 0) == WAIT_OBJECT_0; }, std::chrono::minutes(2));
+      RevokeActiveObject(cookie, nullptr);
+      CoUninitialize();
+    });
+    WaitForSingleObject(ready_.Get(), 10000);
+  }
+  ~HeldInstance() {
+    SetEvent(release_.Get());
+    thread_.join();
+  }
+  bool Registered() const { return registered_; }
+  bool Asked() const { return WaitForSingleObject(asked_.Get(), 0) == WAIT_OBJECT_0; }
+
+ private:
+  struct Held final : NamedObject {
+    explicit Held(HeldInstance& owner) : NamedObject(L"Microsoft Word"), owner(owner) {}
+    HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID iid, LCID lcid, WORD flags, DISPPARAMS* params, VARIANT* result,
+                                     EXCEPINFO* info, UINT* error) override {
+      SetEvent(owner.asked_.Get());
+      WaitForSingleObject(owner.release_.Get(), INFINITE);
+      return NamedObject::Invoke(id, iid, lcid, flags, params, result, info, error);
+    }
+    HeldInstance& owner;
+  };
+  ScopedHandle ready_{CreateEventW(nullptr, TRUE, FALSE, nullptr)};
+  ScopedHandle asked_{CreateEventW(nullptr, TRUE, FALSE, nullptr)};
+  ScopedHandle release_{CreateEventW(nullptr, TRUE, FALSE, nullptr)};
+  bool registered_ = false;
+  std::thread thread_;
 };
 
 class ConversionTest : public ::testing::Test {
@@ -170,6 +217,22 @@ TEST_F(ConversionTest, ActiveInstanceIsOnlyAskedItsNameAndTheDeclinedWarningConv
     EXPECT_FALSE(IsWordRunning()) << Narrow(name);
     RevokeActiveObject(cookie, nullptr);
   }
+}
+
+// A user's instance that does not answer holds neither the window nor the press: Esc, a
+// posted key press, still reaches the window and the run ends before any document is begun.
+TEST_F(ConversionTest, AnActiveInstanceThatDoesNotAnswerLeavesTheWindowAnsweringAndEscStopsThePress) {
+  HeldInstance held;
+  ASSERT_TRUE(held.Registered());
+  form->AppendEntries({Narrow(CopyFixture(L"letter.doc", folder.Path()))});
+  std::thread esc([&] {
+    while (!held.Asked()) Sleep(10);
+    PostMessageW(form->Hwnd(), WM_KEYDOWN, VK_ESCAPE, 1);
+  });
+  const Shown stopped = Press(IDOK);
+  esc.join();
+  EXPECT_EQ(stopped.box.text, L"Stopped.\r\n\r\n0 documents converted, 1 not tried.");
+  EXPECT_TRUE(journal.Calls().empty());  // no instance was asked for
 }
 
 }  // namespace
