@@ -7,8 +7,8 @@
 // instructions, comments, CDATA sections inside the root (skipped), one root element, the five
 // predefined entities and character references in attribute values and text. Refused: a
 // DOCTYPE (so no entity definitions), any unknown entity, text other than white space outside
-// the root, control characters, nesting deeper than kMaxXmlDepth and more than kMaxXmlItems
-// elements and attributes in all. UTF-8 itself is not validated. Portable.
+// the root, control characters, and more nesting, elements or attributes than XmlLimits
+// allows. UTF-8 itself is not validated. Portable.
 #pragma once
 
 #include <cstddef>
@@ -19,9 +19,12 @@
 
 namespace standin {
 
-inline constexpr size_t kMaxXmlDepth = 256;
-inline constexpr size_t kMaxXmlItems = size_t{1} << 20;  // elements and attributes: about 64 MB recorded at most
 inline constexpr size_t kNoParent = static_cast<size_t>(-1);
+
+struct XmlLimits {
+  size_t depth = 256;             // elements open at once
+  size_t items = size_t{1} << 20;  // elements and attributes in all: about 64 MB recorded at most
+};
 
 // Byte offsets into the text read: [begin, end).
 struct XmlRange {
@@ -62,7 +65,7 @@ struct XmlDocument {
 std::string_view LocalName(std::string_view qualified);
 
 // False with a short reason naming what is wrong and the byte where it lies.
-bool ReadXml(std::string_view text, XmlDocument* document, std::string* error);
+bool ReadXml(std::string_view text, XmlDocument* document, std::string* error, const XmlLimits& limits = {});
 
 // The text with & < > " ' written as entities, fit for an attribute value in either quotes.
 std::string EscapeXml(std::string_view text);
