@@ -109,21 +109,15 @@ class Reader {
 
 bool Reader::Read(std::string* error) {
   *document_ = {};
-  if (At("\xFF\xFE") || At("\xFE\xFF")) {
-    *error = "the text is UTF-16, not UTF-8 (byte 0)";
-    return false;
-  }
-  for (size_t i = 0; i < text_.size(); ++i) {
-    const auto c = static_cast<unsigned char>(text_[i]);
+  bool ok = (!At("\xFF\xFE") && !At("\xFE\xFF")) || Fail("the text is UTF-16, not UTF-8", 0);
+  for (size_t i = 0; ok && i < size_; ++i) {
+    const auto c = static_cast<unsigned char>(data_[i]);
     if (kClasses.of[c] == kControl) {
-      *error = "a control character 0x" + std::string{"0123456789ABCDEF"[c >> 4], "0123456789ABCDEF"[c & 15]} +
-               " (byte " + std::to_string(i) + ")";
-      return false;
+      ok = Fail(std::string("a control character 0x") + "0123456789ABCDEF"[c >> 4] + "0123456789ABCDEF"[c & 15], i);
     }
   }
   if (At("\xEF\xBB\xBF")) at_ = 3;
   const size_t start = at_;
-  bool ok = true;
   while (ok && More()) {
     if (text_[at_] != '<') {
       if (!open_.empty()) {

@@ -259,8 +259,8 @@ TEST(StandinFormatsTest, PackagePartsAreReadAsXmlAndOnlyTheMainTypeAndTheMacrosC
   EXPECT_EQ(refusal("<Relationships/>"), "the package's [Content_Types].xml has no Types root element");
 
   // The main type written with a character reference and an attribute that holds another
-  // tag; Overrides in a comment that a search would take for the main part or a macro part;
-  // 5,000 macro parts and a macro Default to leave out.
+  // tag; Overrides in a comment and in another element that could be taken for the main part
+  // or a macro part; 5,000 macro parts and a macro Default to leave out.
   std::map<std::string, std::string> parts = Unpack(Fixture("report.docx"));
   const std::string mainTag = "<Override PartName=\"/word/document.xml\" ContentType=\"" + main + "\"/>";
   std::string& types = parts["[Content_Types].xml"];
@@ -269,8 +269,9 @@ TEST(StandinFormatsTest, PackagePartsAreReadAsXmlAndOnlyTheMainTypeAndTheMacrosC
   written.replace(written.find('+'), 1, "&#x2B;");
   types.replace(types.find(mainTag), mainTag.size(),
                 "<Override Note=' ContentType=\"x\"' PartName=\"/word/document.xml\" ContentType=\"" + written + "\"/>");
-  types.insert(types.find("<Default"), "<!-- <Override PartName=\"/gone.xml\" ContentType=\"" + main +
-                                           "\"/><Override PartName=\"/m.bin\" ContentType=\"application/vnd.ms-office.vbaProject\"/> -->");
+  const std::string decoys = "<Override PartName=\"/gone.xml\" ContentType=\"" + main +
+                             "\"/><Override PartName=\"/m.bin\" ContentType=\"application/vnd.ms-office.vbaProject\"/>";
+  types.insert(types.find("<Default"), "<!-- " + decoys + " --><Extra>" + decoys + "</Extra>");
   std::string expected = types;
   expected.replace(expected.find(written), written.size(), kTemplateMainType);
   std::string macros = "<Default Extension=\"bin\" ContentType='application/vnd.ms-office.vbaProject'/>";
