@@ -7,6 +7,7 @@ add_library(quillory_standin_formats STATIC
   ${CMAKE_CURRENT_LIST_DIR}/inflate.cpp
   ${CMAKE_CURRENT_LIST_DIR}/zip_package.cpp
   ${CMAKE_CURRENT_LIST_DIR}/compound_file.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/xml_reader.cpp
   ${CMAKE_CURRENT_LIST_DIR}/template_conversion.cpp)
 target_include_directories(quillory_standin_formats PUBLIC ${CMAKE_CURRENT_LIST_DIR})
 

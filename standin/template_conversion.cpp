@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "compound_file.h"
+#include "xml_reader.h"
 #include "zip_package.h"
 
 namespace standin {
@@ -23,7 +24,7 @@ constexpr std::array<std::string_view, 4> kMacroPartTypes = {
     "application/vnd.ms-office.vbaProject", "application/vnd.ms-word.vbaData+xml",
     "application/vnd.ms-word.keyMapCustomizations+xml", "application/vnd.ms-word.attachedToolbars"};
 constexpr std::array<std::string_view, 4> kMacroRelationshipEndings = {
-    "/vbaProject\"", "/wordVbaData\"", "/keyMapCustomizations\"", "/attachedToolbars\""};
+    "/vbaProject", "/wordVbaData", "/keyMapCustomizations", "/attachedToolbars"};
 
 constexpr std::u16string_view kWordDocumentStream = u"WordDocument";
 constexpr uint16_t kFibIdent = 0xA5EC;
@@ -34,146 +35,88 @@ constexpr uint16_t kFEncrypted = 0x0100;
 constexpr std::u16string_view kEncryptionInfoStream = u"EncryptionInfo";
 constexpr std::u16string_view kEncryptedPackageStream = u"EncryptedPackage";
 
-// One XML element of the form <Name .../> or <Name ...>...</Name>: where it lies, and its
-// start tag, which holds its attributes.
-struct Element {
-  size_t begin;
-  size_t end;
-  std::string_view tag;
+bool IsMacroPartType(std::string_view type) {
+  return std::find(kMacroPartTypes.begin(), kMacroPartTypes.end(), type) != kMacroPartTypes.end();
+}
+
+bool IsMacroRelationship(std::string_view type) {
+  return std::any_of(kMacroRelationshipEndings.begin(), kMacroRelationshipEndings.end(),
+                     [&](std::string_view ending) { return type.ends_with(ending); });
+}
+
+// A part of the package read as XML, whose root must have this local name.
+bool ReadPart(std::string_view name, std::string_view text, std::string_view root, XmlDocument* xml,
+              std::string* error) {
+  std::string why;
+  if (!ReadXml(text, xml, &why)) {
+    *error = "the package's " + std::string(name) + " is not well-formed XML: " + why;
+    return false;
+  }
+  if (LocalName(xml->elements.front().name) != root) {
+    *error = "the package's " + std::string(name) + " has no " + std::string(root) + " root element";
+    return false;
+  }
+  return true;
+}
+
+// Whether the element is a child of the root with that local name; prefixes are not compared.
+bool IsRootChild(const XmlElement& element, std::string_view name) {
+  return element.parent == 0 && LocalName(element.name) == name;
+}
+
+// The text with each range replaced, the ranges in order and apart.
+struct Edit {
+  XmlRange range;
+  std::string text;
 };
 
-bool IsSpace(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
-
-// Reads the attributes of a start tag from `at`, just past the element's name, calling
-// visit(name, value) for each: white space, a name, '=', a value in single or double quotes
-// without '<'. The position of the tag's closing '>', or npos when the tag is malformed.
-template <typename Visit>
-size_t ReadAttributes(std::string_view xml, size_t at, Visit visit) {
-  for (;;) {
-    const size_t before = at;
-    while (at < xml.size() && IsSpace(xml[at])) ++at;
-    if (at >= xml.size()) return std::string_view::npos;
-    if (xml[at] == '>') return at;
-    if (xml[at] == '/') return at + 1 < xml.size() && xml[at + 1] == '>' ? at + 1 : std::string_view::npos;
-    if (at == before) return std::string_view::npos;  // attributes are set apart by white space
-    const size_t nameStart = at;
-    while (at < xml.size() && !IsSpace(xml[at]) && std::string_view("=<>/\"'").find(xml[at]) == std::string_view::npos) ++at;
-    const std::string_view name = xml.substr(nameStart, at - nameStart);
-    while (at < xml.size() && IsSpace(xml[at])) ++at;
-    if (name.empty() || at >= xml.size() || xml[at] != '=') return std::string_view::npos;
-    ++at;
-    while (at < xml.size() && IsSpace(xml[at])) ++at;
-    if (at >= xml.size() || (xml[at] != '"' && xml[at] != '\'')) return std::string_view::npos;
-    const size_t valueEnd = xml.find_first_of(xml[at] == '"' ? "\"<" : "'<", at + 1);
-    if (valueEnd == std::string_view::npos || xml[valueEnd] == '<') return std::string_view::npos;
-    if (!visit(name, xml.substr(at + 1, valueEnd - at - 1))) return std::string_view::npos;
-    at = valueEnd + 1;
-  }
-}
-
-// Every element of that name, in order; each search goes on after the element before, so the
-// whole text is read once. False when one of them is malformed (an attribute named twice
-// among them) or not closed.
-bool Elements(std::string_view xml, std::string_view name, std::vector<Element>* found) {
-  found->clear();
-  const std::string open = std::string("<").append(name);
-  const std::string closing = "</" + std::string(name) + ">";
-  std::set<std::string_view> names;
-  const auto once = [&](std::string_view attribute, std::string_view) { return names.insert(attribute).second; };
-  for (size_t at = xml.find(open); at != std::string_view::npos; at = xml.find(open, at)) {
-    const char next = at + open.size() < xml.size() ? xml[at + open.size()] : '>';
-    if (!IsSpace(next) && next != '/' && next != '>') {
-      at += open.size();
-      continue;
-    }
-    names.clear();
-    const size_t tagEnd = ReadAttributes(xml, at + open.size(), once);
-    if (tagEnd == std::string_view::npos) return false;
-    size_t close = tagEnd;
-    if (xml[close - 1] != '/') {
-      const size_t endTag = xml.find(closing, close);
-      if (endTag == std::string_view::npos) return false;
-      close = endTag + closing.size() - 1;
-    }
-    found->push_back({at, close + 1, xml.substr(at, tagEnd + 1 - at)});
-    at = close + 1;
-  }
-  return true;
-}
-
-// The value of an attribute of a start tag read by Elements, as a view into it; empty when
-// it has none.
-std::string_view AttributeValue(std::string_view tag, std::string_view name) {
-  size_t at = 1;
-  while (at < tag.size() && !IsSpace(tag[at]) && tag[at] != '/' && tag[at] != '>') ++at;
-  std::string_view value;
-  ReadAttributes(tag, at, [&](std::string_view attribute, std::string_view v) {
-    if (attribute == name) value = v;
-    return true;
-  });
-  return value;
-}
-
-std::string Attribute(std::string_view tag, std::string_view name) {
-  return std::string(AttributeValue(tag, name));
-}
-
-bool Malformed(std::string_view part, std::string* error) {
-  *error = "the package's " + std::string(part) + " has an element that is malformed or not closed";
-  return false;
-}
-
-// Removes the elements picked, keeping the text between them.
-template <typename Pick>
-bool RemoveElements(std::string_view part, std::string* xml, std::string_view name, Pick pick, std::string* error) {
-  std::vector<Element> all;
-  if (!Elements(*xml, name, &all)) return Malformed(part, error);
+std::string Edited(std::string_view text, const std::vector<Edit>& edits) {
   std::string result;
   size_t kept = 0;
-  for (const Element& e : all) {
-    if (!pick(e.tag)) continue;
-    result.append(*xml, kept, e.begin - kept);
-    kept = e.end;
+  for (const Edit& edit : edits) {
+    result.append(text, kept, edit.range.begin - kept).append(edit.text);
+    kept = edit.range.end;
   }
-  result.append(*xml, kept);
-  *xml = std::move(result);
-  return true;
+  result.append(text, kept);
+  return result;
 }
 
-bool IsMacroPartType(std::string_view type) {
-  for (std::string_view t : kMacroPartTypes) {
-    if (type == t) return true;
-  }
-  return false;
-}
+// [Content_Types].xml as read, and the first Override naming a Word main part: the index of
+// that element and the kind of document it makes. Kept in place: the document's views point
+// into the text.
+struct ContentTypes {
+  std::string text;
+  XmlDocument xml;
+  size_t main = 0;
+  DocumentKind kind{};
+};
 
-// The main part's Override element in [Content_Types].xml, and its kind.
-bool FindMainPart(std::string_view contentTypes, Element* main, DocumentKind* kind, std::string* error) {
-  std::vector<Element> overrides;
-  if (!Elements(contentTypes, "Override", &overrides)) return Malformed("[Content_Types].xml", error);
-  for (const Element& e : overrides) {
-    const std::string type = Attribute(e.tag, "ContentType");
-    if (type == kDocumentMainType) *kind = DocumentKind::kXmlDocument;
-    else if (type == kMacroDocumentMainType) *kind = DocumentKind::kXmlMacroDocument;
-    else if (type == kTemplateMainType) *kind = DocumentKind::kXmlTemplate;
-    else if (type == kMacroTemplateMainType) *kind = DocumentKind::kXmlMacroTemplate;
+bool FindMainPart(ContentTypes* types, std::string* error) {
+  for (size_t i = 0; i < types->xml.elements.size(); ++i) {
+    const XmlElement& e = types->xml.elements[i];
+    if (!IsRootChild(e, "Override")) continue;
+    const std::string_view type = types->xml.AttributeValue(e, "ContentType");
+    if (type == kDocumentMainType) types->kind = DocumentKind::kXmlDocument;
+    else if (type == kMacroDocumentMainType) types->kind = DocumentKind::kXmlMacroDocument;
+    else if (type == kTemplateMainType) types->kind = DocumentKind::kXmlTemplate;
+    else if (type == kMacroTemplateMainType) types->kind = DocumentKind::kXmlMacroTemplate;
     else continue;
-    *main = e;
+    types->main = i;
     return true;
   }
   *error = "the package has no Word main part";
   return false;
 }
 
-bool ReadPackage(std::string_view bytes, ZipPackage* package, std::string* contentTypes,
-                 std::string* error) {
+bool ReadPackage(std::string_view bytes, ZipPackage* package, ContentTypes* types, std::string* error) {
   if (!package->Read(bytes, error)) return false;
-  const ZipEntry* types = package->Find("[Content_Types].xml");
-  if (!types) {
+  const ZipEntry* entry = package->Find("[Content_Types].xml");
+  if (!entry) {
     *error = "the package has no [Content_Types].xml";
     return false;
   }
-  return package->Contents(*types, contentTypes, error);
+  return package->Contents(*entry, &types->text, error) &&
+         ReadPart("[Content_Types].xml", types->text, "Types", &types->xml, error) && FindMainPart(types, error);
 }
 
 uint16_t U16(std::string_view bytes, size_t at) {
@@ -214,61 +157,59 @@ bool ToBinaryTemplate(std::string_view bytes, std::string* out, std::string* err
 
 bool ToXmlTemplate(std::string_view bytes, bool keepMacros, std::string* out, std::string* error) {
   ZipPackage package;
-  std::string contentTypes;
-  if (!ReadPackage(bytes, &package, &contentTypes, error)) return false;
-  Element main{};
-  DocumentKind kind{};
-  if (!FindMainPart(contentTypes, &main, &kind, error)) return false;
-  const std::string mainPart = Attribute(main.tag, "PartName");
-  const std::string targetType = keepMacros ? kMacroTemplateMainType : kTemplateMainType;
+  ContentTypes types;
+  if (!ReadPackage(bytes, &package, &types, error)) return false;
+  const XmlDocument& xml = types.xml;
+  const XmlElement& main = xml.elements[types.main];
+  const std::string mainPart(xml.AttributeValue(main, "PartName"));
 
-  // The main part's own ContentType value, where it lies in its start tag.
-  std::string types = contentTypes;
-  const std::string_view mainType = AttributeValue(main.tag, "ContentType");
-  types.replace(main.begin + static_cast<size_t>(mainType.data() - main.tag.data()), mainType.size(), targetType);
+  // The main part's own ContentType value changes in place. Without macros, the macro parts,
+  // their own relationships, their content types and the main part's relationships to them
+  // all go.
+  std::vector<Edit> edits;
+  std::set<std::string, std::less<>> macroParts;
+  for (const XmlElement& e : xml.elements) {
+    const bool isOverride = IsRootChild(e, "Override");
+    if (!isOverride && !IsRootChild(e, "Default")) continue;
+    if (&e == &main) {
+      edits.push_back({xml.FindAttribute(e, "ContentType")->raw,
+                       EscapeXml(keepMacros ? kMacroTemplateMainType : kTemplateMainType)});
+      continue;
+    }
+    if (keepMacros || !IsMacroPartType(xml.AttributeValue(e, "ContentType"))) continue;
+    edits.push_back({e.range, ""});
+    if (!isOverride) continue;
+    std::string part(xml.AttributeValue(e, "PartName"));
+    if (!part.empty() && part[0] == '/') part.erase(0, 1);
+    const size_t slash = part.rfind('/');
+    const std::string folder = slash == std::string::npos ? "" : part.substr(0, slash + 1);
+    macroParts.insert(folder + "_rels/" + part.substr(folder.size()) + ".rels");
+    macroParts.insert(std::move(part));
+  }
+  const std::string contentTypes = Edited(types.text, edits);
 
   if (!keepMacros) {
-    // The macro parts, their own relationships, their content types and the main part's
-    // relationships to them all go.
-    std::vector<Element> overrides;
-    if (!Elements(types, "Override", &overrides)) return Malformed("[Content_Types].xml", error);
-    std::set<std::string, std::less<>> macroParts;
-    for (const Element& e : overrides) {
-      if (!IsMacroPartType(Attribute(e.tag, "ContentType"))) continue;
-      std::string part = Attribute(e.tag, "PartName");
-      if (!part.empty() && part[0] == '/') part.erase(0, 1);
-      const size_t slash = part.rfind('/');
-      const std::string folder = slash == std::string::npos ? "" : part.substr(0, slash + 1);
-      macroParts.insert(folder + "_rels/" + part.substr(folder.size()) + ".rels");
-      macroParts.insert(std::move(part));
-    }
     package.Remove(macroParts);
-    const auto macroType = [](std::string_view tag) { return IsMacroPartType(Attribute(tag, "ContentType")); };
-    if (!RemoveElements("[Content_Types].xml", &types, "Override", macroType, error) ||
-        !RemoveElements("[Content_Types].xml", &types, "Default", macroType, error)) {
-      return false;
-    }
     const size_t slash = mainPart.rfind('/');
     std::string relsName = mainPart.substr(0, slash + 1) + "_rels/" + mainPart.substr(slash + 1) + ".rels";
     if (!relsName.empty() && relsName[0] == '/') relsName.erase(0, 1);
     if (const ZipEntry* rels = package.Find(relsName)) {
       std::string relationships;
-      if (!package.Contents(*rels, &relationships, error)) return false;
-      std::string kept = relationships;
-      const auto macroRelationship = [](std::string_view tag) {
-        const std::string type = Attribute(tag, "Type") + "\"";
-        for (std::string_view ending : kMacroRelationshipEndings) {
-          if (type.size() >= ending.size() && type.compare(type.size() - ending.size(), ending.size(), ending) == 0) {
-            return true;
-          }
-        }
+      XmlDocument relationshipsXml;
+      if (!package.Contents(*rels, &relationships, error) ||
+          !ReadPart(relsName, relationships, "Relationships", &relationshipsXml, error)) {
         return false;
-      };
-      if (!RemoveElements(relsName, &kept, "Relationship", macroRelationship, error)) return false;
-      if (kept != relationships) package.Put(relsName, kept);
+      }
+      std::vector<Edit> cuts;
+      for (const XmlElement& e : relationshipsXml.elements) {
+        if (IsRootChild(e, "Relationship") && IsMacroRelationship(relationshipsXml.AttributeValue(e, "Type"))) {
+          cuts.push_back({e.range, ""});
+        }
+      }
+      if (!cuts.empty()) package.Put(relsName, Edited(relationships, cuts));
     }
   }
-  package.Put("[Content_Types].xml", types);
+  package.Put("[Content_Types].xml", contentTypes);
   *out = package.Write();
   return true;
 }
@@ -280,16 +221,13 @@ bool IsBinary(DocumentKind kind) {
 // A package whose every entry decompresses to its size and CRC and that holds its main part.
 bool CheckPackage(std::string_view bytes, std::string* error) {
   ZipPackage package;
-  std::string contentTypes;
-  if (!ReadPackage(bytes, &package, &contentTypes, error)) return false;
+  ContentTypes types;
+  if (!ReadPackage(bytes, &package, &types, error)) return false;
   for (const ZipEntry& entry : package.Entries()) {
     std::string contents;
     if (!package.Contents(entry, &contents, error)) return false;
   }
-  Element main{};
-  DocumentKind kind{};
-  if (!FindMainPart(contentTypes, &main, &kind, error)) return false;
-  std::string mainPart = Attribute(main.tag, "PartName");
+  std::string mainPart(types.xml.AttributeValue(types.xml.elements[types.main], "PartName"));
   if (!mainPart.empty() && mainPart[0] == '/') mainPart.erase(0, 1);
   if (!package.Find(mainPart)) {
     *error = "its main part \"" + mainPart + "\" is missing";
@@ -360,10 +298,9 @@ bool IdentifyDocument(std::string_view bytes, DocumentKind* kind, std::string* e
   }
   if (bytes.size() >= 4 && bytes.substr(0, 4) == std::string_view("PK\x03\x04", 4)) {
     ZipPackage package;
-    std::string contentTypes;
-    if (!ReadPackage(bytes, &package, &contentTypes, error)) return false;
-    Element main{};
-    if (!FindMainPart(contentTypes, &main, kind, error)) return false;
+    ContentTypes types;
+    if (!ReadPackage(bytes, &package, &types, error)) return false;
+    *kind = types.kind;
     return true;
   }
   *error = "it is neither a binary Word document nor an Open XML package";

@@ -241,39 +241,60 @@ TEST(StandinFormatsTest, DecompressionStopsAtTheDeclaredSizeAndAnAbsoluteLimit) 
   EXPECT_TRUE(ZipPackage().Contents(entry, &out, &error)) << error;
 }
 
-TEST(StandinFormatsTest, ContentTypesAreReadOnceAndOnlyTheMainPartsTypeChanges) {
+TEST(StandinFormatsTest, PackagePartsAreReadAsXmlAndOnlyTheMainTypeAndTheMacrosChange) {
   const std::string main = "application/vnd.openxmlformats-officedocument.wordprocessingml.document.main+xml";
-  std::string types = Unpack(Fixture("report.docx"))["[Content_Types].xml"];
-  // Unclosed elements by the ten thousand: once scanning each to the end took minutes.
-  for (const char* unclosed : {"<Override>", "<Override "}) {
-    std::string many;
-    for (int i = 0; i < 20000; ++i) many += unclosed;
-    EXPECT_NE(Refusal(Package({{"[Content_Types].xml", "<Types>" + many}})).find("not closed"), std::string::npos);
+  const auto refusal = [](const std::string& types) { return Refusal(Package({{"[Content_Types].xml", types}})); };
+  // Malformed content types are refused with the reader's reason; unclosed tags by the ten
+  // thousand once took minutes to scan.
+  for (const auto& [types, reason] : std::vector<std::pair<std::string, std::string>>{
+           {"<Types>" + std::string(20000 * 10, '\0'), "control character"},
+           {[] { std::string s = "<Types>"; for (int i = 0; i < 20000; ++i) s += "<Override>"; return s; }(), "deep"},
+           {[] { std::string s = "<Types>"; for (int i = 0; i < 20000; ++i) s += "<Override "; return s; }(), "other than"},
+           {"<Types><Override PartName=\"/a\" PartName=\"/b\"/></Types>", "comes twice"},
+           {"<Types><Override PartName=/a/></Types>", "not in quotes"}}) {
+    const std::string why = refusal(types);
+    EXPECT_EQ(why.rfind("the package's [Content_Types].xml is not well-formed XML: ", 0), 0u) << why;
+    EXPECT_NE(why.find(reason), std::string::npos) << why;
   }
-  // Attributes are read, not searched for: one named twice, or left without quotes, is refused.
-  for (const char* tag : {"<Override PartName=\"/a\" PartName=\"/b\"/>", "<Override PartName=/a/>"}) {
-    EXPECT_NE(Refusal(Package({{"[Content_Types].xml", "<Types>" + std::string(tag) + "</Types>"}})).find("malformed"),
-              std::string::npos) << tag;
-  }
-  // The main type written in other attributes first, and 5,000 macro parts to leave out.
-  std::string macros;
+  EXPECT_EQ(refusal("<Relationships/>"), "the package's [Content_Types].xml has no Types root element");
+
+  // The main type written with a character reference and an attribute that holds another
+  // tag; Overrides in a comment and in another element that could be taken for the main part
+  // or a macro part; 5,000 macro parts and a macro Default to leave out.
+  std::map<std::string, std::string> parts = Unpack(Fixture("report.docx"));
+  const std::string mainTag = "<Override PartName=\"/word/document.xml\" ContentType=\"" + main + "\"/>";
+  std::string& types = parts["[Content_Types].xml"];
+  ASSERT_NE(types.find(mainTag), std::string::npos);
+  std::string written = main;
+  written.replace(written.find('+'), 1, "&#x2B;");
+  types.replace(types.find(mainTag), mainTag.size(),
+                "<Override Note=' ContentType=\"x\"' PartName=\"/word/document.xml\" ContentType=\"" + written + "\"/>");
+  const std::string decoys = "<Override PartName=\"/gone.xml\" ContentType=\"" + main +
+                             "\"/><Override PartName=\"/m.bin\" ContentType=\"application/vnd.ms-office.vbaProject\"/>";
+  types.insert(types.find("<Default"), "<!-- " + decoys + " --><Extra>" + decoys + "</Extra>");
+  std::string expected = types;
+  expected.replace(expected.find(written), written.size(), kTemplateMainType);
+  std::string macros = "<Default Extension=\"bin\" ContentType='application/vnd.ms-office.vbaProject'/>";
   for (int i = 0; i < 5000; ++i) {
     macros += "<Override PartName=\"/m" + std::to_string(i) + "\" ContentType=\"application/vnd.ms-office.vbaProject\"/>";
   }
-  const std::string mainTag = "<Override PartName=\"/word/document.xml\"";
-  ASSERT_NE(types.find(mainTag), std::string::npos);
-  types.replace(types.find(mainTag), mainTag.size(), mainTag + " Note=\"" + main + "\" Alt=' ContentType=\"x\"'");
-  types.insert(types.find("<Override"), macros);
+  types.insert(types.find("<Default"), macros);
+  // The main part's relationships: only the one whose type ends in /vbaProject goes.
+  std::string& rels = parts["word/_rels/document.xml.rels"];
+  const std::string kept = "<!-- <Relationship Type=\"x/vbaProject\"/> --><Relationship Id=\"a\" Type=\"x/vbaProjectSignature\" Target=\"a\"/>";
+  rels.insert(rels.rfind("</Relationships>"), kept);
+  const std::string expectedRels = rels;
+  rels.insert(rels.rfind("</Relationships>"), "<Relationship Id=\"b\" Type=\"x&#47;vbaProject\" Target=\"b\"/>");
+
   std::string out, error;
-  ASSERT_TRUE(ConvertToTemplate(Package({{"[Content_Types].xml", types}}), kXmlDocument, kFormatXmlTemplate, ".dotx",
-                                &out, &error)) << error;
+  ASSERT_TRUE(ConvertToTemplate(Package(parts), kXmlDocument, kFormatXmlTemplate, ".dotx", &out, &error)) << error;
   EXPECT_EQ(Kind(out), kXmlTemplate);
-  ZipPackage written;
-  ASSERT_TRUE(written.Read(out, &error)) << error;
-  EXPECT_EQ(written.Find("[Content_Types].xml")->method, 8);  // changed parts are stored deflated
-  const std::string converted = Unpack(out)["[Content_Types].xml"];
-  EXPECT_EQ(converted.find("vbaProject"), std::string::npos);
-  EXPECT_NE(converted.find("Note=\"" + main + "\""), std::string::npos);
+  ZipPackage package;
+  ASSERT_TRUE(package.Read(out, &error)) << error;
+  EXPECT_EQ(package.Find("[Content_Types].xml")->method, 8);  // changed parts are stored deflated
+  const auto converted = Unpack(out);
+  EXPECT_EQ(converted.at("[Content_Types].xml"), expected);
+  EXPECT_EQ(converted.at("word/_rels/document.xml.rels"), expectedRels);
 }
 
 TEST(StandinFormatsTest, ATemplateIsReadBackBeforeItIsGivenOut) {
