@@ -5,9 +5,11 @@
 #include <fstream>
 #include <iterator>
 #include <map>
+#include <set>
 #include <string>
 #include <vector>
 
+#include "hostile_bytes.h"
 #include "inflate.h"
 #include "template_conversion.h"
 #include "zip_package.h"
@@ -16,6 +18,8 @@ namespace standin {
 namespace {
 
 using enum DocumentKind;
+using hostile::Bomb;
+using hostile::Set32;
 
 std::string Fixture(const std::string& name) {
   std::ifstream file(std::string(QUILLORY_TEST_DATA) + "/" + name, std::ios::binary);
@@ -96,29 +100,96 @@ TEST(StandinFormatsTest, PasswordProtectedDocumentsAreRecognisedAndNeverConverte
   }
 }
 
-TEST(StandinFormatsTest, CutOrDamagedFilesAreRefusedWithAReasonAndInflateStopsAtItsOutputLimit) {
-  // Read and converted? A refusal must say why. In a buffer of their own size, the sanitizer sees any over-read.
-  const auto taken = [](const std::string& bytes) {
-    const std::vector<char> copy(bytes.begin(), bytes.end());
-    const std::string_view input(copy.data(), copy.size());
-    DocumentKind kind{};
-    std::string error, out;
-    const bool read = IdentifyDocument(input, &kind, &error);
-    const bool binary = kind == kBinaryDocument || kind == kBinaryTemplate;
-    const bool taken = read && ConvertToTemplate(input, kind, binary ? kFormatTemplate : kFormatXmlTemplate,
-                                                 binary ? ".dot" : ".dotx", &out, &error);
-    EXPECT_TRUE(taken || !error.empty()) << "refused without a reason";
-    return taken;
-  };
-  for (const char* name : {"letter.doc", "macros.docm", "password.docx"}) {
-    const std::string whole = Fixture(name);
-    // Every third byte of the first and last 512, where headers and directories lie; a sample between.
-    for (size_t at = 0; at < whole.size(); at += at < 512 || at + 512 >= whole.size() ? 3 : 41) {
-      EXPECT_FALSE(taken(whole.substr(0, at))) << name << " cut to " << at << " bytes";
-      taken(whole.substr(0, at) + static_cast<char>(~whole[at]) + whole.substr(at + 1));  // one byte inverted
+// Read and converted? A refusal must say why. In a buffer of its own size, so the sanitizer
+// sees any read past the end.
+bool Taken(const std::string& bytes) {
+  const std::vector<char> copy(bytes.begin(), bytes.end());
+  const std::string_view input(copy.data(), copy.size());
+  DocumentKind kind{};
+  std::string error, out;
+  const bool read = IdentifyDocument(input, &kind, &error);
+  const bool binary = kind == kBinaryDocument || kind == kBinaryTemplate;
+  const bool taken = read && ConvertToTemplate(input, kind, binary ? kFormatTemplate : kFormatXmlTemplate,
+                                               binary ? ".dot" : ".dotx", &out, &error);
+  EXPECT_TRUE(taken || !error.empty()) << "refused without a reason";
+  return taken;
+}
+
+// The file cut before each of these offsets and just after, and with the bytes there inverted,
+// plus a sample between (inverted bytes in the data mostly cost a whole conversion): a cut
+// file is never taken, a damaged one never read past its end.
+void CutAndDamageAt(const std::string& name, const std::string& whole, std::set<size_t> cuts, std::set<size_t> flips) {
+  for (size_t at = 0; at < whole.size(); at += 97) cuts.insert(at);
+  for (size_t at = 0; at < whole.size(); at += 199) flips.insert(at);
+  for (const size_t field : std::set<size_t>(cuts)) cuts.insert(field + 1);
+  for (const size_t at : cuts) {
+    if (at < whole.size()) {
+      EXPECT_FALSE(Taken(whole.substr(0, at))) << name << " cut to " << at << " bytes";
     }
   }
-  EXPECT_FALSE(taken(std::string("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8) + std::string(4096, '\xFF')));
+  for (const size_t at : flips) {
+    if (at < whole.size()) Taken(whole.substr(0, at) + static_cast<char>(~whole[at]) + whole.substr(at + 1));
+  }
+}
+
+// A field of `size` bytes at `at`: cut at its start, its first and last bytes inverted.
+void Field(size_t at, size_t size, std::set<size_t>* cuts, std::set<size_t>* flips) {
+  cuts->insert(at);
+  flips->insert(at);
+  flips->insert(at + size - 1);
+}
+
+// Where a compound file's readers look: the header's fields, every sector's first bytes, the
+// fields read from each directory entry and the start of the Word file information block.
+TEST(StandinFormatsTest, CutOrDamagedCompoundFilesAreRefusedWithAReason) {
+  for (const char* name : {"letter.doc", "password.docx"}) {
+    const std::string whole = Fixture(name);
+    std::set<size_t> cuts, flips;
+    for (const auto& [at, size] : std::initializer_list<std::pair<size_t, size_t>>{
+             {0, 8}, {0x1E, 2}, {0x20, 2}, {0x2C, 4}, {0x30, 4}, {0x38, 4}, {0x3C, 4}, {0x44, 4}, {0x48, 4}, {0x4C, 4}}) {
+      Field(at, size, &cuts, &flips);
+    }
+    for (size_t sector = 512; sector < whole.size(); sector += 512) Field(sector, 4, &cuts, &flips);
+    for (size_t entry = 512; entry + 128 <= whole.size(); entry += 128) {
+      const size_t nameBytes = static_cast<uint8_t>(whole[entry + 0x40]);
+      const uint8_t type = static_cast<uint8_t>(whole[entry + 0x42]);
+      const bool directoryEntry = (type == 1 || type == 2 || type == 5) && nameBytes >= 4 && nameBytes <= 64 &&
+                                  whole[entry + nameBytes - 2] == 0 && whole[entry + nameBytes - 4] != 0;
+      if (!directoryEntry) continue;
+      for (const auto& [at, size] : std::initializer_list<std::pair<size_t, size_t>>{
+               {0x40, 2}, {0x42, 1}, {0x74, 4}, {0x78, 4}, {0x7C, 4}}) {
+        Field(entry + at, size, &cuts, &flips);
+      }
+    }
+    if (const size_t fib = whole.find("\xEC\xA5"); fib != std::string::npos) Field(fib, 12, &cuts, &flips);
+    CutAndDamageAt(name, whole, cuts, flips);
+  }
+  EXPECT_FALSE(Taken(std::string("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8) + std::string(4096, '\xFF')));
+}
+
+// Where a package's reader looks: the fields it reads in the first and last local and
+// directory records and in the end record, and the start of every other record.
+TEST(StandinFormatsTest, CutOrDamagedPackagesAreRefusedWithAReasonAndInflateStopsAtItsOutputLimit) {
+  const std::string whole = Fixture("macros.docm");
+  std::set<size_t> cuts, flips;
+  using Fields = std::initializer_list<std::pair<size_t, size_t>>;  // offset and size
+  const auto records = [&](std::string_view signature, size_t fixedSize, Fields fields) {
+    std::vector<size_t> found;
+    for (size_t at = whole.find(signature); at != std::string::npos; at = whole.find(signature, at + 1)) {
+      found.push_back(at);
+    }
+    ASSERT_FALSE(found.empty()) << "no record " << signature.substr(2);
+    for (const size_t at : found) Field(at, 4, &cuts, &flips);
+    for (const size_t at : {found.front(), found.back()}) {
+      for (const auto& [offset, size] : fields) Field(at + offset, size, &cuts, &flips);
+      cuts.insert(at + fixedSize);
+    }
+  };
+  records(std::string_view("PK\x03\x04", 4), 30, Fields{{8, 2}, {26, 2}, {28, 2}});
+  records(std::string_view("PK\x01\x02", 4), 46,
+          Fields{{10, 2}, {16, 4}, {20, 4}, {24, 4}, {28, 2}, {30, 2}, {32, 2}, {42, 4}});
+  records(std::string_view("PK\x05\x06", 4), 22, Fields{{8, 2}, {10, 2}, {12, 4}, {16, 4}, {20, 2}});
+  CutAndDamageAt("macros.docm", whole, cuts, flips);
 
   ZipPackage package;
   std::string error, out = "kept";
@@ -147,10 +218,6 @@ std::string Refusal(std::string_view bytes) {
   return error;
 }
 
-void Set32(std::string& bytes, size_t at, uint32_t value) {
-  for (int i = 0; i < 4; ++i) bytes[at + i] = static_cast<char>(value >> (8 * i));
-}
-
 // report.docx with these entries put in.
 std::string Package(const std::map<std::string, std::string>& parts) {
   ZipPackage package;
@@ -158,34 +225,6 @@ std::string Package(const std::map<std::string, std::string>& parts) {
   EXPECT_TRUE(package.Read(Fixture("report.docx"), &error)) << error;
   for (const auto& [name, bytes] : parts) package.Put(name, bytes);
   return package.Write();
-}
-
-// A raw deflate stream of `size` bytes 'a' in about size / 160 bytes: one literal, then copies
-// of 258 bytes at distance 1, in the fixed codes (sent from their highest bit).
-std::string Bomb(size_t size) {
-  std::string out;
-  uint32_t bits = 0;
-  int count = 0;
-  const auto put = [&](uint32_t value, int n, bool reversed) {
-    for (int i = 0; i < n; ++i) {
-      bits |= ((reversed ? value >> (n - 1 - i) : value >> i) & 1u) << count;
-      if (++count == 8) {
-        out.push_back(static_cast<char>(bits));
-        bits = 0;
-        count = 0;
-      }
-    }
-  };
-  put(1, 1, false);  // the last block
-  put(1, 2, false);  // in the fixed codes
-  put(0x30 + 'a', 8, true);
-  for (size_t made = 1; made + 258 <= size; made += 258) {
-    put(0xC5, 8, true);  // length symbol 285: 258 bytes
-    put(0, 5, true);     // distance 1
-  }
-  put(0, 7, true);  // end of block
-  if (count) out.push_back(static_cast<char>(bits));
-  return out;
 }
 
 TEST(StandinFormatsTest, PackagesWhoseEntriesShareDataRepeatNamesOrDisagreeAreRefused) {
@@ -198,15 +237,7 @@ TEST(StandinFormatsTest, PackagesWhoseEntriesShareDataRepeatNamesOrDisagreeAreRe
   const size_t directory = two.rfind(std::string("PK\x01\x02", 4));  // the last entry's record
   const size_t end = two.size() - 22;
   // A directory of 20,000 records naming one entry's data: refused before copying it twice.
-  const size_t first = two.find(std::string("PK\x01\x02", 4));
-  const std::string record = two.substr(first, directory - first);
-  std::string repeated = two.substr(0, first);
-  for (int i = 0; i < 20000; ++i) repeated += record;
-  const size_t records = repeated.size() - first;
-  repeated += two.substr(end);
-  Set32(repeated, repeated.size() - 22 + 8, 20000u * 0x10001u);  // the entry counts
-  Set32(repeated, repeated.size() - 22 + 12, static_cast<uint32_t>(records));
-  Set32(repeated, repeated.size() - 22 + 16, static_cast<uint32_t>(first));
+  const std::string repeated = hostile::RepeatedDirectory(two, 20000);
   EXPECT_NE(Refusal(repeated).find("share their data"), std::string::npos) << Refusal(repeated);
 
   std::string twice = two;

@@ -1,0 +1,65 @@
+// Hostile bytes for the stand-in's readers, made the same way by their tests and their benchmark.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace standin::hostile {
+
+inline void Set32(std::string& bytes, size_t at, uint32_t value) {
+  for (int i = 0; i < 4; ++i) bytes[at + i] = static_cast<char>(value >> (8 * i));
+}
+
+// A raw deflate stream of `size` bytes 'a' in about size / 160 bytes: one literal, then copies
+// of 258 bytes at distance 1, in the fixed codes (sent from their highest bit).
+inline std::string Bomb(size_t size) {
+  std::string out;
+  uint32_t bits = 0;
+  int count = 0;
+  const auto put = [&](uint32_t value, int n, bool reversed) {
+    for (int i = 0; i < n; ++i) {
+      bits |= ((reversed ? value >> (n - 1 - i) : value >> i) & 1u) << count;
+      if (++count == 8) {
+        out.push_back(static_cast<char>(bits));
+        bits = 0;
+        count = 0;
+      }
+    }
+  };
+  put(1, 1, false);  // the last block
+  put(1, 2, false);  // in the fixed codes
+  put(0x30 + 'a', 8, true);
+  for (size_t made = 1; made + 258 <= size; made += 258) {
+    put(0xC5, 8, true);  // length symbol 285: 258 bytes
+    put(0, 5, true);     // distance 1
+  }
+  put(0, 7, true);  // end of block
+  if (count) out.push_back(static_cast<char>(bits));
+  return out;
+}
+
+// The number of bytes 'a' Bomb(size) decodes to.
+inline size_t BombOutput(size_t size) { return 1 + (size - 1) / 258 * 258; }
+
+// The archive (as ZipPackage writes it: no comment, its directory last) with its first
+// directory record repeated `times` times in place of the whole directory, each naming the
+// same local header and data.
+inline std::string RepeatedDirectory(std::string_view archive, uint32_t times) {
+  const size_t end = archive.size() - 22;
+  const size_t first = archive.find(std::string_view("PK\x01\x02", 4));
+  const size_t second = archive.find(std::string_view("PK\x01\x02", 4), first + 4);
+  const std::string_view record = archive.substr(first, (second < end ? second : end) - first);
+  std::string repeated(archive.substr(0, first));
+  repeated.reserve(first + record.size() * times + 22);
+  for (uint32_t i = 0; i < times; ++i) repeated += record;
+  const size_t records = repeated.size() - first;
+  repeated += archive.substr(end);
+  Set32(repeated, repeated.size() - 22 + 8, (times & 0xFFFF) * 0x10001u);  // the entry counts
+  Set32(repeated, repeated.size() - 22 + 12, static_cast<uint32_t>(records));
+  Set32(repeated, repeated.size() - 22 + 16, static_cast<uint32_t>(first));
+  return repeated;
+}
+
+}  // namespace standin::hostile
