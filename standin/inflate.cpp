@@ -51,6 +51,7 @@ std::string Deflate(std::string_view bytes) {
   stream.avail_out = static_cast<uInt>(out.size());
   deflate(&stream, Z_FINISH);  // the bound leaves room for all of it in one call
   out.resize(stream.total_out);
+  out.shrink_to_fit();  // the bound is far more than text needs
   deflateEnd(&stream);
   return out;
 }

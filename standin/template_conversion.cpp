@@ -35,6 +35,24 @@ constexpr uint16_t kFEncrypted = 0x0100;
 constexpr std::u16string_view kEncryptionInfoStream = u"EncryptionInfo";
 constexpr std::u16string_view kEncryptedPackageStream = u"EncryptedPackage";
 
+// The content types and relationships of real documents are a few kilobytes; larger ones are
+// refused before they are unpacked.
+constexpr uint32_t kMaxXmlPartSize = 8u << 20;
+// A whole package may unpack to this many times its own size, or to one entry's limit when
+// that is more: real documents stay far below, and the read-back check, which unpacks every
+// entry, then costs time in step with the file.
+constexpr uint64_t kMaxUnpackRatio = 100;
+
+// An XML part's text, refused unread when it is larger than any real one.
+bool XmlPartText(const ZipPackage& package, const ZipEntry& entry, std::string* text, std::string* error) {
+  if (entry.uncompressedSize > kMaxXmlPartSize) {
+    *error = "the package's " + entry.name + " is larger than the stand-in reads (" +
+             std::to_string(entry.uncompressedSize >> 20) + " MB)";
+    return false;
+  }
+  return package.Contents(entry, text, error);
+}
+
 bool IsMacroPartType(std::string_view type) {
   return std::find(kMacroPartTypes.begin(), kMacroPartTypes.end(), type) != kMacroPartTypes.end();
 }
@@ -110,12 +128,19 @@ bool FindMainPart(ContentTypes* types, std::string* error) {
 
 bool ReadPackage(std::string_view bytes, ZipPackage* package, ContentTypes* types, std::string* error) {
   if (!package->Read(bytes, error)) return false;
+  uint64_t unpacked = 0;
+  for (const ZipEntry& entry : package->Entries()) unpacked += entry.uncompressedSize;
+  if (unpacked > std::max<uint64_t>(kMaxEntrySize, kMaxUnpackRatio * bytes.size())) {
+    *error = "it would unpack to " + std::to_string(unpacked >> 20) + " MB, more than " +
+             std::to_string(kMaxUnpackRatio) + " times its size";
+    return false;
+  }
   const ZipEntry* entry = package->Find("[Content_Types].xml");
   if (!entry) {
     *error = "the package has no [Content_Types].xml";
     return false;
   }
-  return package->Contents(*entry, &types->text, error) &&
+  return XmlPartText(*package, *entry, &types->text, error) &&
          ReadPart("[Content_Types].xml", types->text, "Types", &types->xml, error) && FindMainPart(types, error);
 }
 
@@ -196,7 +221,7 @@ bool ToXmlTemplate(std::string_view bytes, bool keepMacros, std::string* out, st
     if (const ZipEntry* rels = package.Find(relsName)) {
       std::string relationships;
       XmlDocument relationshipsXml;
-      if (!package.Contents(*rels, &relationships, error) ||
+      if (!XmlPartText(package, *rels, &relationships, error) ||
           !ReadPart(relsName, relationships, "Relationships", &relationshipsXml, error)) {
         return false;
       }

@@ -272,6 +272,24 @@ TEST(StandinFormatsTest, DecompressionStopsAtTheDeclaredSizeAndAnAbsoluteLimit) 
   EXPECT_TRUE(ZipPackage().Contents(entry, &out, &error)) << error;
 }
 
+// Declared sizes are weighed before anything is unpacked: the content types are never large,
+// and a whole package may not unpack to far more than its size (the read-back check unpacks
+// every entry), however honest each entry is.
+TEST(StandinFormatsTest, LargeDeclaredSizesAreRefusedBeforeAnythingIsUnpacked) {
+  const auto declaring = [](const std::string& name, uint32_t size) {
+    std::string archive = Package({{"big.bin", "a"}});
+    const std::string record = std::string("PK\x01\x02", 4);
+    for (size_t at = archive.find(record); at != std::string::npos; at = archive.find(record, at + 4)) {
+      if (archive.compare(at + 46, name.size(), name) == 0) Set32(archive, at + 24, size);
+    }
+    return archive;
+  };
+  EXPECT_NE(Refusal(declaring("big.bin", 0x7FFFFFFF)).find("would unpack to 2048 MB"), std::string::npos);
+  EXPECT_NE(Refusal(declaring("[Content_Types].xml", 9u << 20)).find("[Content_Types].xml is larger"),
+            std::string::npos);
+  EXPECT_NE(Refusal(declaring("big.bin", 2)).find("big.bin\" fails its checksum"), std::string::npos);
+}
+
 TEST(StandinFormatsTest, PackagePartsAreReadAsXmlAndOnlyTheMainTypeAndTheMacrosChange) {
   const std::string main = "application/vnd.openxmlformats-officedocument.wordprocessingml.document.main+xml";
   const auto refusal = [](const std::string& types) { return Refusal(Package({{"[Content_Types].xml", types}})); };
