@@ -2,6 +2,7 @@
 // here. How its answer becomes paths is tested in tests/core.
 #include <windows.h>
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include "adding/open_dialog_press_win.h"
@@ -82,7 +83,7 @@ TEST(OpenDialogPress, TheRoomHoldsThousandsOfNamesAndGrowsForALongerAnswerOrTell
   AddFilesThroughOpenDialog(*form, OpenDialogRoom{.show = show});
 
   ASSERT_EQ(watcher.Count(), 1u);  // noted before it is answered
-  EXPECT_NE(watcher.Seen()[0].text.find(L"Nothing was added"), std::wstring::npos) << watcher.Seen()[0].text;
+  EXPECT_THAT(watcher.Seen()[0].text, ::testing::HasSubstr(L"Nothing was added"));
   ASSERT_EQ(rooms.size(), 5u);
   EXPECT_EQ(rooms[1], 24u);           // grown no further than the largest
   EXPECT_GE(rooms[4], 5000u * 100u);  // five thousand names of a hundred characters

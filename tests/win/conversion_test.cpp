@@ -78,13 +78,8 @@ struct NamedObject final : IDispatch {
   }
 };
 
-class ConversionTest : public ::testing::Test {
+class ConversionTest : public FormTest {
  protected:
-  void SetUp() override {
-    form = MakeForm();
-    ASSERT_NE(form, nullptr);
-  }
-
   // Presses "Save As Dot" and answers the one message box expected with `answer`.
   Shown Press(int answer) {
     std::vector<Shown> seen;
@@ -101,14 +96,13 @@ class ConversionTest : public ::testing::Test {
 
   StandinJournal journal;
   TempFolder folder;
-  std::unique_ptr<Form1> form;
 };
 
 TEST_F(ConversionTest, RunsSendTheExactCallsWriteTheChosenTemplatesAndGoPastAFailureNamedWithItsReason) {
   const std::wstring doc = CopyFixture(kResume + L".doc", folder.Path());
   form->AppendEntries({Narrow(doc)});
   EXPECT_EQ(Press(IDOK).box.text, L"Done.");
-  EXPECT_NE(GetFileAttributesW(folder.File(kResume + L".dot").c_str()), INVALID_FILE_ATTRIBUTES);
+  EXPECT_TRUE(FileExists(folder.File(kResume + L".dot")));
 
   // As .dotx the binary document fails at SaveAs, and the run goes on.
   const std::wstring docx = CopyFixture(kResume + L".docx", folder.Path());
@@ -120,7 +114,7 @@ TEST_F(ConversionTest, RunsSendTheExactCallsWriteTheChosenTemplatesAndGoPastAFai
   EXPECT_EQ(form->Progress(), 0);
   EXPECT_EQ(form->MousePointer(), PointerShape::kDefault);
   EXPECT_EQ(form->Files().Count(), 2u);
-  EXPECT_NE(GetFileAttributesW(folder.File(kResume + L".dotx").c_str()), INVALID_FILE_ATTRIBUTES);
+  EXPECT_TRUE(FileExists(folder.File(kResume + L".dotx")));
 
   EXPECT_TRUE(journal.AllExited()) << "a stand-in process was left running";
   const std::vector<Calls> calls = journal.Calls();

@@ -35,7 +35,7 @@ POINT HotSpot(HCURSOR pointer) {
 TEST(DragPointerFile, TheSameFileKeepsItsImageAChangedOneIsReadAgainAndAMissingOneLeavesTheArrow) {
   TempFolder folder;
   const std::wstring icon = folder.File(L"drag.ico");
-  ASSERT_TRUE(CopyFileW((TestProgramFolder() + L"\\drag.ico").c_str(), icon.c_str(), FALSE));
+  ASSERT_TRUE(CopyFileW((ApplicationFolder() + L"\\drag.ico").c_str(), icon.c_str(), FALSE));
   Form1Options options;
   options.appFolder = folder.Path();
   auto form = MakeForm(std::move(options));
@@ -50,7 +50,7 @@ TEST(DragPointerFile, TheSameFileKeepsItsImageAChangedOneIsReadAgainAndAMissingO
   EXPECT_EQ(PointerWhileHeld(list), first);  // the same file: the same image, not made again
 
   // Another picture in its place (the hand, its hot spot at the finger tip) shows at the next click.
-  ASSERT_TRUE(CopyFileW((TestProgramFolder() + L"\\HAND-M.CUR").c_str(), icon.c_str(), FALSE));
+  ASSERT_TRUE(CopyFileW((ApplicationFolder() + L"\\HAND-M.CUR").c_str(), icon.c_str(), FALSE));
   const POINT second = HotSpot(PointerWhileHeld(list));
   EXPECT_EQ(second.x, 12);
   EXPECT_EQ(second.y, 1);

@@ -2,14 +2,12 @@
 // in the same order, while the window answers at every moment of the walk, and a close in the
 // middle of a large tree ends it with nothing added.
 #include <windows.h>
-#include <commctrl.h>
 
 #include <gtest/gtest.h>
 
-#include <atomic>
 #include <algorithm>
+#include <atomic>
 #include <chrono>
-#include <functional>
 #include <set>
 #include <thread>
 
@@ -25,23 +23,6 @@ namespace {
 using Paths = std::vector<std::string>;
 constexpr UINT kHold = WM_APP + 11;
 constexpr UINT kPing = WM_APP + 12;
-
-bool Exists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
-
-// Runs a Unix command through bash in the folder `in` (far faster than Wine at making or
-// removing thousands of files); waits until `done`, as Wine's process handle tells nothing.
-bool RunUnix(const std::string& command, const std::wstring& in, const std::function<bool()>& done) {
-  std::wstring line = L"/bin/bash -c \"" + Widen(command) + L"\"";
-  STARTUPINFOW startup{};
-  startup.cb = sizeof startup;
-  PROCESS_INFORMATION process{};
-  if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, in.c_str(), &startup, &process)) {
-    return false;
-  }
-  CloseHandle(process.hThread);
-  CloseHandle(process.hProcess);
-  return PumpUntil(done, std::chrono::minutes(2));
-}
 
 // The real file system, the walk held at chosen folders (by the order they open, from 1) and at
 // one entry of one folder's listing, each time until the window has answered a message posted
@@ -99,39 +80,24 @@ class HeldLister : public DirectoryLister {
   std::atomic<int> answeredHold_{0};
 };
 
-class FolderPressOnDisk : public ::testing::Test {
+class FolderPressOnDisk : public FormTest {
  protected:
-  void SetUp() override {
-    probe = CreateWindowW(L"Message", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
-    SetWindowSubclass(probe, Probe, 1, reinterpret_cast<DWORD_PTR>(this));
-    form = MakeForm();
-    ASSERT_TRUE(form);
-  }
-  void TearDown() override {
-    DestroyWindow(probe);
-    CloseHandle(pinged);
-  }
+  ~FolderPressOnDisk() override { CloseHandle(pinged); }
 
-  static LRESULT CALLBACK Probe(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR self) {
-    auto* test = reinterpret_cast<FolderPressOnDisk*>(self);
-    if (msg == kPing) {
-      test->longestPingWait = std::max(test->longestPingWait, std::chrono::steady_clock::now() - test->pingPosted.load());
-      SetEvent(test->pinged);
-      return 0;
-    }
-    if (msg != kHold) return DefSubclassProc(hwnd, msg, wParam, lParam);
-    if (test->onHold) test->onHold();
-    test->lister->Answered(wParam);
-    return 0;
-  }
-
-  HWND probe = nullptr;
   HANDLE pinged = CreateEventW(nullptr, FALSE, FALSE, nullptr);
   std::atomic<std::chrono::steady_clock::time_point> pingPosted{};
   std::chrono::steady_clock::duration longestPingWait{};
   HeldLister* lister = nullptr;
   std::function<void()> onHold;
-  std::unique_ptr<Form1> form;
+  ProbeWindow probe{[this](UINT msg, WPARAM hold) {
+    if (msg == kPing) {
+      longestPingWait = std::max(longestPingWait, std::chrono::steady_clock::now() - pingPosted.load());
+      SetEvent(pinged);
+      return;
+    }
+    if (onHold) onHold();
+    lister->Answered(hold);
+  }};
   TempFolder temp;
 };
 
@@ -157,7 +123,7 @@ TEST_F(FolderPressOnDisk, EachExtensionFindsWhatThePlatformsSearchFindsInItsOrde
               platform);
   }
   // Hidden and system files are more than the temporary folder's clean-up takes away.
-  RunUnix("rm -rf T", temp.Path(), [&] { return !Exists(temp.File(L"T")); });
+  RunUnix("rm -rf T", temp.Path(), [&] { return !FileExists(temp.File(L"T")); });
 }
 
 TEST_F(FolderPressOnDisk, TheWindowAnswersAtEveryMomentOfAPressOverALargeTreeAndACloseEndsItWithNothingAdded) {
@@ -166,7 +132,7 @@ TEST_F(FolderPressOnDisk, TheWindowAnswersAtEveryMomentOfAPressOverALargeTreeAnd
   DeleteFileW(temp.File(L"made").c_str());
   const std::string tree =
       "rm -rf T && mkdir -p T/L{10..39}/M{100..199} && touch T/L{10..39}/M{100..199}/f.doc && touch made";
-  ASSERT_TRUE(RunUnix(tree, temp.Path(), [&] { return Exists(temp.File(L"made")); }));
+  ASSERT_TRUE(RunUnix(tree, temp.Path(), [&] { return FileExists(temp.File(L"made")); }));
   const std::wstring root = temp.File(L"T");
   const Paths platform = PlatformSearch(root, L"doc");
   ASSERT_EQ(platform.size(), 3000u);
@@ -176,14 +142,14 @@ TEST_F(FolderPressOnDisk, TheWindowAnswersAtEveryMomentOfAPressOverALargeTreeAnd
   std::thread pinger([&] {
     while (pressing) {
       pingPosted = std::chrono::steady_clock::now();
-      PostMessageW(probe, kPing, 0, 0);
+      PostMessageW(probe.Hwnd(), kPing, 0, 0);
       WaitForSingleObject(pinged, 30000);
       Sleep(2);
     }
     pingerEnded = true;
   });
   // Held at the first folder, in the middle of a listing, half-way and at the last folder.
-  HeldLister held(probe, {1, 1500, 3031}, 2000);
+  HeldLister held(probe.Hwnd(), {1, 1500, 3031}, 2000);
   lister = &held;
   AddFolderTree(*form, root, L"doc", held);
   const auto longestWait = longestPingWait;
@@ -196,13 +162,13 @@ TEST_F(FolderPressOnDisk, TheWindowAnswersAtEveryMomentOfAPressOverALargeTreeAnd
   EXPECT_EQ(form->Files().Entries(), platform);
 
   // Closed while the walk is held half-way: it ends before the tree does and adds nothing.
-  HeldLister closing(probe, {1500}, 0);
+  HeldLister closing(probe.Hwnd(), {1500}, 0);
   lister = &closing;
   onHold = [&] { SendMessageW(form->Hwnd(), WM_CLOSE, 0, 0); };
   AddFolderTree(*form, root, L"doc", closing);
   EXPECT_TRUE(form->Closed());
   EXPECT_LT(closing.opened.load(), 3031);
-  RunUnix("rm -rf T made", temp.Path(), [&] { return !Exists(root); });
+  RunUnix("rm -rf T made", temp.Path(), [&] { return !FileExists(root); });
   EXPECT_EQ(form->Files().Count(), platform.size());
 }
 

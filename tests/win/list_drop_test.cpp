@@ -79,7 +79,7 @@ TEST(ListDrop, FilesAreListedAsDroppedAndNeverMovedOtherDataIsRefusedAndTheTarge
   IDropTarget* target = FindListDropTarget(list);
   ASSERT_NE(target, nullptr);
   // A folder, a missing file or any other file is listed as it is, after the entries already there.
-  const std::vector<std::wstring> dropped{TestProgramFolder(), L"C:\\gone\\notes.txt", L"C:\\Ünïcode\\日本.doc"};
+  const std::vector<std::wstring> dropped{ApplicationFolder(), L"C:\\gone\\notes.txt", L"C:\\Ünïcode\\日本.doc"};
   form->AppendEntry("C:\\first.doc");
   // The effect proposed is kept, less a move: the source would delete the files.
   const Effects effects = DragAndDrop(target, FileDrop(dropped));

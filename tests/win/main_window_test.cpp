@@ -36,12 +36,8 @@ LOGFONTW FontOf(HWND control) {
   return font;
 }
 
-class MainWindow : public ::testing::Test {
+class MainWindow : public FormTest {
  protected:
-  void SetUp() override {
-    form = MakeForm();
-    ASSERT_TRUE(form);
-  }
   HWND List() const { return form->Control(IDC_LISTVIEW1); }
   int ListSend(UINT msg, WPARAM wParam = 0, LPARAM lParam = 0) const {
     return static_cast<int>(SendMessageW(List(), msg, wParam, lParam));
@@ -101,8 +97,6 @@ class MainWindow : public ::testing::Test {
     EXPECT_EQ(Header_GetItemCount(ListView_GetHeader(List())), 1);  // the list's one column
     EXPECT_EQ(ListSend(LVM_GETCOLUMNWIDTH), MulDiv(6000, dpi, 1440));
   }
-
-  std::unique_ptr<Form1> form;
 };
 
 TEST_F(MainWindow, StartsCentredAsDesignedIgnoresEnterAndSpaceAndScalesCrisplyTo144Dpi) {

@@ -17,23 +17,12 @@ namespace {
 
 // A visible window of `process` of the class given, or null.
 HWND VisibleWindowOf(DWORD process, const wchar_t* windowClass) {
-  struct Search {
-    DWORD process;
-    const wchar_t* windowClass;
-    HWND found;
-  } search{process, windowClass, nullptr};
-  EnumWindows(
-      [](HWND window, LPARAM param) -> BOOL {
-        auto* s = reinterpret_cast<Search*>(param);
-        DWORD owner = 0;
-        GetWindowThreadProcessId(window, &owner);
-        wchar_t name[64] = {};
-        GetClassNameW(window, name, 64);
-        if (owner == s->process && IsWindowVisible(window) && wcscmp(name, s->windowClass) == 0) s->found = window;
-        return s->found == nullptr;
-      },
-      reinterpret_cast<LPARAM>(&search));
-  return search.found;
+  for (HWND window = nullptr; (window = FindWindowExW(nullptr, window, windowClass, nullptr));) {
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    if (owner == process && IsWindowVisible(window)) return window;
+  }
+  return nullptr;
 }
 
 // Presses `button` of the program's window and waits for the dialog it brings up.
@@ -51,34 +40,30 @@ bool Answer(HWND dialog, int button) {
 }
 
 TEST(ProgramStart, TheWindowShowsThenOlesDropTargetTheOpenDialogAndTheFolderPickerLoadAsCalledAndCloseEnds) {
-  std::wstring line = L"\"" + TestProgramFolder() + L"\\Quillory.exe\"";
-  STARTUPINFOW startup{};
-  startup.cb = sizeof startup;
-  PROCESS_INFORMATION process{};
-  ASSERT_TRUE(CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process));
-  CloseHandle(process.hThread);
+  ScopedHandle process;
+  DWORD id = 0;
+  ASSERT_TRUE(StartProgram(L"\"" + ApplicationFolder() + L"\\Quillory.exe\"", &process, &id));
   HWND window = nullptr;
-  ASSERT_TRUE(PumpUntil([&] { return (window = VisibleWindowOf(process.dwProcessId, kForm1ClassName)) != nullptr; }));
+  ASSERT_TRUE(PumpUntil([&] { return (window = VisibleWindowOf(id, kForm1ClassName)) != nullptr; }));
 
   HWND list = GetDlgItem(window, IDC_LISTVIEW1);
   EXPECT_TRUE(PumpUntil([&] { return GetPropW(list, L"OleDropTargetInterface") != nullptr; }));
 
-  HWND open = DialogAfterPress(process.dwProcessId, window, IDC_CHECK1);
+  HWND open = DialogAfterPress(id, window, IDC_CHECK1);
   ASSERT_NE(open, nullptr);
   EXPECT_TRUE(Answer(open, IDCANCEL));
-  HWND box = DialogAfterPress(process.dwProcessId, window, IDC_CHECK4);
+  HWND box = DialogAfterPress(id, window, IDC_CHECK4);
   ASSERT_NE(GetDlgItem(box, kInputBoxAnswerId), nullptr);
   EXPECT_TRUE(Answer(box, IDOK));  // "doc"
   HWND picker = nullptr;
-  ASSERT_TRUE(PumpUntil([&] { return (picker = VisibleWindowOf(process.dwProcessId, L"#32770")) != nullptr; }));
+  ASSERT_TRUE(PumpUntil([&] { return (picker = VisibleWindowOf(id, L"#32770")) != nullptr; }));
   EXPECT_TRUE(Answer(picker, IDCANCEL));
 
   PostMessageW(window, WM_CLOSE, 0, 0);
   DWORD exitCode = STILL_ACTIVE;
-  EXPECT_TRUE(PumpUntil([&] { return GetExitCodeProcess(process.hProcess, &exitCode) && exitCode != STILL_ACTIVE; }));
+  EXPECT_TRUE(PumpUntil([&] { return GetExitCodeProcess(process.Get(), &exitCode) && exitCode != STILL_ACTIVE; }));
   EXPECT_EQ(exitCode, 0u);
-  if (exitCode == STILL_ACTIVE) TerminateProcess(process.hProcess, 1);
-  CloseHandle(process.hProcess);
+  if (exitCode == STILL_ACTIVE) TerminateProcess(process.Get(), 1);
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include <windows.h>
 #include <wrl/client.h>
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <future>
@@ -54,8 +55,6 @@ std::future<Results> OpenOnThread(std::vector<OpenCall> calls) {
 
 class StandinHazardsTest : public ::testing::Test {
  protected:
-  void TearDown() override { if (HasFailure()) std::printf("stand-in journal:\n%s", journal.Text().c_str()); }
-
   // A server that journals it waits still has the call pending a moment later; then it is
   // ended from here.
   Results EndWhenWaiting(const std::string& why, std::future<Results>& call) {
@@ -84,8 +83,9 @@ TEST_F(StandinHazardsTest, AGivenPasswordFailsAtOnceAndAPromptOrAFileInUseWaitsU
   CloseHandle(writer);
   const std::wstring wrong = L"The password is incorrect. Word cannot open the document.";
   EXPECT_EQ(inUse, (Results{{kWrongPassword, wrong}, {kWrongPassword, wrong}, {S_OK, L""}, {kCallFailed, L""}}));
-  EXPECT_NE(journal.Text().find("Documents: call Open(\"" + Narrow(letter) + "\", ConfirmConversions:=False, "
-                                "ReadOnly:=False, PasswordDocument:=\"not it\")"), std::string::npos);
+  EXPECT_THAT(journal.Text(), ::testing::HasSubstr("Documents: call Open(\"" + Narrow(letter) +
+                                                   "\", ConfirmConversions:=False, ReadOnly:=False, "
+                                                   "PasswordDocument:=\"not it\")"));
 
   call = OpenOnThread({{doc, {}, {}}});  // without a password: the prompt nobody answers
   EXPECT_EQ(EndWhenWaiting(Narrow(L"\"" + doc + L"\" needs a password"), call), (Results{{kCallFailed, L""}}));
@@ -93,13 +93,13 @@ TEST_F(StandinHazardsTest, AGivenPasswordFailsAtOnceAndAPromptOrAFileInUseWaitsU
 
 TEST_F(StandinHazardsTest, RegistryHazardsDelayTheStartAndHangOrEndOpenOfMatchingNamesOnly) {
   const std::wstring letter = test::CopyFixture(L"letter.doc", folder.Path());
-  test::StandinHazards hazards;
-  ASSERT_TRUE(hazards.Pattern(L"HangInOpen", L"HANG-*.d?c"));  // the whole name, never the folder
-  ASSERT_TRUE(hazards.Pattern(L"ExitInOpen", L"to-exit.*"));
+  test::UserValues hazards;
+  ASSERT_TRUE(hazards.Text(L"HangInOpen", L"HANG-*.d?c"));  // the whole name, never the folder
+  ASSERT_TRUE(hazards.Text(L"ExitInOpen", L"to-exit.*"));
   std::future<Results> call;
   const ULONGLONG start = GetTickCount64();
   {
-    test::StandinHazards slowStart;  // removed once read, so no other instance starts slowly
+    test::UserValues slowStart;  // removed once read, so no other instance starts slowly
     ASSERT_TRUE(slowStart.Number(L"StartDelayMs", 1500));
     call = OpenOnThread({{letter, {}, {}}, {folder.Write(L"Hang-Letter.doc"), {}, {}}});
     EXPECT_NE(journal.WaitForLine("Server: start delayed 1500 ms by StartDelayMs"), 0u);

@@ -3,6 +3,7 @@
 // that may be ended. The limit per document is a few seconds here, set as a user would.
 #include <windows.h>
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -20,40 +21,24 @@
 namespace quillory::test {
 namespace {
 
-// The text contains `part`, said as the failure.
-::testing::AssertionResult Holds(const std::string& text, const std::string& part) {
-  if (text.find(part) != std::string::npos) return ::testing::AssertionSuccess();
-  return ::testing::AssertionFailure() << "\"" << part << "\" is not in \"" << text << "\"";
-}
-
-// The user's limit per document, for the test's life.
-class TimeLimit {
- public:
-  explicit TimeLimit(DWORD seconds) {
-    RegSetKeyValueW(HKEY_CURRENT_USER, L"Software\\Quillory", kTimeLimitSetting, REG_DWORD, &seconds, sizeof seconds);
-  }
-  ~TimeLimit() { RegDeleteKeyValueW(HKEY_CURRENT_USER, L"Software\\Quillory", kTimeLimitSetting); }
-};
+using ::testing::HasSubstr;
 
 class UnattendedRun : public ::testing::Test {
  protected:
   void SetUp() override {
-    ASSERT_TRUE(hazards.Pattern(L"HangInOpen", L"hang*") && hazards.Pattern(L"ExitInOpen", L"dies*"));
+    ASSERT_TRUE(hazards.Text(L"HangInOpen", L"hang*") && hazards.Text(L"ExitInOpen", L"dies*"));
     Form1Options options;
     options.onClosed = [this] { ++closedCalls; };
     form = MakeForm(std::move(options));
     ASSERT_TRUE(form);
   }
-  void TearDown() override {
-    if (HasFailure()) std::printf("stand-in journal:\n%s", journal.Text().c_str());
-  }
   std::string Add(const std::wstring& fixture, const std::wstring& name) {
-    const std::wstring path = CopyFixture(fixture, folder.Path());
-    const std::wstring renamed = folder.File(name);
-    MoveFileW(path.c_str(), renamed.c_str());
-    form->AppendEntry(Narrow(renamed));
-    return Narrow(renamed);
+    const std::string path = Narrow(CopyFixture(fixture, folder.Path(), name));
+    form->AppendEntry(path);
+    return path;
   }
+  // The user's limit per document, for the test's life.
+  bool LimitTo(DWORD seconds) { return settings.Number(kTimeLimitSetting, seconds); }
   // Presses "Save As Dot", running `whenHanging` on a thread of its own once the stand-in
   // journals the Open of "hang.doc"; gives the messages the run showed.
   std::vector<SeenDialog> Press(std::function<void()> whenHanging = {}) {
@@ -77,19 +62,17 @@ class UnattendedRun : public ::testing::Test {
     PostMessageW(info.hwndFocus ? info.hwndFocus : form->Hwnd(), WM_KEYDOWN, VK_ESCAPE, 1);
     PostMessageW(info.hwndFocus ? info.hwndFocus : form->Hwnd(), WM_KEYUP, VK_ESCAPE, 0xC0000001);
   }
-  bool Written(const std::wstring& name) const {
-    return GetFileAttributesW(folder.File(name).c_str()) != INVALID_FILE_ATTRIBUTES;
-  }
+  bool Written(const std::wstring& name) const { return FileExists(folder.File(name)); }
 
   StandinJournal journal;
   TempFolder folder;
-  StandinHazards hazards;
+  UserValues hazards, settings{L"Software\\Quillory"};
   std::unique_ptr<Form1> form;
   int closedCalls = 0;
 };
 
 TEST_F(UnattendedRun, GoodDocumentsAreConvertedAndEveryOtherIsListedWithItsReasonWithNothingLeftRunning) {
-  TimeLimit limit(4);
+  ASSERT_TRUE(LimitTo(4));
   Add(L"letter.doc", L"good.doc");
   const std::string hang = Add(L"letter.doc", L"hang.doc");
   const std::string dying = Add(L"letter.doc", L"dies.doc");
@@ -102,12 +85,12 @@ TEST_F(UnattendedRun, GoodDocumentsAreConvertedAndEveryOtherIsListedWithItsReaso
   const std::vector<SeenDialog> seen = Press();
   ASSERT_EQ(seen.size(), 1u);
   const std::string text = Narrow(seen[0].text);
-  EXPECT_TRUE(Holds(text, "Done.\r\n\r\n3 documents could not be converted:\r\n" + hang +
+  EXPECT_THAT(text, HasSubstr("Done.\r\n\r\n3 documents could not be converted:\r\n" + hang +
                               ": It did not finish within 4 seconds; the word processor may have been waiting on a "
                               "prompt"));
-  EXPECT_TRUE(Holds(text, "Its instance was ended.\r\n" + dying + ": Open: "));
-  EXPECT_TRUE(Holds(text, "0x800706BE"));
-  EXPECT_TRUE(Holds(text, "\r\n" + locked + ": The password is incorrect. Word cannot open the document."));
+  EXPECT_THAT(text, HasSubstr("Its instance was ended.\r\n" + dying + ": Open: "));
+  EXPECT_THAT(text, HasSubstr("0x800706BE"));
+  EXPECT_THAT(text, HasSubstr("\r\n" + locked + ": The password is incorrect. Word cannot open the document."));
   EXPECT_TRUE(Written(L"good.dot") && Written(L"in use.dot"));
   EXPECT_FALSE(Written(L"hang.dot") || Written(L"dies.dot") || Written(L"locked.dot"));
   EXPECT_TRUE(journal.AllExited());
@@ -115,17 +98,17 @@ TEST_F(UnattendedRun, GoodDocumentsAreConvertedAndEveryOtherIsListedWithItsReaso
 }
 
 TEST_F(UnattendedRun, AnInstanceThatNeverAnswersItsCreationIsEndedAtTheLimit) {
-  TimeLimit limit(2);
+  ASSERT_TRUE(LimitTo(2));
   const std::string slow = Add(L"letter.doc", L"slow.doc");
   std::vector<SeenDialog> seen;
   {
-    StandinHazards slowStart;
+    UserValues slowStart;
     ASSERT_TRUE(slowStart.Number(L"StartDelayMs", 600000));
     seen = Press();
   }
   ASSERT_EQ(seen.size(), 1u);
-  EXPECT_TRUE(Holds(Narrow(seen[0].text), slow + ": It did not finish within 2 seconds"));
-  EXPECT_TRUE(Holds(Narrow(seen[0].text), "Its instance was ended."));
+  EXPECT_THAT(Narrow(seen[0].text), HasSubstr(slow + ": It did not finish within 2 seconds"));
+  EXPECT_THAT(Narrow(seen[0].text), HasSubstr("Its instance was ended."));
   EXPECT_TRUE(journal.AllExited());
 }
 
@@ -155,14 +138,9 @@ TEST_F(UnattendedRun, EscStopsTheRunWhileTheWindowAnswersAndClosingEndsItWithNot
 
 // Processes of the stand-in's program, started as COM would start them.
 ScopedHandle StartStandin(DWORD* id) {
-  std::wstring line = L"\"" + TestProgramFolder() + L"\\QuilloryStandin.exe\" -Embedding";
-  STARTUPINFOW startup{};
-  startup.cb = sizeof startup;
-  PROCESS_INFORMATION process{};
-  CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process);
-  CloseHandle(process.hThread);
-  *id = process.dwProcessId;
-  return ScopedHandle(process.hProcess);
+  ScopedHandle process;
+  StartProgram(L"\"" + ApplicationFolder() + L"\\QuilloryStandin.exe\" -Embedding", &process, id);
+  return process;
 }
 
 TEST(ServerProcess, OnlyTheOneProcessStartedSinceTheRequestIsTakenAndOnlyItIsEnded) {
