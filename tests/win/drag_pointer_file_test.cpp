@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <utility>
+
 #include "app/main_window.h"
 #include "support/form_fixture.h"
 
@@ -24,14 +26,16 @@ HCURSOR PointerWhileHeld(HWND list) {
 }
 
 // The hot spot of a pointer, which tells the two pointer files apart.
-POINT HotSpot(HCURSOR pointer) {
+std::pair<DWORD, DWORD> HotSpot(HCURSOR pointer) {
   ICONINFO info{};
-  if (!GetIconInfo(pointer, &info)) return POINT{-1, -1};
+  if (!GetIconInfo(pointer, &info)) return {-1u, -1u};
   DeleteObject(info.hbmMask);
   if (info.hbmColor) DeleteObject(info.hbmColor);
-  return POINT{static_cast<LONG>(info.xHotspot), static_cast<LONG>(info.yHotspot)};
+  return {info.xHotspot, info.yHotspot};
 }
 
+// The two pointer files installed beside the program, each at its hot spot (the drag image points
+// with the middle of its arrow, the hand with its index fingertip).
 TEST(DragPointerFile, TheSameFileKeepsItsImageAChangedOneIsReadAgainAndAMissingOneLeavesTheArrow) {
   TempFolder folder;
   const std::wstring icon = folder.File(L"drag.ico");
@@ -46,14 +50,12 @@ TEST(DragPointerFile, TheSameFileKeepsItsImageAChangedOneIsReadAgainAndAMissingO
   const HCURSOR arrow = LoadCursorW(nullptr, IDC_ARROW);
 
   const HCURSOR first = PointerWhileHeld(list);
-  EXPECT_EQ(HotSpot(first).x, 16);  // drag.ico's, in the middle of its 32 pixels
+  EXPECT_EQ(HotSpot(first), std::pair(16ul, 16ul));  // drag.ico's, in the middle of its 32 pixels
   EXPECT_EQ(PointerWhileHeld(list), first);  // the same file: the same image, not made again
 
-  // Another picture in its place (the hand, its hot spot at the finger tip) shows at the next click.
+  // Another picture in its place (the hand) shows at the next click.
   ASSERT_TRUE(CopyFileW((ApplicationFolder() + L"\\HAND-M.CUR").c_str(), icon.c_str(), FALSE));
-  const POINT second = HotSpot(PointerWhileHeld(list));
-  EXPECT_EQ(second.x, 12);
-  EXPECT_EQ(second.y, 1);
+  EXPECT_EQ(HotSpot(PointerWhileHeld(list)), std::pair(12ul, 1ul));
 
   ASSERT_TRUE(DeleteFileW(icon.c_str()));
   EXPECT_EQ(PointerWhileHeld(list), arrow);

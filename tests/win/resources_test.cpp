@@ -80,20 +80,4 @@ TEST(ProgramFile, IconsHoldAnImageDrawnForEachSize) {
   }
 }
 
-TEST(ProgramFolder, PointerFilesLoadAsCursorsWithTheirHotspots) {
-  // The drag image points with the middle of its arrow; the hand with its index fingertip.
-  for (auto [name, x, y] : {std::tuple{L"drag.ico", 16u, 16u}, {L"HAND-M.CUR", 12u, 1u}}) {
-    const std::wstring path = quillory::test::TestProgramFolder() + L"\\" + name;
-    HCURSOR cursor = static_cast<HCURSOR>(LoadImageW(nullptr, path.c_str(), IMAGE_CURSOR, 0, 0, LR_LOADFROMFILE));
-    ASSERT_TRUE(cursor) << testing::PrintToString(path);
-    ICONINFO info{};
-    ASSERT_TRUE(GetIconInfo(cursor, &info));
-    EXPECT_EQ(info.xHotspot, x);
-    EXPECT_EQ(info.yHotspot, y);
-    DeleteObject(info.hbmMask);
-    DeleteObject(info.hbmColor);
-    DestroyCursor(cursor);
-  }
-}
-
 }  // namespace
