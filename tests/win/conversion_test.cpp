@@ -67,67 +67,6 @@ std::future<Results> OpenOnThread(std::vector<OpenCall> calls) {
   return results;
 }
 
-class StandinHazardsTest : public ::testing::Test {
- protected:
-  // A server that journals it waits still has the call pending a moment later; then it is
-  // ended from here.
-  Results EndWhenWaiting(const std::string& why, std::future<Results>& call) {
-    const DWORD pid = journal.WaitForLine("Server: waiting for ever: " + why);
-    EXPECT_EQ(call.wait_for(std::chrono::milliseconds(300)), std::future_status::timeout);
-    EXPECT_TRUE(pid && EndProcess(pid)) << "no server waits: " << why;
-    return call.wait_for(std::chrono::seconds(30)) == std::future_status::ready ? call.get() : Results{};
-  }
-
-  StandinJournal journal;
-  TempFolder folder;
-};
-
-TEST_F(StandinHazardsTest, AGivenPasswordFailsAtOnceAndAPromptOrAFileInUseWaitsUnlessReadOnly) {
-  const std::wstring letter = CopyFixture(L"letter.doc", folder.Path());
-  const std::wstring doc = CopyFixture(L"password.doc", folder.Path());
-  HANDLE writer = CreateFileW(letter.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-  ASSERT_NE(writer, INVALID_HANDLE_VALUE);
-  const NamedArgument password{L"PasswordDocument", Variant::String(L"not it")};
-  std::future<Results> call = OpenOnThread(
-      {{doc, {}, {password}},
-       {CopyFixture(L"password.docx", folder.Path()), {}, {password}},
-       {letter, {Variant::Bool(false), Variant::Bool(true)}, {}},  // ReadOnly True, by position
-       {letter, {}, {{L"ConfirmConversions", Variant::Bool(false)}, {L"ReadOnly", Variant::Bool(false)}, password}}});
-  const Results inUse = EndWhenWaiting(Narrow(L"\"" + letter + L"\" is in use by another process"), call);
-  CloseHandle(writer);
-  const std::wstring wrong = L"The password is incorrect. Word cannot open the document.";
-  EXPECT_EQ(inUse, (Results{{kWrongPassword, wrong}, {kWrongPassword, wrong}, {S_OK, L""}, {kCallFailed, L""}}));
-  EXPECT_THAT(journal.Text(), HasSubstr("Documents: call Open(\"" + Narrow(letter) + "\", ConfirmConversions:=False, "
-                                        "ReadOnly:=False, PasswordDocument:=\"not it\")"));
-
-  call = OpenOnThread({{doc, {}, {}}});  // without a password: the prompt nobody answers
-  EXPECT_EQ(EndWhenWaiting(Narrow(L"\"" + doc + L"\" needs a password"), call), (Results{{kCallFailed, L""}}));
-}
-
-TEST_F(StandinHazardsTest, RegistryHazardsDelayTheStartAndHangOrEndOpenOfMatchingNamesOnly) {
-  const std::wstring letter = CopyFixture(L"letter.doc", folder.Path());
-  UserValues hazards;
-  ASSERT_TRUE(hazards.Text(L"HangInOpen", L"HANG-*.d?c"));  // the whole name, never the folder
-  ASSERT_TRUE(hazards.Text(L"ExitInOpen", L"to-exit.*"));
-  std::future<Results> call;
-  const ULONGLONG start = GetTickCount64();
-  {
-    UserValues slowStart;  // removed once read, so no other instance starts slowly
-    ASSERT_TRUE(slowStart.Number(L"StartDelayMs", 1500));
-    call = OpenOnThread({{letter, {}, {}}, {folder.Write(L"Hang-Letter.doc"), {}, {}}});
-    EXPECT_NE(journal.WaitForLine("Server: start delayed 1500 ms by StartDelayMs"), 0u);
-  }
-  EXPECT_NE(journal.WaitForLine("Application: new"), 0u);  // served only after the delay
-  EXPECT_GE(GetTickCount64() - start, 1500u);
-  EXPECT_EQ(EndWhenWaiting("HangInOpen matches \"Hang-Letter.doc\"", call), (Results{{S_OK, L""}, {kCallFailed, L""}}));
-
-  call = OpenOnThread({{letter, {}, {}}, {folder.Write(L"To-Exit.doc"), {}, {}}});
-  ASSERT_EQ(call.wait_for(std::chrono::seconds(30)), std::future_status::ready);
-  EXPECT_EQ(call.get(), (Results{{S_OK, L""}, {kCallFailed, L""}}));
-  EXPECT_NE(journal.WaitForLine("Server: exit in Open: ExitInOpen matches \"To-Exit.doc\""), 0u);
-  EXPECT_TRUE(journal.AllExited());
-}
-
 using Calls = std::vector<std::string>;
 
 const std::wstring kResume = L"R\u00e9sum\u00e9 \u03a9mega";  // a name outside any code page
@@ -238,6 +177,15 @@ class ConversionRun : public ::testing::Test {
     PostMessageW(info.hwndFocus ? info.hwndFocus : form->Hwnd(), WM_KEYUP, VK_ESCAPE, 0xC0000001);
   }
   bool Written(const std::wstring& name) const { return FileExists(folder.File(name)); }
+  // A server that journals it waits still has the call pending a moment later; then it is
+  // ended from here.
+  Results EndWhenWaiting(const std::string& why, std::future<Results>& call) {
+    const DWORD pid = journal.WaitForLine("Server: waiting for ever: " + why);
+    EXPECT_EQ(call.wait_for(std::chrono::milliseconds(300)), std::future_status::timeout);
+    EXPECT_TRUE(pid && EndProcess(pid)) << "no server waits: " << why;
+    return call.wait_for(std::chrono::seconds(30)) == std::future_status::ready ? call.get() : Results{};
+  }
+
 
   StandinJournal journal;
   TempFolder folder;
@@ -245,6 +193,51 @@ class ConversionRun : public ::testing::Test {
   std::unique_ptr<Form1> form;
   int closedCalls = 0;
 };
+
+TEST_F(ConversionRun, AGivenPasswordFailsAtOnceAndAPromptOrAFileInUseWaitsUnlessReadOnly) {
+  const std::wstring letter = CopyFixture(L"letter.doc", folder.Path());
+  const std::wstring doc = CopyFixture(L"password.doc", folder.Path());
+  HANDLE writer = CreateFileW(letter.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(writer, INVALID_HANDLE_VALUE);
+  const NamedArgument password{L"PasswordDocument", Variant::String(L"not it")};
+  std::future<Results> call = OpenOnThread(
+      {{doc, {}, {password}},
+       {CopyFixture(L"password.docx", folder.Path()), {}, {password}},
+       {letter, {Variant::Bool(false), Variant::Bool(true)}, {}},  // ReadOnly True, by position
+       {letter, {}, {{L"ConfirmConversions", Variant::Bool(false)}, {L"ReadOnly", Variant::Bool(false)}, password}}});
+  const Results inUse = EndWhenWaiting(Narrow(L"\"" + letter + L"\" is in use by another process"), call);
+  CloseHandle(writer);
+  const std::wstring wrong = L"The password is incorrect. Word cannot open the document.";
+  EXPECT_EQ(inUse, (Results{{kWrongPassword, wrong}, {kWrongPassword, wrong}, {S_OK, L""}, {kCallFailed, L""}}));
+  EXPECT_THAT(journal.Text(), HasSubstr("Documents: call Open(\"" + Narrow(letter) + "\", ConfirmConversions:=False, "
+                                        "ReadOnly:=False, PasswordDocument:=\"not it\")"));
+
+  call = OpenOnThread({{doc, {}, {}}});  // without a password: the prompt nobody answers
+  EXPECT_EQ(EndWhenWaiting(Narrow(L"\"" + doc + L"\" needs a password"), call), (Results{{kCallFailed, L""}}));
+}
+
+TEST_F(ConversionRun, RegistryHazardsDelayTheStartAndHangOrEndOpenOfMatchingNamesOnly) {
+  const std::wstring letter = CopyFixture(L"letter.doc", folder.Path());
+  ASSERT_TRUE(hazards.Text(L"HangInOpen", L"HANG-*.d?c"));  // the whole name, never the folder
+  ASSERT_TRUE(hazards.Text(L"ExitInOpen", L"to-exit.*"));
+  std::future<Results> call;
+  const ULONGLONG start = GetTickCount64();
+  {
+    UserValues slowStart;  // removed once read, so no other instance starts slowly
+    ASSERT_TRUE(slowStart.Number(L"StartDelayMs", 1500));
+    call = OpenOnThread({{letter, {}, {}}, {folder.Write(L"Hang-Letter.doc"), {}, {}}});
+    EXPECT_NE(journal.WaitForLine("Server: start delayed 1500 ms by StartDelayMs"), 0u);
+  }
+  EXPECT_NE(journal.WaitForLine("Application: new"), 0u);  // served only after the delay
+  EXPECT_GE(GetTickCount64() - start, 1500u);
+  EXPECT_EQ(EndWhenWaiting("HangInOpen matches \"Hang-Letter.doc\"", call), (Results{{S_OK, L""}, {kCallFailed, L""}}));
+
+  call = OpenOnThread({{letter, {}, {}}, {folder.Write(L"To-Exit.doc"), {}, {}}});
+  ASSERT_EQ(call.wait_for(std::chrono::seconds(30)), std::future_status::ready);
+  EXPECT_EQ(call.get(), (Results{{S_OK, L""}, {kCallFailed, L""}}));
+  EXPECT_NE(journal.WaitForLine("Server: exit in Open: ExitInOpen matches \"To-Exit.doc\""), 0u);
+  EXPECT_TRUE(journal.AllExited());
+}
 
 TEST_F(ConversionRun, RunsSendTheExactCallsWriteTheChosenTemplatesAndGoPastAFailureNamedWithItsReason) {
   const std::wstring doc = Widen(Add(kResume + L".doc"));
