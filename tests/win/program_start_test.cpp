@@ -87,22 +87,18 @@ TEST(ProgramFile, IconsHoldAnImageDrawnForEachSize) {
   }
 }
 
-// A visible window of `process` of the class given, or null.
-HWND VisibleWindowOf(DWORD process, const wchar_t* windowClass) {
-  for (HWND window = nullptr; (window = FindWindowExW(nullptr, window, windowClass, nullptr));) {
-    DWORD owner = 0;
-    GetWindowThreadProcessId(window, &owner);
-    if (owner == process && IsWindowVisible(window)) return window;
-  }
-  return nullptr;
-}
-
-// Presses `button` of the program's window and waits for the dialog it brings up.
-HWND DialogAfterPress(DWORD process, HWND window, ControlId button) {
-  PostMessageW(GetDlgItem(window, button), BM_CLICK, 0, 0);
-  HWND dialog = nullptr;
-  PumpUntil([&] { return (dialog = VisibleWindowOf(process, L"#32770")) != nullptr; });
-  return dialog;
+// Waits for a visible window of `process` of the class given; null when none comes.
+HWND WaitForWindow(DWORD process, const wchar_t* windowClass) {
+  HWND found = nullptr;
+  PumpUntil([&] {
+    for (HWND window = nullptr; !found && (window = FindWindowExW(nullptr, window, windowClass, nullptr));) {
+      DWORD owner = 0;
+      GetWindowThreadProcessId(window, &owner);
+      if (owner == process && IsWindowVisible(window)) found = window;
+    }
+    return found != nullptr;
+  });
+  return found;
 }
 
 // Answers a dialog with a button and waits until it is gone.
@@ -115,20 +111,22 @@ TEST(ProgramStart, TheWindowShowsThenOlesDropTargetTheOpenDialogAndTheFolderPick
   ScopedHandle process;
   DWORD id = 0;
   ASSERT_TRUE(StartProgram(L"\"" + ApplicationFolder() + L"\\Quillory.exe\"", &process, &id));
-  HWND window = nullptr;
-  ASSERT_TRUE(PumpUntil([&] { return (window = VisibleWindowOf(id, kForm1ClassName)) != nullptr; }));
+  HWND window = WaitForWindow(id, kForm1ClassName);
+  ASSERT_NE(window, nullptr);
 
   HWND list = GetDlgItem(window, IDC_LISTVIEW1);
   EXPECT_TRUE(PumpUntil([&] { return GetPropW(list, L"OleDropTargetInterface") != nullptr; }));
 
-  HWND open = DialogAfterPress(id, window, IDC_CHECK1);
+  PostMessageW(GetDlgItem(window, IDC_CHECK1), BM_CLICK, 0, 0);
+  HWND open = WaitForWindow(id, L"#32770");
   ASSERT_NE(open, nullptr);
   EXPECT_TRUE(Answer(open, IDCANCEL));
-  HWND box = DialogAfterPress(id, window, IDC_CHECK4);
+  PostMessageW(GetDlgItem(window, IDC_CHECK4), BM_CLICK, 0, 0);
+  HWND box = WaitForWindow(id, L"#32770");
   ASSERT_NE(GetDlgItem(box, kInputBoxAnswerId), nullptr);
   EXPECT_TRUE(Answer(box, IDOK));  // "doc"
-  HWND picker = nullptr;
-  ASSERT_TRUE(PumpUntil([&] { return (picker = VisibleWindowOf(id, L"#32770")) != nullptr; }));
+  HWND picker = WaitForWindow(id, L"#32770");
+  ASSERT_NE(picker, nullptr);
   EXPECT_TRUE(Answer(picker, IDCANCEL));
 
   PostMessageW(window, WM_CLOSE, 0, 0);
