@@ -1,13 +1,9 @@
 // The conversion run through the real window against the stand-in server: the calls sent, the
-// templates written, the instances ended and the check for a running instance; a run that no
-// document can hang: documents whose Open never returns or whose server dies, Esc and closing
-// mid-run, and the one process that may be ended (the limit per document is a few seconds here,
-// set as a user would). First the stand-in failing as the word processor fails, driven through
-// COM from the test: the password error, the wait behind a password prompt or a file in use,
-// and the hazards a test switches on in the registry; a waiting server is ended from here, as
-// Quillory ends one, and its pending call fails. Every case costs a server instance, so the
-// calls share them. Every test of the running-object table lives in this program so no other
-// program's object can disturb it.
+// templates written, the check for a running instance, and a run no document can hang (Open
+// never returning, a server dying, Esc and closing mid-run, the one process that may be ended;
+// the limit per document is set to a few seconds as a user would). First the stand-in's own
+// hazards, driven through COM from the test. Every test of the running-object table lives in
+// this program so no other program's object can disturb it.
 #include <windows.h>
 #include <ole2.h>
 #include <wrl/client.h>
@@ -42,8 +38,9 @@ using Results = std::vector<std::pair<HRESULT, std::wstring>>;
 // Open's arguments: the path, more by position, and named ones.
 struct OpenCall { std::wstring path; std::vector<Variant> more; std::vector<NamedArgument> named; };
 
-// Documents.Open of each in a new instance, on a thread that a waiting call may hold for
-// ever: detached, so a failing test never waits for it.
+// Documents.Open of each in one new instance (each costs a second under Wine, so the cases
+// share them), on a thread that a waiting call may hold for ever: detached, so a failing test
+// never waits for it.
 std::future<Results> OpenOnThread(std::vector<OpenCall> calls) {
   std::packaged_task<Results()> task([calls = std::move(calls)] {
     OleApartment apartment;
@@ -178,7 +175,7 @@ class ConversionRun : public ::testing::Test {
   }
   bool Written(const std::wstring& name) const { return FileExists(folder.File(name)); }
   // A server that journals it waits still has the call pending a moment later; then it is
-  // ended from here.
+  // ended from here, as Quillory ends one, and the pending call fails.
   Results EndWhenWaiting(const std::string& why, std::future<Results>& call) {
     const DWORD pid = journal.WaitForLine("Server: waiting for ever: " + why);
     EXPECT_EQ(call.wait_for(std::chrono::milliseconds(300)), std::future_status::timeout);
