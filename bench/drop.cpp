@@ -10,7 +10,6 @@
 #include <shlobj.h>
 
 #include <cstdio>
-#include <cstring>
 #include <string>
 #include <vector>
 
@@ -19,61 +18,22 @@
 #include "common/utf_win.h"
 #include "figures.h"
 #include "filelist/drop_target_win.h"
+#include "support/file_drop.h"
 
 namespace {
 
 using bench::Clock;
 using bench::MsSince;
 
-// What the shell's drag source offers: the file-drop list, a fresh copy at each request (the
-// receiver frees it), as the shell's data object gives it.
-struct ShellFiles final : IDataObject {
-  explicit ShellFiles(std::string block) : block(std::move(block)) {}
-  STDMETHODIMP QueryInterface(REFIID iid, void** out) override {
-    *out = iid == IID_IUnknown || iid == IID_IDataObject ? this : nullptr;
-    return *out ? S_OK : E_NOINTERFACE;
-  }
-  STDMETHODIMP_(ULONG) AddRef() override { return 2; }
-  STDMETHODIMP_(ULONG) Release() override { return 1; }
-  STDMETHODIMP GetData(FORMATETC* wanted, STGMEDIUM* medium) override {
-    if (QueryGetData(wanted) != S_OK) return DV_E_FORMATETC;
-    HGLOBAL copy = GlobalAlloc(GMEM_MOVEABLE, block.size());
-    if (!copy) return E_OUTOFMEMORY;
-    std::memcpy(GlobalLock(copy), block.data(), block.size());
-    GlobalUnlock(copy);
-    *medium = STGMEDIUM{TYMED_HGLOBAL, {}, nullptr};
-    medium->hGlobal = copy;
-    return S_OK;
-  }
-  STDMETHODIMP QueryGetData(FORMATETC* wanted) override {
-    return wanted->cfFormat == CF_HDROP && (wanted->tymed & TYMED_HGLOBAL) ? S_OK : DV_E_FORMATETC;
-  }
-  STDMETHODIMP GetDataHere(FORMATETC*, STGMEDIUM*) override { return E_NOTIMPL; }
-  STDMETHODIMP GetCanonicalFormatEtc(FORMATETC*, FORMATETC*) override { return E_NOTIMPL; }
-  STDMETHODIMP SetData(FORMATETC*, STGMEDIUM*, BOOL) override { return E_NOTIMPL; }
-  STDMETHODIMP EnumFormatEtc(DWORD, IEnumFORMATETC**) override { return E_NOTIMPL; }
-  STDMETHODIMP DAdvise(FORMATETC*, DWORD, IAdviseSink*, DWORD*) override { return OLE_E_ADVISENOTSUPPORTED; }
-  STDMETHODIMP DUnadvise(DWORD) override { return OLE_E_ADVISENOTSUPPORTED; }
-  STDMETHODIMP EnumDAdvise(IEnumSTATDATA**) override { return OLE_E_ADVISENOTSUPPORTED; }
-  std::string block;
-};
-
-// The shell's wide file-drop list of `count` paths; `textBytes` gets their length in UTF-8.
-std::string DropBlock(size_t count, size_t& textBytes) {
-  const DROPFILES header{sizeof(DROPFILES), {}, FALSE, TRUE};
-  std::wstring names;
+// The shell's file-drop list of `count` paths; `textBytes` gets their length in UTF-8.
+quillory::test::DataOffer ShellFiles(size_t count, size_t& textBytes) {
   textBytes = 0;
-  for (size_t i = 0; i < count; ++i) {
-    const std::wstring path =
+  return quillory::test::FileDrop(count, [&](size_t i) {
+    std::wstring path =
         L"C:\\Users\\Office\\Documents\\Contracts 2026\\Κατάλογος\\contract-" + std::to_wstring(i) + L".doc";
     textBytes += quillory::Narrow(path).size();
-    names += path;
-    names += L'\0';
-  }
-  names += L'\0';
-  std::string block(reinterpret_cast<const char*>(&header), sizeof header);
-  block.append(reinterpret_cast<const char*>(names.data()), names.size() * sizeof(wchar_t));
-  return block;
+    return path;
+  });
 }
 
 // The bare program's drop: the list read once, front to back, into wide strings, then shown.
@@ -102,7 +62,7 @@ int main(int argc, char** argv) {
   bool allListed = true;
   for (const size_t count : sizes) {
     size_t textBytes = 0;
-    ShellFiles files(DropBlock(count, textBytes));
+    quillory::test::DataOffer files = ShellFiles(count, textBytes);
 
     quillory::Form1Options options;
     options.homePage.draw = [](float) { return 0.5f; };

@@ -1,12 +1,18 @@
 // The conversion run through the real window against the stand-in server: the calls sent, the
-// templates written, the instances ended and the check for a running instance. Every test of the
-// running-object table lives in this program so no other program's object can disturb it.
+// templates written, the check for a running instance, and a run no document can hang (Open
+// never returning, a server dying, Esc and closing mid-run, the one process that may be ended;
+// the limit per document is set to a few seconds as a user would). First the stand-in's own
+// hazards, driven through COM from the test. Every test of the running-object table lives in
+// this program so no other program's object can disturb it.
 #include <windows.h>
 #include <ole2.h>
 #include <wrl/client.h>
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <future>
 #include <thread>
 
 #include "app/main_window.h"
@@ -14,12 +20,49 @@
 #include "conversion/word_automation_win.h"
 #include "platform/dispatch.h"
 #include "platform/scoped_handles.h"
+#include "platform/server_process.h"
 #include "support/dialog_watcher.h"
 #include "support/form_fixture.h"
 #include "support/standin_support.h"
 
 namespace quillory::test {
 namespace {
+
+using ::testing::HasSubstr;
+
+constexpr HRESULT kCallFailed = HRESULT_FROM_WIN32(RPC_S_CALL_FAILED);
+constexpr HRESULT kWrongPassword = static_cast<HRESULT>(0x800A1520);
+
+// Each call's HRESULT and the server's description of a failure.
+using Results = std::vector<std::pair<HRESULT, std::wstring>>;
+// Open's arguments: the path, more by position, and named ones.
+struct OpenCall { std::wstring path; std::vector<Variant> more; std::vector<NamedArgument> named; };
+
+// Documents.Open of each in one new instance (each costs a second under Wine, so the cases
+// share them), on a thread that a waiting call may hold for ever: detached, so a failing test
+// never waits for it.
+std::future<Results> OpenOnThread(std::vector<OpenCall> calls) {
+  std::packaged_task<Results()> task([calls = std::move(calls)] {
+    OleApartment apartment;
+    Results results;
+    CLSID clsid{};
+    Microsoft::WRL::ComPtr<IDispatch> word, documents;
+    if (SUCCEEDED(CLSIDFromProgID(L"Word.Application", &clsid)) &&
+        SUCCEEDED(CoCreateInstance(clsid, nullptr, CLSCTX_LOCAL_SERVER, IID_PPV_ARGS(&word))) &&
+        GetProperty(word.Get(), L"Documents").value.ToDispatch(&documents)) {
+      for (const OpenCall& call : calls) {
+        std::vector<Variant> positional{Variant::String(call.path)};
+        positional.insert(positional.end(), call.more.begin(), call.more.end());
+        const DispatchResult result = CallMethod(documents.Get(), L"Open", positional, call.named);
+        results.emplace_back(result.hr, result.description);
+      }
+    }
+    return results;
+  });
+  std::future<Results> results = task.get_future();
+  std::thread(std::move(task)).detach();
+  return results;
+}
 
 using Calls = std::vector<std::string>;
 
@@ -87,7 +130,7 @@ class HeldInstance {
  public:
   HeldInstance() {
     thread_ = std::thread([this] {
-      CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+      OleApartment apartment;
       Held object(*this);
       CLSID clsid{};
       CLSIDFromProgID(kWordProgId, &clsid);
@@ -96,7 +139,6 @@ class HeldInstance {
       SetEvent(ready_.Get());
       PumpUntil([&] { return WaitForSingleObject(release_.Get(), 0) == WAIT_OBJECT_0; }, std::chrono::minutes(2));
       RevokeActiveObject(cookie, nullptr);
-      CoUninitialize();
     });
     WaitForSingleObject(ready_.Get(), 10000);
   }
@@ -125,49 +167,134 @@ class HeldInstance {
   std::thread thread_;
 };
 
-class ConversionTest : public ::testing::Test {
+class ConversionRun : public ::testing::Test {
  protected:
   void SetUp() override {
-    form = MakeForm();
-    ASSERT_NE(form, nullptr);
+    ASSERT_TRUE(hazards.Text(L"HangInOpen", L"hang*") && hazards.Text(L"ExitInOpen", L"dies*"));
+    Form1Options options;
+    options.onClosed = [this] { ++closedCalls; };
+    form = MakeForm(std::move(options));
+    ASSERT_TRUE(form);
   }
-
-  // Presses "Save As Dot" and answers the one message box expected with `answer`.
-  Shown Press(int answer) {
+  std::string Add(const std::wstring& fixture, const std::wstring& name = {}) {
+    const std::string path = Narrow(CopyFixture(fixture, folder.Path(), name));
+    form->AppendEntry(path);
+    return path;
+  }
+  // The user's limit per document, for the test's life.
+  bool LimitTo(DWORD seconds) { return settings.Number(kTimeLimitSetting, seconds); }
+  // Presses "Save As Dot" and answers each message box with `answer`, running `whenHanging` on a
+  // thread of its own once the stand-in journals the Open of "hang.doc"; the boxes the run showed.
+  std::vector<Shown> Press(int answer = IDOK, std::function<void()> whenHanging = {}) {
     std::vector<Shown> seen;
-    {
-      DialogWatcher watcher([&](HWND dialog) {
-        seen.push_back({DescribeDialog(dialog), form->Progress(), form->MousePointer()});
-        PressDialogButton(dialog, answer);
-      });
-      SendMessageW(form->Control(IDC_CHECK2), BM_CLICK, 0, 0);
-    }
+    DialogWatcher watcher([&](HWND dialog) {
+      seen.push_back({DescribeDialog(dialog), form->Progress(), form->MousePointer()});
+      PressDialogButton(dialog, answer);
+    });
+    std::atomic<bool> pressed{false};
+    std::thread hang([&] {
+      while (!pressed && journal.Text().find("hang.doc\"") == std::string::npos) Sleep(20);
+      if (!pressed && whenHanging) whenHanging();
+    });
+    SendMessageW(form->Control(IDC_CHECK2), BM_CLICK, 0, 0);
+    pressed = true;
+    hang.join();
+    PumpUntil([&] { return watcher.Count() > 0; }, std::chrono::seconds(2));
+    watcher.Stop();  // `seen` is complete once the watcher has stopped
+    return seen;
+  }
+  // The one message box a press shows.
+  Shown PressForOne(int answer = IDOK, std::function<void()> whenHanging = {}) {
+    const std::vector<Shown> seen = Press(answer, std::move(whenHanging));
     EXPECT_EQ(seen.size(), 1u) << "message boxes shown";
     return seen.empty() ? Shown{} : seen[0];
   }
+  // Posts Esc to the window that holds the focus on the window's thread, as a key press would.
+  void PressEsc() {
+    GUITHREADINFO info{};
+    info.cbSize = sizeof info;
+    GetGUIThreadInfo(GetWindowThreadProcessId(form->Hwnd(), nullptr), &info);
+    PostMessageW(info.hwndFocus ? info.hwndFocus : form->Hwnd(), WM_KEYDOWN, VK_ESCAPE, 1);
+    PostMessageW(info.hwndFocus ? info.hwndFocus : form->Hwnd(), WM_KEYUP, VK_ESCAPE, 0xC0000001);
+  }
+  bool Written(const std::wstring& name) const { return FileExists(folder.File(name)); }
+  // A server that journals it waits still has the call pending a moment later; then it is
+  // ended from here, as Quillory ends one, and the pending call fails.
+  Results EndWhenWaiting(const std::string& why, std::future<Results>& call) {
+    const DWORD pid = journal.WaitForLine("Server: waiting for ever: " + why);
+    EXPECT_EQ(call.wait_for(std::chrono::milliseconds(300)), std::future_status::timeout);
+    EXPECT_TRUE(pid && EndProcess(pid)) << "no server waits: " << why;
+    return call.wait_for(std::chrono::seconds(30)) == std::future_status::ready ? call.get() : Results{};
+  }
+
 
   StandinJournal journal;
   TempFolder folder;
+  UserValues hazards, settings{L"Software\\Quillory"};
   std::unique_ptr<Form1> form;
+  int closedCalls = 0;
 };
 
-TEST_F(ConversionTest, RunsSendTheExactCallsWriteTheChosenTemplatesAndGoPastAFailureNamedWithItsReason) {
-  const std::wstring doc = CopyFixture(kResume + L".doc", folder.Path());
-  form->AppendEntries({Narrow(doc)});
-  EXPECT_EQ(Press(IDOK).box.text, L"Done.");
-  EXPECT_NE(GetFileAttributesW(folder.File(kResume + L".dot").c_str()), INVALID_FILE_ATTRIBUTES);
+TEST_F(ConversionRun, AGivenPasswordFailsAtOnceAndAPromptOrAFileInUseWaitsUnlessReadOnly) {
+  const std::wstring letter = CopyFixture(L"letter.doc", folder.Path());
+  const std::wstring doc = CopyFixture(L"password.doc", folder.Path());
+  HANDLE writer = CreateFileW(letter.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(writer, INVALID_HANDLE_VALUE);
+  const NamedArgument password{L"PasswordDocument", Variant::String(L"not it")};
+  std::future<Results> call = OpenOnThread(
+      {{doc, {}, {password}},
+       {CopyFixture(L"password.docx", folder.Path()), {}, {password}},
+       {letter, {Variant::Bool(false), Variant::Bool(true)}, {}},  // ReadOnly True, by position
+       {letter, {}, {{L"ConfirmConversions", Variant::Bool(false)}, {L"ReadOnly", Variant::Bool(false)}, password}}});
+  const Results inUse = EndWhenWaiting(Narrow(L"\"" + letter + L"\" is in use by another process"), call);
+  CloseHandle(writer);
+  const std::wstring wrong = L"The password is incorrect. Word cannot open the document.";
+  EXPECT_EQ(inUse, (Results{{kWrongPassword, wrong}, {kWrongPassword, wrong}, {S_OK, L""}, {kCallFailed, L""}}));
+  EXPECT_THAT(journal.Text(), HasSubstr("Documents: call Open(\"" + Narrow(letter) + "\", ConfirmConversions:=False, "
+                                        "ReadOnly:=False, PasswordDocument:=\"not it\")"));
+
+  call = OpenOnThread({{doc, {}, {}}});  // without a password: the prompt nobody answers
+  EXPECT_EQ(EndWhenWaiting(Narrow(L"\"" + doc + L"\" needs a password"), call), (Results{{kCallFailed, L""}}));
+}
+
+TEST_F(ConversionRun, RegistryHazardsDelayTheStartAndHangOrEndOpenOfMatchingNamesOnly) {
+  const std::wstring letter = CopyFixture(L"letter.doc", folder.Path());
+  ASSERT_TRUE(hazards.Text(L"HangInOpen", L"HANG-*.d?c"));  // the whole name, never the folder
+  ASSERT_TRUE(hazards.Text(L"ExitInOpen", L"to-exit.*"));
+  std::future<Results> call;
+  const ULONGLONG start = GetTickCount64();
+  {
+    UserValues slowStart;  // removed once read, so no other instance starts slowly
+    ASSERT_TRUE(slowStart.Number(L"StartDelayMs", 1500));
+    call = OpenOnThread({{letter, {}, {}}, {folder.Write(L"Hang-Letter.doc"), {}, {}}});
+    EXPECT_NE(journal.WaitForLine("Server: start delayed 1500 ms by StartDelayMs"), 0u);
+  }
+  EXPECT_NE(journal.WaitForLine("Application: new"), 0u);  // served only after the delay
+  EXPECT_GE(GetTickCount64() - start, 1500u);
+  EXPECT_EQ(EndWhenWaiting("HangInOpen matches \"Hang-Letter.doc\"", call), (Results{{S_OK, L""}, {kCallFailed, L""}}));
+
+  call = OpenOnThread({{letter, {}, {}}, {folder.Write(L"To-Exit.doc"), {}, {}}});
+  ASSERT_EQ(call.wait_for(std::chrono::seconds(30)), std::future_status::ready);
+  EXPECT_EQ(call.get(), (Results{{S_OK, L""}, {kCallFailed, L""}}));
+  EXPECT_NE(journal.WaitForLine("Server: exit in Open: ExitInOpen matches \"To-Exit.doc\""), 0u);
+  EXPECT_TRUE(journal.AllExited());
+}
+
+TEST_F(ConversionRun, RunsSendTheExactCallsWriteTheChosenTemplatesAndGoPastAFailureNamedWithItsReason) {
+  const std::wstring doc = Widen(Add(kResume + L".doc"));
+  EXPECT_EQ(PressForOne().box.text, L"Done.");
+  EXPECT_TRUE(Written(kResume + L".dot"));
 
   // As .dotx the binary document fails at SaveAs, and the run goes on.
-  const std::wstring docx = CopyFixture(kResume + L".docx", folder.Path());
-  form->AppendEntries({Narrow(docx)});
+  const std::wstring docx = Widen(Add(kResume + L".docx"));
   SendMessageW(form->Control(IDC_OPTION2), BM_CLICK, 0, 0);
-  const Shown done = Press(IDOK);
+  const Shown done = PressForOne();
   EXPECT_EQ(done.bar, 100);
   EXPECT_EQ(done.pointer, PointerShape::kHourglass);
   EXPECT_EQ(form->Progress(), 0);
   EXPECT_EQ(form->MousePointer(), PointerShape::kDefault);
   EXPECT_EQ(form->Files().Count(), 2u);
-  EXPECT_NE(GetFileAttributesW(folder.File(kResume + L".dotx").c_str()), INVALID_FILE_ATTRIBUTES);
+  EXPECT_TRUE(Written(kResume + L".dotx"));
 
   EXPECT_TRUE(journal.AllExited()) << "a stand-in process was left running";
   const std::vector<Calls> calls = journal.Calls();
@@ -186,15 +313,15 @@ TEST(WordAutomation, UnknownProgIdMeansNotInstalled) {
   EXPECT_FALSE(IsWordRunning(L"Quillory.NoSuchServer"));
 }
 
-TEST_F(ConversionTest, ActiveInstanceIsOnlyAskedItsNameAndTheDeclinedWarningConvertsNothing) {
+TEST_F(ConversionRun, ActiveInstanceIsOnlyAskedItsNameAndTheDeclinedWarningConvertsNothing) {
   CLSID clsid{};
   ASSERT_TRUE(SUCCEEDED(CLSIDFromProgID(kWordProgId, &clsid)));
   Microsoft::WRL::ComPtr<IDispatch> word;  // made active as a user's word processor would be
   ASSERT_TRUE(SUCCEEDED(CoCreateInstance(clsid, nullptr, CLSCTX_LOCAL_SERVER, IID_PPV_ARGS(&word))));
   DWORD cookie = 0;
   ASSERT_TRUE(SUCCEEDED(RegisterActiveObject(word.Get(), clsid, ACTIVEOBJECT_STRONG, &cookie)));
-  form->AppendEntries({Narrow(CopyFixture(L"letter.doc", folder.Path()))});
-  const Shown warning = Press(IDNO);
+  Add(L"letter.doc");
+  const Shown warning = PressForOne(IDNO);
   RevokeActiveObject(cookie, nullptr);
   EXPECT_EQ(warning.box.text,
             L"Word may be open. It is recommended that you close Word first.\r\n\r\n"
@@ -221,18 +348,105 @@ TEST_F(ConversionTest, ActiveInstanceIsOnlyAskedItsNameAndTheDeclinedWarningConv
 
 // A user's instance that does not answer holds neither the window nor the press: Esc, a
 // posted key press, still reaches the window and the run ends before any document is begun.
-TEST_F(ConversionTest, AnActiveInstanceThatDoesNotAnswerLeavesTheWindowAnsweringAndEscStopsThePress) {
+TEST_F(ConversionRun, AnActiveInstanceThatDoesNotAnswerLeavesTheWindowAnsweringAndEscStopsThePress) {
   HeldInstance held;
   ASSERT_TRUE(held.Registered());
-  form->AppendEntries({Narrow(CopyFixture(L"letter.doc", folder.Path()))});
+  Add(L"letter.doc");
   std::thread esc([&] {
     while (!held.Asked()) Sleep(10);
-    PostMessageW(form->Hwnd(), WM_KEYDOWN, VK_ESCAPE, 1);
+    PressEsc();
   });
-  const Shown stopped = Press(IDOK);
+  const Shown stopped = PressForOne();
   esc.join();
   EXPECT_EQ(stopped.box.text, L"Stopped.\r\n\r\n0 documents converted, 1 not tried.");
   EXPECT_TRUE(journal.Calls().empty());  // no instance was asked for
+}
+
+TEST_F(ConversionRun, GoodDocumentsAreConvertedAndEveryOtherIsListedWithItsReasonWithNothingLeftRunning) {
+  ASSERT_TRUE(LimitTo(4));
+  Add(L"letter.doc", L"good.doc");
+  const std::string hang = Add(L"letter.doc", L"hang.doc");
+  const std::string dying = Add(L"letter.doc", L"dies.doc");
+  const std::string locked = Add(L"password.doc", L"locked.doc");
+  const std::string inUse = Add(L"letter.doc", L"in use.doc");
+  // Held open for writing by another program: opened read-only, it converts all the same.
+  ScopedHandle writer(CreateFileW(Widen(inUse).c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                  OPEN_EXISTING, 0, nullptr));
+  ASSERT_TRUE(writer);
+  const std::string text = Narrow(PressForOne().box.text);
+  EXPECT_THAT(text, HasSubstr("Done.\r\n\r\n3 documents could not be converted:\r\n" + hang +
+                              ": It did not finish within 4 seconds; the word processor may have been waiting on a "
+                              "prompt"));
+  EXPECT_THAT(text, HasSubstr("Its instance was ended.\r\n" + dying + ": Open: "));
+  EXPECT_THAT(text, HasSubstr("0x800706BE"));
+  EXPECT_THAT(text, HasSubstr("\r\n" + locked + ": The password is incorrect. Word cannot open the document."));
+  EXPECT_TRUE(Written(L"good.dot") && Written(L"in use.dot"));
+  EXPECT_FALSE(Written(L"hang.dot") || Written(L"dies.dot") || Written(L"locked.dot"));
+  EXPECT_TRUE(journal.AllExited());
+  EXPECT_EQ(form->MousePointer(), PointerShape::kDefault);
+}
+
+TEST_F(ConversionRun, AnInstanceThatNeverAnswersItsCreationIsEndedAtTheLimit) {
+  ASSERT_TRUE(LimitTo(2));
+  const std::string slow = Add(L"letter.doc", L"slow.doc");
+  std::string text;
+  {
+    UserValues slowStart;
+    ASSERT_TRUE(slowStart.Number(L"StartDelayMs", 600000));
+    text = Narrow(PressForOne().box.text);
+  }
+  EXPECT_THAT(text, HasSubstr(slow + ": It did not finish within 2 seconds"));
+  EXPECT_THAT(text, HasSubstr("Its instance was ended."));
+  EXPECT_TRUE(journal.AllExited());
+}
+
+TEST_F(ConversionRun, EscStopsTheRunWhileTheWindowAnswersAndClosingEndsItWithNothingLeftRunning) {
+  Add(L"letter.doc", L"good.doc");
+  Add(L"letter.doc", L"hang.doc");
+  Add(L"letter.doc", L"later.doc");
+  std::atomic<bool> answered{false};
+  const Shown stopped = PressForOne(IDOK, [&] {
+    DWORD_PTR result = 0;
+    answered = SendMessageTimeoutW(form->Hwnd(), WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 5000, &result) != 0;
+    PressEsc();
+  });
+  EXPECT_TRUE(answered);
+  EXPECT_EQ(stopped.box.text, L"Stopped.\r\n\r\n1 document converted, 2 not tried.");
+  EXPECT_FALSE(Written(L"later.dot"));
+  EXPECT_TRUE(journal.AllExited());
+
+  // Closing the window mid-run ends the run without a word; the program can end.
+  EXPECT_TRUE(Press(IDOK, [&] { PostMessageW(form->Hwnd(), WM_CLOSE, 0, 0); }).empty());
+  EXPECT_TRUE(form->Closed());
+  EXPECT_EQ(closedCalls, 1);
+  EXPECT_TRUE(journal.AllExited());
+}
+
+// Processes of the stand-in's program, started as COM would start them.
+ScopedHandle StartStandin(DWORD* id) {
+  ScopedHandle process;
+  StartProgram(L"\"" + ApplicationFolder() + L"\\QuilloryStandin.exe\" -Embedding", &process, id);
+  return process;
+}
+
+TEST(ServerProcess, OnlyTheOneProcessStartedSinceTheRequestIsTakenAndOnlyItIsEnded) {
+  DWORD userId = 0, oursId = 0, otherId = 0;
+  ScopedHandle user = StartStandin(&userId);  // running before: the user's own
+  ServerProcessFinder finder(kWordProgId);
+  EXPECT_FALSE(finder.StartedSince());
+  ScopedHandle ours = StartStandin(&oursId);
+  const std::optional<ServerProcess> found = finder.StartedSince();
+  ASSERT_TRUE(found);
+  EXPECT_EQ(found->id, oursId);
+  ScopedHandle other = StartStandin(&otherId);
+  EXPECT_FALSE(finder.StartedSince());  // two started since: which is ours cannot be told
+
+  EXPECT_TRUE(EndServerProcess(*found));
+  EXPECT_EQ(WaitForSingleObject(ours.Get(), 0), WAIT_OBJECT_0);
+  EXPECT_EQ(WaitForSingleObject(user.Get(), 0), static_cast<DWORD>(WAIT_TIMEOUT));
+  EXPECT_EQ(WaitForSingleObject(other.Get(), 0), static_cast<DWORD>(WAIT_TIMEOUT));
+  EXPECT_TRUE(EndServerProcess(*found));  // gone already: nothing else is touched
+  for (HANDLE process : {user.Get(), other.Get()}) TerminateProcess(process, 0);
 }
 
 }  // namespace

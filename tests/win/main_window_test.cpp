@@ -1,18 +1,26 @@
 // The real main window: its controls as a user's tools see them, start-up, the button
-// convention and the file list's gestures (pointer shapes under real input: pointer_input_test).
+// convention and the file list's gestures: the reorder, its drag image ("drag.ico" beside the
+// program) and files dropped on the list, its drop target called as the system's drag loop
+// calls it (pointer shapes under real input: pointer_input_test; drop parsing: tests/core).
 #include <windows.h>
 #include <commctrl.h>
+#include <ole2.h>
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <numeric>
 #include <string>
 #include <tuple>
+#include <utility>
 #include <vector>
 
 #include "app/main_window.h"
+#include "common/utf_win.h"
+#include "filelist/drop_target_win.h"
 #include "support/dialog_watcher.h"
+#include "support/file_drop.h"
 #include "support/form_fixture.h"
 
 namespace quillory::test {
@@ -36,12 +44,30 @@ LOGFONTW FontOf(HWND control) {
   return font;
 }
 
-class MainWindow : public ::testing::Test {
+// The hot spot of a pointer, which tells the two pointer files apart.
+std::pair<DWORD, DWORD> HotSpot(HCURSOR pointer) {
+  ICONINFO info{};
+  if (!GetIconInfo(pointer, &info)) return {-1u, -1u};
+  DeleteObject(info.hbmMask);
+  if (info.hbmColor) DeleteObject(info.hbmColor);
+  return {info.xHotspot, info.yHotspot};
+}
+
+constexpr DWORD kAnyEffect = DROPEFFECT_COPY | DROPEFFECT_MOVE | DROPEFFECT_LINK;
+
+// One drag over the list and a drop, as the system runs it; the effects DragEnter, DragOver and Drop gave.
+using Effects = std::array<DWORD, 3>;
+Effects DragAndDrop(IDropTarget* target, DataOffer&& data) {
+  Effects effects{kAnyEffect, kAnyEffect, kAnyEffect};
+  EXPECT_EQ(target->DragEnter(&data, MK_LBUTTON, {10, 10}, &effects[0]), S_OK);
+  EXPECT_EQ(target->DragOver(MK_LBUTTON, {10, 10}, &effects[1]), S_OK);
+  // The system drops nothing the target refused.
+  EXPECT_EQ(effects[1] == DROPEFFECT_NONE ? target->DragLeave() : target->Drop(&data, 0, {10, 10}, &effects[2]), S_OK);
+  return effects;
+}
+
+class MainWindow : public FormTest {
  protected:
-  void SetUp() override {
-    form = MakeForm();
-    ASSERT_TRUE(form);
-  }
   HWND List() const { return form->Control(IDC_LISTVIEW1); }
   int ListSend(UINT msg, WPARAM wParam = 0, LPARAM lParam = 0) const {
     return static_cast<int>(SendMessageW(List(), msg, wParam, lParam));
@@ -72,6 +98,14 @@ class MainWindow : public ::testing::Test {
     At(to, WM_MOUSEMOVE, MK_RBUTTON);
     At(to, WM_RBUTTONUP);
   }
+  // The pointer the list shows while the first entry is held after a click on it.
+  HCURSOR PointerWhileHeld() {
+    At(0, WM_LBUTTONDOWN, MK_LBUTTON);
+    ListSend(WM_SETCURSOR, reinterpret_cast<WPARAM>(List()), MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
+    const HCURSOR shown = GetCursor();
+    At(0, WM_LBUTTONUP);
+    return shown;
+  }
 
   // Every control where designed at that DPI, with its class and text.
   void ExpectControls(int dpi) {
@@ -101,8 +135,6 @@ class MainWindow : public ::testing::Test {
     EXPECT_EQ(Header_GetItemCount(ListView_GetHeader(List())), 1);  // the list's one column
     EXPECT_EQ(ListSend(LVM_GETCOLUMNWIDTH), MulDiv(6000, dpi, 1440));
   }
-
-  std::unique_ptr<Form1> form;
 };
 
 TEST_F(MainWindow, StartsCentredAsDesignedIgnoresEnterAndSpaceAndScalesCrisplyTo144Dpi) {
@@ -218,6 +250,55 @@ TEST_F(MainWindow, ADraggedEntryTravelsPastTheVisibleRowsAndBackWithTheListScrol
   EXPECT_EQ(Order(), order);
   EXPECT_EQ(Selected(), 0);
   EXPECT_EQ(Top(), 0);
+}
+
+// The drag image is read from "drag.ico" at each click on an entry, made again only when the file
+// has changed, gone when the file is. The two pointer files installed beside the program show
+// each at its hot spot (the drag image points with the middle of its arrow, the hand with its
+// index fingertip).
+TEST_F(MainWindow, TheDragImageFileKeepsItsImageAChangedOneIsReadAgainAndAMissingOneLeavesTheArrow) {
+  TempFolder folder;
+  const std::wstring icon = folder.File(L"drag.ico");
+  ASSERT_TRUE(CopyFileW((ApplicationFolder() + L"\\drag.ico").c_str(), icon.c_str(), FALSE));
+  Form1Options options;
+  options.appFolder = folder.Path();
+  form.reset();
+  ASSERT_TRUE(form = MakeForm(std::move(options)));
+  Fill(1);
+
+  const HCURSOR first = PointerWhileHeld();
+  EXPECT_EQ(HotSpot(first), std::pair(16ul, 16ul));  // drag.ico's, in the middle of its 32 pixels
+  EXPECT_EQ(PointerWhileHeld(), first);  // the same file: the same image, not made again
+
+  // Another picture in its place (the hand) shows at the next click.
+  ASSERT_TRUE(CopyFileW((ApplicationFolder() + L"\\HAND-M.CUR").c_str(), icon.c_str(), FALSE));
+  EXPECT_EQ(HotSpot(PointerWhileHeld()), std::pair(12ul, 1ul));
+
+  ASSERT_TRUE(DeleteFileW(icon.c_str()));
+  EXPECT_EQ(PointerWhileHeld(), LoadCursorW(nullptr, IDC_ARROW));
+}
+
+TEST_F(MainWindow, DroppedFilesAreListedAsDroppedAndNeverMovedOtherDataIsRefusedAndTheTargetLastsAsLongAsTheWindow) {
+  IDropTarget* target = FindListDropTarget(List());
+  ASSERT_NE(target, nullptr);
+  // A folder, a missing file or any other file is listed as it is, after the entries already there.
+  const std::vector<std::wstring> dropped{ApplicationFolder(), L"C:\\gone\\notes.txt", L"C:\\Ünïcode\\日本.doc"};
+  form->AppendEntry("C:\\first.doc");
+  // The effect proposed is kept, less a move: the source would delete the files.
+  const Effects effects = DragAndDrop(target, FileDrop(dropped.size(), [&](size_t i) { return dropped[i]; }));
+  EXPECT_EQ(effects, (Effects{kAnyEffect, kAnyEffect, DROPEFFECT_COPY | DROPEFFECT_LINK}));
+  const Effects text = DragAndDrop(target, DataOffer(CF_UNICODETEXT, "C:\\looks\\like\\a.doc"));
+  EXPECT_EQ(text[0] | text[1], static_cast<DWORD>(DROPEFFECT_NONE));  // text gets the no-drop pointer
+  EXPECT_EQ(form->Files().Entries(), (std::vector<std::string>{"C:\\first.doc", Narrow(dropped[0]), Narrow(dropped[1]),
+                                                               "C:\\Ünïcode\\日本.doc"}));
+
+  // A click on the list leaves it OLE's target, and closing the window lets the target go.
+  At(0, WM_LBUTTONDOWN, MK_LBUTTON);
+  At(0, WM_LBUTTONUP);
+  EXPECT_EQ(RegisterDragDrop(List(), target), DRAGDROP_E_ALREADYREGISTERED);
+  target->AddRef();
+  DestroyWindow(form->Hwnd());
+  EXPECT_EQ(target->Release(), 0u);  // neither OLE nor the list holds it: revoked and let go
 }
 
 TEST(MainWindowLife, StartsWithoutThePointerFilesOpensTheHomePageOnItsDrawAndClosesAtOnce) {

@@ -23,9 +23,9 @@ bool MoveTo(POINT at) {
   });
 }
 
-TEST(PointerInput, TheHandOverButtonsTheArrowElsewhereAMouseDragAndTheHourglassThroughout) {
-  auto form = MakeForm();  // drag.ico and HAND-M.CUR are installed beside the test program
-  ASSERT_TRUE(form);
+using PointerInput = FormTest;  // drag.ico and HAND-M.CUR are installed beside the test program
+
+TEST_F(PointerInput, TheHandOverButtonsTheArrowElsewhereAMouseDragAndTheHourglassThroughout) {
   SetForegroundWindow(form->Hwnd());
   form->AppendEntries({"C:\\Docs\\1.doc", "C:\\Docs\\2.doc", "C:\\Docs\\3.doc", "C:\\Docs\\4.doc"});
   HWND list = form->Control(IDC_LISTVIEW1);

@@ -42,9 +42,9 @@ DialogWatcher::Answer PressButton(int id) {
 DialogWatcher::DialogWatcher(Answer answer, DWORD uiThread)
     : answer_(std::move(answer)), uiThread_(uiThread), thread_([this] { Run(); }) {}
 
-DialogWatcher::~DialogWatcher() {
+void DialogWatcher::Stop() {
   stop_ = true;
-  thread_.join();
+  if (thread_.joinable()) thread_.join();
 }
 
 std::vector<SeenDialog> DialogWatcher::Seen() const {

@@ -25,7 +25,9 @@ class DialogWatcher {
   // Called on the watcher thread, once for each new dialog.
   using Answer = std::function<void(HWND dialog)>;
   explicit DialogWatcher(Answer answer, DWORD uiThread = GetCurrentThreadId());
-  ~DialogWatcher();
+  ~DialogWatcher() { Stop(); }
+  // Stops watching once every answer begun has returned.
+  void Stop();
 
   std::vector<SeenDialog> Seen() const;
   size_t Count() const { return Seen().size(); }

@@ -3,14 +3,12 @@
 #include <commctrl.h>
 #include <shellapi.h>
 
-#include <gtest/gtest.h>
-
 #include <atomic>
 #include <filesystem>
 #include <fstream>
 #include <optional>
 
-#include "platform/scoped_handles.h"
+#include "common/utf_win.h"
 
 namespace quillory::test {
 namespace {
@@ -41,10 +39,36 @@ void PumpPending() {
   }
 }
 
-std::wstring TestProgramFolder() {
-  wchar_t path[MAX_PATH * 4];
-  const std::wstring program(path, GetModuleFileNameW(nullptr, path, static_cast<DWORD>(std::size(path))));
-  return program.substr(0, program.find_last_of(L'\\'));
+bool StartProgram(std::wstring commandLine, ScopedHandle* process, DWORD* id, const std::wstring& in) {
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION started{};
+  if (!CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                      in.empty() ? nullptr : in.c_str(), &startup, &started)) {
+    return false;
+  }
+  CloseHandle(started.hThread);
+  ScopedHandle owned(started.hProcess);
+  if (process) *process = std::move(owned);
+  if (id) *id = started.dwProcessId;
+  return true;
+}
+
+bool RunUnix(const std::string& command, const std::wstring& in, const std::function<bool()>& done) {
+  return StartProgram(L"/bin/bash -c \"" + Widen(command) + L"\"", nullptr, nullptr, in) &&
+         PumpUntil(done, std::chrono::minutes(2));
+}
+
+ProbeWindow::ProbeWindow(std::function<void(UINT, WPARAM)> onMessage)
+    : onMessage_(std::move(onMessage)),
+      hwnd_(CreateWindowW(L"Message", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr)) {
+  SetWindowSubclass(hwnd_, Proc, 1, reinterpret_cast<DWORD_PTR>(this));
+}
+
+LRESULT CALLBACK ProbeWindow::Proc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR self) {
+  if (msg < WM_APP) return DefSubclassProc(hwnd, msg, wParam, lParam);
+  reinterpret_cast<ProbeWindow*>(self)->onMessage_(msg, wParam);
+  return 0;
 }
 
 TempFolder::TempFolder() {

@@ -9,7 +9,11 @@
 #include <memory>
 #include <string>
 
+#include <gtest/gtest.h>
+
 #include "app/main_window.h"
+#include "platform/files.h"
+#include "platform/scoped_handles.h"
 #include "platform/window_text.h"
 
 namespace quillory::test {
@@ -18,8 +22,27 @@ namespace quillory::test {
 bool PumpUntil(const std::function<bool()>& done, std::chrono::milliseconds deadline = std::chrono::seconds(30));
 void PumpPending();
 
-// Where the test program runs from (drag.ico and HAND-M.CUR are installed beside it).
-std::wstring TestProgramFolder();
+// Starts a program by its command line, in the folder `in` if one is given; false when it did
+// not start. `process` takes its handle (which tells nothing of a Unix program), `id` its id.
+bool StartProgram(std::wstring commandLine, ScopedHandle* process = nullptr, DWORD* id = nullptr,
+                  const std::wstring& in = {});
+// Runs a Unix command through bash in the folder `in` (far faster than Wine at making or
+// removing many files) and waits until `done`, as Wine's process handle tells nothing.
+bool RunUnix(const std::string& command, const std::wstring& in, const std::function<bool()>& done);
+
+// A message-only window of the test's thread that hands each message from WM_APP on to
+// `onMessage`: a way to run test code at the point the thread's messages have reached.
+class ProbeWindow {
+ public:
+  explicit ProbeWindow(std::function<void(UINT msg, WPARAM wParam)> onMessage);
+  ~ProbeWindow() { DestroyWindow(hwnd_); }
+  HWND Hwnd() const { return hwnd_; }
+
+ private:
+  static LRESULT CALLBACK Proc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR self);
+  std::function<void(UINT, WPARAM)> onMessage_;
+  HWND hwnd_;
+};
 
 // A fresh folder under the temporary folder, removed with its contents at the end.
 class TempFolder {
@@ -38,5 +61,12 @@ class TempFolder {
 // Form1 with the home page chance switched off unless the options say otherwise.
 std::unique_ptr<Form1> MakeForm(Form1Options options = {});
 std::wstring ListText(HWND list, int position);
+
+// A test with a fresh Form1 made as MakeForm makes it.
+class FormTest : public ::testing::Test {
+ protected:
+  void SetUp() override { ASSERT_TRUE(form = MakeForm()); }
+  std::unique_ptr<Form1> form;
+};
 
 }  // namespace quillory::test

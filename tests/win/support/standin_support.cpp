@@ -1,6 +1,9 @@
 #include "support/standin_support.h"
 
+#include <gtest/gtest.h>
+
 #include <algorithm>
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -11,9 +14,6 @@
 #include "support/form_fixture.h"
 
 namespace quillory::test {
-namespace {
-constexpr wchar_t kHazardKey[] = L"Software\\Quillory\\Standin";
-}  // namespace
 
 StandinJournal::StandinJournal() {
   const std::wstring name = L"standin-journal-" + std::to_wstring(GetCurrentProcessId()) + L".txt";
@@ -24,6 +24,7 @@ StandinJournal::StandinJournal() {
 }
 
 StandinJournal::~StandinJournal() {
+  if (::testing::Test::HasFailure()) std::printf("stand-in journal:\n%s", Text().c_str());
   SetEnvironmentVariableW(L"QUILLORY_STANDIN_JOURNAL", nullptr);
   DeleteFileW(path_.c_str());
 }
@@ -73,25 +74,19 @@ bool StandinJournal::AllExited() const {
   return true;
 }
 
-StandinHazards::~StandinHazards() {
-  for (const std::wstring& name : set_) RegDeleteKeyValueW(HKEY_CURRENT_USER, kHazardKey, name.c_str());
+UserValues::~UserValues() {
+  for (const std::wstring& name : set_) RegDeleteKeyValueW(HKEY_CURRENT_USER, key_, name.c_str());
 }
 
-bool StandinHazards::Pattern(const wchar_t* name, const std::wstring& pattern) {
-  return Set(name, REG_SZ, pattern.c_str(), (pattern.size() + 1) * sizeof(wchar_t));
+bool UserValues::Text(const wchar_t* name, const std::wstring& text) {
+  return Set(name, REG_SZ, text.c_str(), (text.size() + 1) * sizeof(wchar_t));
 }
 
-bool StandinHazards::Number(const wchar_t* name, DWORD value) { return Set(name, REG_DWORD, &value, sizeof(value)); }
+bool UserValues::Number(const wchar_t* name, DWORD value) { return Set(name, REG_DWORD, &value, sizeof(value)); }
 
-bool StandinHazards::Set(const wchar_t* name, DWORD type, const void* data, size_t bytes) {
-  set_.push_back(name);
-  HKEY key = nullptr;
-  if (RegCreateKeyExW(HKEY_CURRENT_USER, kHazardKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key, nullptr) != 0) {
-    return false;
-  }
-  const bool set = RegSetValueExW(key, name, 0, type, static_cast<const BYTE*>(data), static_cast<DWORD>(bytes)) == 0;
-  RegCloseKey(key);
-  return set;
+bool UserValues::Set(const wchar_t* name, DWORD type, const void* data, size_t bytes) {
+  set_.push_back(name);  // the key is made when missing
+  return RegSetKeyValueW(HKEY_CURRENT_USER, key_, name, type, data, static_cast<DWORD>(bytes)) == ERROR_SUCCESS;
 }
 
 bool EndProcess(DWORD pid) {
@@ -99,11 +94,11 @@ bool EndProcess(DWORD pid) {
   return process && TerminateProcess(process.Get(), 1) && WaitForSingleObject(process.Get(), 30000) == WAIT_OBJECT_0;
 }
 
-std::wstring CopyFixture(const std::wstring& fixture, const std::wstring& folder) {
+std::wstring CopyFixture(const std::wstring& fixture, const std::wstring& folder, const std::wstring& name) {
   // tests/data as Wine sees the source tree (drive Z: is "/").
   const std::string source = __FILE__;
   const std::string data = (source[0] == '/' ? "Z:" : "") + source.substr(0, source.rfind("win/support/")) + "data/";
-  const std::wstring copy = folder + L"\\" + fixture;
+  const std::wstring copy = folder + L"\\" + (name.empty() ? fixture : name);
   CopyFileW((Widen(data) + fixture).c_str(), copy.c_str(), FALSE);
   return copy;
 }

@@ -13,7 +13,7 @@ namespace quillory::test {
 class StandinJournal {
  public:
   StandinJournal();
-  ~StandinJournal();
+  ~StandinJournal();  // shows the journal when the test has failed
   // The lines written so far, grouped by the process that wrote them, in order of start.
   std::vector<std::vector<std::string>> Calls(std::vector<DWORD>* pids = nullptr) const;
   // Waits until every process that wrote to the journal has exited.
@@ -27,26 +27,30 @@ class StandinJournal {
   std::wstring path_;
 };
 
-// Values under HKCU\Software\Quillory\Standin that make the stand-in misbehave (see
-// standin/hazards_win.h); every value set is removed when the scope ends, however it ends.
-class StandinHazards {
+// The key of the values that make the stand-in misbehave (see standin/hazards_win.h).
+inline constexpr wchar_t kStandinHazards[] = L"Software\\Quillory\\Standin";
+
+// Values under a key of HKEY_CURRENT_USER (the stand-in's hazards, or the user's settings);
+// every value set is removed when the scope ends, however it ends.
+class UserValues {
  public:
-  StandinHazards() = default;
-  StandinHazards(const StandinHazards&) = delete;
-  StandinHazards& operator=(const StandinHazards&) = delete;
-  ~StandinHazards();
-  bool Pattern(const wchar_t* name, const std::wstring& pattern);  // REG_SZ
-  bool Number(const wchar_t* name, DWORD value);                    // REG_DWORD
+  explicit UserValues(const wchar_t* key = kStandinHazards) : key_(key) {}
+  UserValues(const UserValues&) = delete;
+  UserValues& operator=(const UserValues&) = delete;
+  ~UserValues();
+  bool Text(const wchar_t* name, const std::wstring& text);  // REG_SZ
+  bool Number(const wchar_t* name, DWORD value);             // REG_DWORD
 
  private:
   bool Set(const wchar_t* name, DWORD type, const void* data, size_t bytes);
+  const wchar_t* key_;
   std::vector<std::wstring> set_;
 };
 
 // Ends the process from outside, as Quillory ends a server that does not answer, and waits
 // until it has gone.
 bool EndProcess(DWORD pid);
-// Copies a file of tests/data into `folder`; returns the copy's path.
-std::wstring CopyFixture(const std::wstring& fixture, const std::wstring& folder);
+// Copies a file of tests/data into `folder`, under its own name or `name`; returns the copy's path.
+std::wstring CopyFixture(const std::wstring& fixture, const std::wstring& folder, const std::wstring& name = {});
 
 }  // namespace quillory::test
