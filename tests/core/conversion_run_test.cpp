@@ -6,6 +6,7 @@
 #include <cmath>
 #include <functional>
 #include <map>
+#include <tuple>
 
 namespace quillory {
 namespace {
@@ -21,7 +22,7 @@ struct Fake : RunView, Automation {
   long bar = 0;  // tenths of a percent
   PointerShape pointer = PointerShape::kDefault;
   TemplateTarget target = TemplateTarget::kDot;
-  std::function<void()> duringSave, duringCheck;
+  std::function<void(Fake&)> duringSave, duringCheck;
 
   explicit Fake(std::vector<std::string> list = {}) : entries(std::move(list)) {}
   size_t EntryCount() const override { return entries.size(); }
@@ -34,73 +35,65 @@ struct Fake : RunView, Automation {
   bool Closed() const override { return closed; }
   bool StopRequested() const override { return stop; }
   bool IsWordRunning() override {
-    if (duringCheck) duringCheck();
+    if (duringCheck) duringCheck(*this);
     return running;
   }
   SaveOutcome SaveDocAsTemplate(const std::string& path, TemplateTarget as) override {
     saved.push_back(path + (as == TemplateTarget::kDot ? " as dot " : " as dotx ") + State());
-    if (duringSave) duringSave();
+    if (duringSave) duringSave(*this);
     auto it = outcomes.find(path);
     return it == outcomes.end() ? SaveOutcome::Saved() : it->second;
   }
   std::string State() const {
     return "[bar " + std::to_string(bar) + (pointer == PointerShape::kHourglass ? " busy]" : " idle]");
   }
-  void Run() { ConvertAll(*this, *this); }
 };
 
+// A run over `entries` with the fake set up first: the number of saves, the messages and the
+// window's state after it (left as it was once the window is closed).
+using Result = std::tuple<size_t, std::vector<std::string>, std::string>;
+Result Converted(std::vector<std::string> entries, const std::function<void(Fake&)>& setUp) {
+  Fake run(std::move(entries));
+  setUp(run);
+  ConvertAll(run, run);
+  return {run.saved.size(), run.seen, run.State()};
+}
+const std::vector<std::string> kAbc = {"a.doc", "b.doc", "c.doc"};
+
 TEST(ConversionRunTest, EachDocumentIsSavedUnderTheHourglassWithTheBarAtItsShareThenDoneThenReset) {
-  Fake run({"a.doc", "b.doc", "c.doc"});
-  run.duringSave = [&] { run.target = TemplateTarget::kDotx; };  // the choice is read at each document
-  run.Run();
+  Fake run(kAbc);
+  run.duringSave = [](Fake& f) { f.target = TemplateTarget::kDotx; };  // the choice is read at each document
+  ConvertAll(run, run);
   EXPECT_THAT(run.saved, ElementsAre("a.doc as dot [bar 333 busy]", "b.doc as dotx [bar 667 busy]",
                                      "c.doc as dotx [bar 1000 busy]"));
   EXPECT_THAT(run.seen, ElementsAre("[bar 1000 busy] Done."));
   EXPECT_EQ(run.State(), "[bar 0 idle]");
 }
 
-TEST(ConversionRunTest, EmptyListSaysNoFilesAddedAndConvertsNothing) {
-  Fake run;
-  run.running = true;
-  run.Run();
-  EXPECT_THAT(run.seen, ElementsAre("[bar 0 busy] No files added."));
-  EXPECT_EQ(run.State(), "[bar 0 idle]");
-}
-
-TEST(ConversionRunTest, WarningWhileWordRunsConvertsOnlyAfterYes) {
-  const std::string kWarning =
-      "? Word may be open. It is recommended that you close Word first.\r\n\r\n"
+TEST(ConversionRunTest, EmptyListSaysNoFilesAddedAndConvertsNothingAndTheWarningWaitsForYes) {
+  EXPECT_EQ(Converted({}, [](Fake& f) { f.running = true; }), (Result{0, {"[bar 0 busy] No files added."}, "[bar 0 idle]"}));
+  const std::string warning =
+      "[bar 0 busy] ? Word may be open. It is recommended that you close Word first.\r\n\r\n"
       "Would you like to proceed anyway?";
-  Fake declined({"a.doc", "b.doc"});
-  declined.running = true;
-  declined.answerYes = false;
-  declined.Run();
-  EXPECT_TRUE(declined.saved.empty());
-  EXPECT_THAT(declined.seen, ElementsAre("[bar 0 busy] " + kWarning));
-  EXPECT_EQ(declined.State(), "[bar 0 idle]");
-
-  Fake accepted({"a.doc", "b.doc"});
-  accepted.running = true;
-  accepted.Run();
-  EXPECT_EQ(accepted.saved.size(), 2u);
-  EXPECT_THAT(accepted.seen, ElementsAre("[bar 0 busy] " + kWarning, "[bar 1000 busy] Done."));
+  EXPECT_EQ(Converted({"a.doc", "b.doc"}, [](Fake& f) { f.running = true, f.answerYes = false; }),
+            (Result{0, {warning}, "[bar 0 idle]"}));
+  EXPECT_EQ(Converted({"a.doc", "b.doc"}, [](Fake& f) { f.running = true; }),
+            (Result{2, {warning, "[bar 1000 busy] Done."}, "[bar 0 idle]"}));
 }
 
 TEST(ConversionRunTest, FailedDocumentsDoNotStopTheRunAndAreListedOnOneLineEach) {
-  Fake run({"a.doc", "bad.doc", "c.doc", "worse.docx", "blank.doc"});
-  run.outcomes["bad.doc"] = SaveOutcome::Failed("bad.doc is damaged");
-  run.outcomes["worse.docx"] = SaveOutcome::Failed("cannot open\r\nworse.docx\tat all \r\n");
-  run.outcomes["blank.doc"] = SaveOutcome::Failed(" \r\n");
-  run.Run();
-  EXPECT_EQ(run.saved.size(), 5u);
-  EXPECT_THAT(run.seen, ElementsAre("[bar 1000 busy] Done.\r\n\r\n3 documents could not be converted:\r\n"
-                                    "bad.doc: bad.doc is damaged\r\n"
-                                    "worse.docx: cannot open  worse.docx at all\r\n"
-                                    "blank.doc: unknown reason"));
-}
-
-TEST(ConversionRunTest, ClosingMessageListsTwentyFailuresThenCountsTheRest) {
-  std::vector<FailedDocument> failures;
+  EXPECT_EQ(Converted({"a.doc", "bad.doc", "c.doc", "worse.docx", "blank.doc"},
+                [](Fake& f) {
+                  f.outcomes["bad.doc"] = SaveOutcome::Failed("bad.doc is damaged");
+                  f.outcomes["worse.docx"] = SaveOutcome::Failed("cannot open\r\nworse.docx\tat all \r\n");
+                  f.outcomes["blank.doc"] = SaveOutcome::Failed(" \r\n");
+                }),
+            (Result{5,
+                    {"[bar 1000 busy] Done.\r\n\r\n3 documents could not be converted:\r\n"
+                     "bad.doc: bad.doc is damaged\r\nworse.docx: cannot open  worse.docx at all\r\n"
+                     "blank.doc: unknown reason"},
+                    "[bar 0 idle]"}));
+  std::vector<FailedDocument> failures;  // twenty are named, the rest counted
   for (int i = 1; i <= 23; ++i) failures.push_back({"d" + std::to_string(i) + ".doc", "why"});
   const std::string text = ClosingMessage(failures, 0);
   EXPECT_EQ(text.rfind("Done.\r\n\r\n23 documents could not be converted:\r\nd1.doc: why\r\n", 0), 0u);
@@ -108,64 +101,46 @@ TEST(ConversionRunTest, ClosingMessageListsTwentyFailuresThenCountsTheRest) {
 }
 
 TEST(ConversionRunTest, MissingWordProcessorIsSaidOnceNotPerDocument) {
-  Fake none({"a.doc", "b.doc", "c.doc"});
-  none.outcomes["a.doc"] = SaveOutcome::NotInstalled("Invalid class string");
-  none.Run();
-  EXPECT_EQ(none.saved.size(), 1u);
-  EXPECT_THAT(none.seen, ElementsAre("[bar 333 busy] Microsoft Word is not installed on this computer, so no "
-                                     "document was converted."));
-  EXPECT_EQ(none.State(), "[bar 0 idle]");
-
+  EXPECT_EQ(Converted(kAbc, [](Fake& f) { f.outcomes["a.doc"] = SaveOutcome::NotInstalled("Invalid class string"); }),
+            (Result{1,
+                    {"[bar 333 busy] Microsoft Word is not installed on this computer, so no document was "
+                     "converted."},
+                    "[bar 0 idle]"}));
   // Gone part way: the documents not tried are counted after "Done.".
-  Fake gone({"a.doc", "b.doc", "c.doc"});
-  gone.outcomes["b.doc"] = SaveOutcome::NotInstalled("Class not registered");
-  gone.Run();
-  EXPECT_EQ(gone.saved.size(), 2u);
-  EXPECT_THAT(gone.seen, ElementsAre("[bar 667 busy] Done.\r\n\r\nMicrosoft Word could not be found, so the "
-                                     "last 2 documents were not converted."));
+  EXPECT_EQ(Converted(kAbc, [](Fake& f) { f.outcomes["b.doc"] = SaveOutcome::NotInstalled("Class not registered"); }),
+            (Result{2,
+                    {"[bar 667 busy] Done.\r\n\r\nMicrosoft Word could not be found, so the last 2 documents "
+                     "were not converted."},
+                    "[bar 0 idle]"}));
 }
 
 TEST(ConversionRunTest, ClosingTheWindowStopsTheRunAtOnceAndShrinkingTheListIsNotReadPastItsEnd) {
-  Fake closed({"a.doc", "b.doc"});
-  closed.duringSave = [&] { closed.closed = true; };
-  closed.Run();
-  EXPECT_EQ(closed.saved.size(), 1u);
-  EXPECT_TRUE(closed.seen.empty());
-  Fake closedFirst({"a.doc"});  // while an open instance was looked for
-  closedFirst.duringCheck = [&] { closedFirst.closed = true; };
-  closedFirst.Run();
-  EXPECT_TRUE(closedFirst.saved.empty() && closedFirst.seen.empty());
-
-  Fake shrunk({"a.doc", "b.doc", "c.doc"});
-  shrunk.duringSave = [&] { shrunk.entries.pop_back(); };
-  shrunk.Run();
-  EXPECT_EQ(shrunk.saved.size(), 2u);
-  EXPECT_THAT(shrunk.seen, ElementsAre("[bar 1000 busy] Done."));
+  EXPECT_EQ(Converted({"a.doc", "b.doc"}, [](Fake& f) { f.duringSave = [](Fake& g) { g.closed = true; }; }),
+            (Result{1, {}, "[bar 500 busy]"}));
+  // While an open instance was looked for.
+  EXPECT_EQ(Converted({"a.doc"}, [](Fake& f) { f.duringCheck = [](Fake& g) { g.closed = true; }; }),
+            (Result{0, {}, "[bar 0 busy]"}));
+  EXPECT_EQ(Converted(kAbc, [](Fake& f) { f.duringSave = [](Fake& g) { g.entries.pop_back(); }; }),
+            (Result{2, {"[bar 1000 busy] Done."}, "[bar 0 idle]"}));
 }
 
 TEST(ConversionRunTest, StoppingSaysWhatWasConvertedAndWhatWasNotTried) {
   // Esc while the third of five converts: its instance is ended and it counts as not tried.
-  Fake during({"a.doc", "bad.doc", "c.doc", "d.doc", "e.doc"});
-  during.outcomes["bad.doc"] = SaveOutcome::Failed("damaged");
-  during.outcomes["c.doc"] = SaveOutcome::Stopped();
-  during.Run();
-  EXPECT_EQ(during.saved.size(), 3u);
-  EXPECT_THAT(during.seen, ElementsAre("[bar 600 busy] Stopped.\r\n\r\n1 document converted, 3 not tried.\r\n\r\n"
-                                       "1 document could not be converted:\r\nbad.doc: damaged"));
-  EXPECT_EQ(during.State(), "[bar 0 idle]");
-
+  EXPECT_EQ(Converted({"a.doc", "bad.doc", "c.doc", "d.doc", "e.doc"},
+                [](Fake& f) {
+                  f.outcomes["bad.doc"] = SaveOutcome::Failed("damaged");
+                  f.outcomes["c.doc"] = SaveOutcome::Stopped();
+                }),
+            (Result{3,
+                    {"[bar 600 busy] Stopped.\r\n\r\n1 document converted, 3 not tried.\r\n\r\n"
+                     "1 document could not be converted:\r\nbad.doc: damaged"},
+                    "[bar 0 idle]"}));
   // Esc as a document finishes: it counts as converted, the rest as not tried.
-  Fake between({"a.doc", "b.doc", "c.doc"});
-  between.duringSave = [&] { between.stop = between.saved.size() == 2; };
-  between.Run();
-  EXPECT_THAT(between.seen, ElementsAre("[bar 667 busy] Stopped.\r\n\r\n2 documents converted, 1 not tried."));
-
+  EXPECT_EQ(Converted(kAbc, [](Fake& f) { f.duringSave = [](Fake& g) { g.stop = g.saved.size() == 2; }; }),
+            (Result{2, {"[bar 667 busy] Stopped.\r\n\r\n2 documents converted, 1 not tried."}, "[bar 0 idle]"}));
   // Esc while an open instance is looked for: nothing is begun.
-  Fake before({"a.doc", "b.doc"});
-  before.duringCheck = [&] { before.stop = true; };
-  before.Run();
-  EXPECT_TRUE(before.saved.empty());
-  EXPECT_THAT(before.seen, ElementsAre("[bar 0 busy] Stopped.\r\n\r\n0 documents converted, 2 not tried."));
+  EXPECT_EQ(Converted({"a.doc", "b.doc"}, [](Fake& f) { f.duringCheck = [](Fake& g) { g.stop = true; }; }),
+            (Result{0, {"[bar 0 busy] Stopped.\r\n\r\n0 documents converted, 2 not tried."}, "[bar 0 idle]"}));
 }
 
 TEST(ConversionRunTest, ATimedOutDocumentSaysItsLimitAndWhetherItsInstanceWasEnded) {
