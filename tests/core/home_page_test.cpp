@@ -37,14 +37,14 @@ TEST(HomePage, OpensOnlyWhenTheDrawGivesSeven) {
 TEST(HomePage, SeededDrawIsRepeatableAndAboutOneInAHundred) {
   EXPECT_EQ(SeededDraw(1234.5f), SeededDraw(1234.5f));
   int hits = 0;
-  for (int second = 0; second < 86400; ++second) {
+  for (int second = 0; second < 86400; second += 9) {  // every ninth second of a day: 9,600 seeds
     const float r = SeededDraw(static_cast<float>(second));
     ASSERT_GE(r, 0.0f);
     ASSERT_LT(r, 1.0f);
     if (static_cast<int>(r * 100.0f) + 1 == 7) ++hits;
   }
-  EXPECT_GT(hits, 864 / 2);
-  EXPECT_LT(hits, 864 * 2);
+  EXPECT_GT(hits, 96 / 2);
+  EXPECT_LT(hits, 96 * 2);
 }
 
 }  // namespace

@@ -23,17 +23,16 @@ TEST(GetExtension, KeepsMultibyteLettersWhole) {
 }
 
 TEST(CenteredPosition, SplitsTheDifferenceExactly) {
-  const Position middle = CenteredPosition(19200, 14400, 6000, 4000);
-  EXPECT_FLOAT_EQ(middle.left, 6600);
-  EXPECT_FLOAT_EQ(middle.top, 5200);
-
-  const Position odd = CenteredPosition(19201, 14400, 6000, 4001);
-  EXPECT_FLOAT_EQ(odd.left, 6600.5f);
-  EXPECT_FLOAT_EQ(odd.top, 5199.5f);
-
-  const Position larger = CenteredPosition(6000, 4000, 9000, 5000);
-  EXPECT_FLOAT_EQ(larger.left, -1500);
-  EXPECT_FLOAT_EQ(larger.top, -500);
+  const struct {
+    float screenWidth, screenHeight, outerWidth, outerHeight, left, top;
+  } cases[] = {{19200, 14400, 6000, 4000, 6600, 5200},
+               {19201, 14400, 6000, 4001, 6600.5f, 5199.5f},  // odd differences keep their half
+               {6000, 4000, 9000, 5000, -1500, -500}};         // larger than the screen
+  for (const auto& c : cases) {
+    const Position at = CenteredPosition(c.screenWidth, c.screenHeight, c.outerWidth, c.outerHeight);
+    EXPECT_FLOAT_EQ(at.left, c.left);
+    EXPECT_FLOAT_EQ(at.top, c.top);
+  }
 }
 
 TEST(Twips, FifteenMakeAPixelAt96AndTenAt144) {

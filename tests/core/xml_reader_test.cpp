@@ -29,23 +29,20 @@ TEST(XmlReaderTest, WellFormedTextGivesNamesTreeDecodedValuesAndRanges) {
   std::string error;
   ASSERT_TRUE(ReadXml(text, &xml, &error)) << error;
   ASSERT_EQ(xml.elements.size(), 4u);
+  const size_t rootAt = text.find("<p:Root");
   const std::vector<std::tuple<std::string_view, size_t, size_t, std::string_view>> expected = {
-      {"p:Root", kNoParent, 0, ""}, {"Child", 0, 1, "<Child c=\"&#xe9;\"/>"},
+      {"p:Root", kNoParent, 0, std::string_view(text).substr(rootAt, text.find("</p:Root>") + 9 - rootAt)},
+      {"Child", 0, 1, "<Child c=\"&#xe9;\"/>"},
       {"Child", 0, 1, "<Child><Deep/></Child >"}, {"Deep", 2, 2, "<Deep/>"}};
   for (size_t i = 0; i < expected.size(); ++i) {
     const auto& [name, parent, depth, whole] = expected[i];
     EXPECT_EQ(xml.elements[i].name, name);
     EXPECT_EQ(xml.elements[i].parent, parent);
     EXPECT_EQ(xml.elements[i].depth, depth);
-    if (i > 0) {
-      EXPECT_EQ(At(text, xml.elements[i].range), whole);
-    }
+    EXPECT_EQ(At(text, xml.elements[i].range), whole);
   }
-  EXPECT_EQ(LocalName(xml.elements[0].name), "Root");
-  EXPECT_EQ(xml.elements[0].range.begin, text.find("<p:Root"));
-  EXPECT_EQ(xml.elements[0].range.end, text.find("</p:Root>") + 9);
-
   const XmlElement& root = xml.elements[0];
+  EXPECT_EQ(LocalName(root.name), "Root");
   ASSERT_EQ(xml.Attributes(root).size(), 3u);
   EXPECT_EQ(xml.AttributeValue(root, "a"), "x&<>\"'+\xF0\x9F\x98\x80\"");
   EXPECT_EQ(xml.AttributeValue(root, "b"), "1 2 3");  // line ends and tabs read as spaces, CR LF as one
@@ -82,8 +79,6 @@ TEST(XmlReaderTest, MalformedTextIsRefusedWithWhatAndWhere) {
       {"<a x='1'y='2'/>", "other than attributes"},
       {"<a x='<'/>", "a '<' in the value of the attribute x of <a> (byte 6)"},
       {"<a>&nbsp;</a>", "an unknown entity &nbsp; (byte 3)"},
-      {"<a x='&unknown;'/>", "an unknown entity &unknown;"},
-      {"<a>& b</a>", "an '&' that starts no reference"},
       {"<a>&amp</a>", "an '&' that starts no reference"},
       {"<a x='&#0;'/>", "the character reference &#0; names no valid character (byte 6)"},
       {"<a>&#x110000;</a>", "names no valid character"},
@@ -100,12 +95,11 @@ TEST(XmlReaderTest, MalformedTextIsRefusedWithWhatAndWhere) {
       {"<a><![CDATA[x</a>", "a CDATA section is not closed"},
       {"", "there is no root element"},
       {" <?xml version='1.0'?><!-- only -->", "an XML declaration not at the start"},
-      {"<!-- only -->", "there is no root element"},
       {"<a/><?XML x?>", "an XML declaration not at the start"},
       {"<a><? x?></a>", "a processing instruction has no target"},
       {"<a><?x y</a>", "a processing instruction is not closed"},
       {"<a><?x<y?></a>", "a processing instruction's target runs into its text"},
-      {"<a>\x01</a>", "a control character 0x01 (byte 3)"},
+      {"<a>\x1F</a>", "a control character 0x1F (byte 3)"},
       {std::string("<a>\0</a>", 8), "a control character 0x00 (byte 3)"},
       {"\xFF\xFE<\0a\0/\0>\0", "UTF-16"},
       {"<1a/>", "a '<' that starts no tag"},
