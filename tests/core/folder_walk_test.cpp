@@ -39,14 +39,9 @@ struct FakeLister : quillory::DirectoryLister {
   }
 
   struct Listing : quillory::FolderListing {
-    explicit Listing(const std::vector<Entry>& entries) : entries(entries) {}
-    bool Next(quillory::FolderEntry& out) override {
-      if (next == entries.size()) return false;
-      out = entries[next++];
-      return true;
-    }
-    const std::vector<Entry>& entries;
-    size_t next = 0;
+    explicit Listing(const std::vector<Entry>& entries) : next(entries.begin()), end(entries.end()) {}
+    bool Next(quillory::FolderEntry& out) override { return next != end && (out = *next++, true); }
+    std::vector<Entry>::const_iterator next, end;
   };
   std::string Resolve(const std::string& path) const {
     for (const auto& [folder, entries] : folders) {
