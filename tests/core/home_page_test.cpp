@@ -8,30 +8,21 @@
 namespace quillory {
 namespace {
 
-struct Recorder {
+TEST(HomePage, OpensOnlyWhenTheDrawGivesSeven) {
   float seed = -1;
   std::vector<std::string> launched;
-  HomePageChance With(float r) {
-    return {[] { return 43200.5f; },
-            [this, r](float s) {
-              seed = s;
-              return r;
-            },
-            [this](const std::string& line) { launched.push_back(line); }};
-  }
-};
-
-TEST(HomePage, OpensOnlyWhenTheDrawGivesSeven) {
-  Recorder recorder;
-  EXPECT_TRUE(MaybeOpenHomePage(recorder.With(0.06f)));   // int(6) + 1 = 7
-  EXPECT_TRUE(MaybeOpenHomePage(recorder.With(0.0699f)));
-  EXPECT_FALSE(MaybeOpenHomePage(recorder.With(0.05999f)));  // 6
-  EXPECT_FALSE(MaybeOpenHomePage(recorder.With(0.07f)));     // 8
-  EXPECT_FALSE(MaybeOpenHomePage(recorder.With(0.0f)));
-  EXPECT_FALSE(MaybeOpenHomePage(recorder.With(0.99999f)));
-  ASSERT_EQ(recorder.launched.size(), 2u);
-  EXPECT_EQ(recorder.launched[0], "explorer \"https://www.quillory.example/\"");
-  EXPECT_FLOAT_EQ(recorder.seed, 43200.5f);  // seeded with the time of day
+  const auto drawing = [&](float r) {
+    return HomePageChance{[] { return 43200.5f; }, [&seed, r](float s) { return seed = s, r; },
+                          [&](const std::string& line) { launched.push_back(line); }};
+  };
+  EXPECT_TRUE(MaybeOpenHomePage(drawing(0.06f)));  // int(6) + 1 = 7
+  EXPECT_TRUE(MaybeOpenHomePage(drawing(0.0699f)));
+  EXPECT_FALSE(MaybeOpenHomePage(drawing(0.05999f)));  // 6
+  EXPECT_FALSE(MaybeOpenHomePage(drawing(0.07f)));     // 8
+  EXPECT_FALSE(MaybeOpenHomePage(drawing(0.0f)));
+  EXPECT_FALSE(MaybeOpenHomePage(drawing(0.99999f)));
+  EXPECT_EQ(launched, std::vector<std::string>(2, "explorer \"https://www.quillory.example/\""));
+  EXPECT_FLOAT_EQ(seed, 43200.5f);  // seeded with the time of day
 }
 
 TEST(HomePage, SeededDrawIsRepeatableAndAboutOneInAHundred) {

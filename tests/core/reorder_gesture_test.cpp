@@ -60,8 +60,6 @@ TEST(ReorderGesture, RemovalKeepsTheDraggedEntryOrForgetsIt) {
   EXPECT_EQ(gesture.DragItem(), std::nullopt);
   EXPECT_EQ(list.Entries(), (Texts{"b", "d"}));
   EXPECT_FALSE(list.Remove(2));
-  gesture.ButtonDown();
-  EXPECT_FALSE(gesture.Move(list, 0, kAllVisible).exchanged);
 }
 
 TEST(ReorderGesture, ScrollsByTheListsOwnRowsNotTheScreen) {

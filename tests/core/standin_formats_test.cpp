@@ -62,6 +62,39 @@ std::string Convert(const std::string& fixture, int format, const char* extensio
   return out;
 }
 
+// Read and converted as its kind allows? A refusal must say why. In a buffer of its own size,
+// so the sanitizer sees any read past the end.
+bool Taken(std::string_view bytes, std::string* why = nullptr) {
+  const std::vector<char> copy(bytes.begin(), bytes.end());
+  const std::string_view input(copy.data(), copy.size());
+  DocumentKind kind{};
+  std::string error, out;
+  const bool read = IdentifyDocument(input, &kind, &error);
+  const bool binary = kind == kBinaryDocument || kind == kBinaryTemplate;
+  const bool taken = read && ConvertToTemplate(input, kind, binary ? kFormatTemplate : kFormatXmlTemplate,
+                                               binary ? ".dot" : ".dotx", &out, &error);
+  EXPECT_TRUE(taken || !error.empty()) << "refused without a reason";
+  if (why) *why = error;
+  return taken;
+}
+
+// Hostile inputs: each is refused with a reason after reading it once, in little memory.
+std::string Refusal(std::string_view bytes) {
+  std::string why;
+  EXPECT_FALSE(Taken(bytes, &why));
+  return why;
+}
+
+// report.docx with these entries put in and this one taken out.
+std::string Package(const std::map<std::string, std::string>& parts, std::string_view removed = {}) {
+  ZipPackage package;
+  std::string error;
+  EXPECT_TRUE(package.Read(Fixture("report.docx"), &error)) << error;
+  for (const auto& [name, bytes] : parts) package.Put(name, bytes);
+  package.Remove(removed);
+  return package.Write();
+}
+
 TEST(StandinFormatsTest, TemplatesDifferFromTheirDocumentsOnlyInTheMainContentTypeOrTheFibFlag) {
   EXPECT_EQ(Kind(Fixture("macros.docm")), kXmlMacroDocument);  // report.docx with a macro project added
   auto expected = Unpack(Fixture("report.docx"));
@@ -100,47 +133,12 @@ TEST(StandinFormatsTest, PasswordProtectedDocumentsAreRecognisedAndNeverConverte
   }
   // Either stream alone is no encrypted package, and the file then is no document at all.
   for (const std::u16string_view name : {u"EncryptionInfo", u"EncryptedPackage"}) {
-    std::string encoded, renamed = package, error;  // names are stored as UTF-16LE
+    std::string encoded, renamed = package;  // names are stored as UTF-16LE
     for (const char16_t c : name) encoded += {static_cast<char>(c), '\0'};
     ASSERT_NE(renamed.find(encoded), std::string::npos);
     renamed[renamed.find(encoded)] = 'X';
-    DocumentKind kind{};
-    EXPECT_FALSE(IdentifyDocument(renamed, &kind, &error));
-    EXPECT_EQ(error, "it has no WordDocument stream");
+    EXPECT_EQ(Refusal(renamed), "it has no WordDocument stream");
   }
-}
-
-// Read and converted as its kind allows? A refusal must say why. In a buffer of its own size,
-// so the sanitizer sees any read past the end.
-bool Taken(std::string_view bytes, std::string* why = nullptr) {
-  const std::vector<char> copy(bytes.begin(), bytes.end());
-  const std::string_view input(copy.data(), copy.size());
-  DocumentKind kind{};
-  std::string error, out;
-  const bool read = IdentifyDocument(input, &kind, &error);
-  const bool binary = kind == kBinaryDocument || kind == kBinaryTemplate;
-  const bool taken = read && ConvertToTemplate(input, kind, binary ? kFormatTemplate : kFormatXmlTemplate,
-                                               binary ? ".dot" : ".dotx", &out, &error);
-  EXPECT_TRUE(taken || !error.empty()) << "refused without a reason";
-  if (why) *why = error;
-  return taken;
-}
-
-// Hostile inputs: each is refused with a reason after reading it once, in little memory.
-std::string Refusal(std::string_view bytes) {
-  std::string why;
-  EXPECT_FALSE(Taken(bytes, &why));
-  return why;
-}
-
-// report.docx with these entries put in and this one taken out.
-std::string Package(const std::map<std::string, std::string>& parts, std::string_view removed = {}) {
-  ZipPackage package;
-  std::string error;
-  EXPECT_TRUE(package.Read(Fixture("report.docx"), &error)) << error;
-  for (const auto& [name, bytes] : parts) package.Put(name, bytes);
-  package.Remove(removed);
-  return package.Write();
 }
 
 // Where to cut a file and which bytes to invert in it: the file is cut before each offset and
