@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
 #include <vector>
 
 namespace quillory {
@@ -26,9 +27,7 @@ TEST(ReorderGesture, WalkingOverNeighboursMovesTheDraggedTextAlongAndAJumpTrades
   for (size_t over : {1u, 2u, 3u, 3u, 4u}) gesture.Move(list, over, kAllVisible);
   EXPECT_EQ(list.Entries(), (Texts{"1", "3", "4", "5", "2"}));
   const MoveOutcome jump = gesture.Move(list, 0, kAllVisible);
-  EXPECT_TRUE(jump.exchanged);
-  EXPECT_EQ(jump.from, 4u);
-  EXPECT_EQ(jump.to, 0u);
+  EXPECT_EQ(std::tuple(jump.exchanged, jump.from, jump.to), std::tuple(true, size_t{4}, size_t{0}));
   EXPECT_EQ(gesture.DragItem(), 0u);
   EXPECT_EQ(list.Entries(), (Texts{"2", "3", "4", "5", "1"}));
 }

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -28,19 +29,14 @@ TEST(XmlReaderTest, WellFormedTextGivesNamesTreeDecodedValuesAndRanges) {
   XmlDocument xml;
   std::string error;
   ASSERT_TRUE(ReadXml(text, &xml, &error)) << error;
-  ASSERT_EQ(xml.elements.size(), 4u);
   const size_t rootAt = text.find("<p:Root");
-  const std::vector<std::tuple<std::string_view, size_t, size_t, std::string_view>> expected = {
+  using Element = std::tuple<std::string_view, size_t, size_t, std::string_view>;  // name, parent, depth, text
+  std::vector<Element> elements;
+  for (const XmlElement& e : xml.elements) elements.emplace_back(e.name, e.parent, e.depth, At(text, e.range));
+  ASSERT_EQ(elements, (std::vector<Element>{
       {"p:Root", kNoParent, 0, std::string_view(text).substr(rootAt, text.find("</p:Root>") + 9 - rootAt)},
       {"Child", 0, 1, "<Child c=\"&#xe9;\"/>"},
-      {"Child", 0, 1, "<Child><Deep/></Child >"}, {"Deep", 2, 2, "<Deep/>"}};
-  for (size_t i = 0; i < expected.size(); ++i) {
-    const auto& [name, parent, depth, whole] = expected[i];
-    EXPECT_EQ(xml.elements[i].name, name);
-    EXPECT_EQ(xml.elements[i].parent, parent);
-    EXPECT_EQ(xml.elements[i].depth, depth);
-    EXPECT_EQ(At(text, xml.elements[i].range), whole);
-  }
+      {"Child", 0, 1, "<Child><Deep/></Child >"}, {"Deep", 2, 2, "<Deep/>"}}));
   const XmlElement& root = xml.elements[0];
   EXPECT_EQ(LocalName(root.name), "Root");
   ASSERT_EQ(xml.Attributes(root).size(), 3u);
