@@ -70,7 +70,7 @@ TEST(ConversionRunTest, EachDocumentIsSavedUnderTheHourglassWithTheBarAtItsShare
   EXPECT_EQ(run.State(), "[bar 0 idle]");
 }
 
-TEST(ConversionRunTest, EmptyListSaysNoFilesAddedAndConvertsNothingAndTheWarningWaitsForYes) {
+TEST(ConversionRunTest, AnEmptyListOrADeclinedWarningConvertsNothingAndYesConvertsAll) {
   EXPECT_EQ(Converted({}, [](Fake& f) { f.running = true; }), (Result{0, {"[bar 0 busy] No files added."}, "[bar 0 idle]"}));
   const std::string warning =
       "[bar 0 busy] ? Word may be open. It is recommended that you close Word first.\r\n\r\n"
