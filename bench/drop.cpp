@@ -55,9 +55,7 @@ void BareDrop(IDataObject* data, bench::BareList& bare) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  std::vector<size_t> sizes;
-  for (int i = 1; i < argc; ++i) sizes.push_back(std::strtoul(argv[i], nullptr, 10));
-  if (sizes.empty()) sizes = {100000, 1000000};
+  const std::vector<size_t> sizes = bench::Sizes(argc, argv, {100000, 1000000});
   OleInitialize(nullptr);
   bool allListed = true;
   for (const size_t count : sizes) {

@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstdlib>
 #include <vector>
 
 namespace bench {
@@ -32,6 +33,13 @@ inline size_t PrivateBytes() {
   counters.cb = sizeof counters;
   GetProcessMemoryInfo(GetCurrentProcess(), &counters, sizeof counters);
   return counters.PagefileUsage;
+}
+
+// The sizes named on the command line, or these.
+inline std::vector<size_t> Sizes(int argc, char** argv, std::vector<size_t> otherwise) {
+  std::vector<size_t> sizes;
+  for (int i = 1; i < argc; ++i) sizes.push_back(std::strtoul(argv[i], nullptr, 10));
+  return sizes.empty() ? otherwise : sizes;
 }
 
 inline double Median(std::vector<double> values) {
