@@ -22,7 +22,7 @@ struct Fake : RunView, Automation {
   long bar = 0;  // tenths of a percent
   PointerShape pointer = PointerShape::kDefault;
   TemplateTarget target = TemplateTarget::kDot;
-  std::function<void(Fake&)> duringSave, duringCheck;
+  std::function<void(Fake&)> duringSave, duringCheck, duringMessage;
 
   explicit Fake(std::vector<std::string> list = {}) : entries(std::move(list)) {}
   size_t EntryCount() const override { return entries.size(); }
@@ -30,7 +30,10 @@ struct Fake : RunView, Automation {
   void SetProgress(double value) override { bar = std::lround(value * 10); }
   void SetMousePointer(PointerShape shape) override { pointer = shape; }
   TemplateTarget Target() const override { return target; }
-  void ShowInformation(const std::string& text) override { seen.push_back(State() + " " + text); }
+  void ShowInformation(const std::string& text) override {
+    seen.push_back(State() + " " + text);
+    if (duringMessage) duringMessage(*this);
+  }
   bool AskYesNo(const std::string& text) override { return ShowInformation("? " + text), answerYes; }
   bool Closed() const override { return closed; }
   bool StopRequested() const override { return stop; }
@@ -120,6 +123,9 @@ TEST(ConversionRunTest, ClosingTheWindowStopsTheRunAtOnceAndShrinkingTheListIsNo
   // While an open instance was looked for.
   EXPECT_EQ(Converted({"a.doc"}, [](Fake& f) { f.duringCheck = [](Fake& g) { g.closed = true; }; }),
             (Result{0, {}, "[bar 0 busy]"}));
+  // While the closing message was shown: the window's bar and pointer are not touched again.
+  EXPECT_EQ(Converted({"a.doc"}, [](Fake& f) { f.duringMessage = [](Fake& g) { g.closed = true; }; }),
+            (Result{1, {"[bar 1000 busy] Done."}, "[bar 1000 busy]"}));
   EXPECT_EQ(Converted(kAbc, [](Fake& f) { f.duringSave = [](Fake& g) { g.entries.pop_back(); }; }),
             (Result{2, {"[bar 1000 busy] Done."}, "[bar 0 idle]"}));
 }
