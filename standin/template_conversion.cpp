@@ -244,13 +244,18 @@ bool IsBinary(DocumentKind kind) {
 }
 
 // A package whose every entry decompresses to its size and CRC and that holds its main part.
-bool CheckPackage(std::string_view bytes, std::string* error) {
+// `damagedEntry` tells that an entry failed: the parts the conversion writes are made afresh,
+// so such an entry came as it is from the document.
+bool CheckPackage(std::string_view bytes, std::string* error, bool* damagedEntry) {
   ZipPackage package;
   ContentTypes types;
   if (!ReadPackage(bytes, &package, &types, error)) return false;
   for (const ZipEntry& entry : package.Entries()) {
     std::string contents;
-    if (!package.Contents(entry, &contents, error)) return false;
+    if (!package.Contents(entry, &contents, error)) {
+      *damagedEntry = true;
+      return false;
+    }
   }
   std::string mainPart(types.xml.AttributeValue(types.xml.elements[types.main], "PartName"));
   if (!mainPart.empty() && mainPart[0] == '/') mainPart.erase(0, 1);
@@ -265,8 +270,9 @@ bool CheckPackage(std::string_view bytes, std::string* error) {
 bool CheckTemplate(std::string_view bytes, DocumentKind expected, std::string* error) {
   DocumentKind kind{};
   std::string why;
-  if (!IdentifyDocument(bytes, &kind, &why) || (!IsBinary(kind) && !CheckPackage(bytes, &why))) {
-    *error = "the template made does not read back: " + why;
+  bool damagedEntry = false;
+  if (!IdentifyDocument(bytes, &kind, &why) || (!IsBinary(kind) && !CheckPackage(bytes, &why, &damagedEntry))) {
+    *error = (damagedEntry ? "the document is damaged: " : "the template made does not read back: ") + why;
     return false;
   }
   if (kind != expected) {

@@ -266,7 +266,9 @@ TEST(StandinFormatsTest, LargeDeclaredSizesAreRefusedBeforeAnythingIsUnpacked) {
   };
   EXPECT_THAT(Refusal(declaring("big.bin", 0x7FFFFFFF)), HasSubstr("would unpack to 2048 MB"));
   EXPECT_THAT(Refusal(declaring("[Content_Types].xml", 9u << 20)), HasSubstr("[Content_Types].xml is larger"));
-  EXPECT_THAT(Refusal(declaring("big.bin", 2)), HasSubstr("big.bin\" fails its checksum"));
+  // A size within the budget but wrong: the document's own entry is named as damaged.
+  EXPECT_THAT(Refusal(declaring("big.bin", 2)),
+              HasSubstr("the document is damaged: the entry \"big.bin\" fails its checksum"));
 }
 
 TEST(StandinFormatsTest, PackagePartsAreReadAsXmlAndOnlyTheMainTypeAndTheMacrosChange) {
