@@ -27,6 +27,7 @@
 namespace {
 
 using standin::hostile::Set32;
+using standin::hostile::With;
 
 std::string dataFolder;
 
@@ -260,11 +261,7 @@ std::vector<Case> HostileCases() {
   const auto docx = [](size_t size) { return BigDocx(size); };
   std::vector<Case> cases = {
       {"doc: cut in the middle (4 MB file)", [=] { return doc(4 << 20).substr(0, 2 << 20); }},
-      {"doc: directory chain loops (15 -> 16 -> 15)", [=] {
-         std::string d = doc(4 << 20);
-         Set32(d, FatEntry(16), 15);
-         return d;
-       }},
+      {"doc: directory chain loops (15 -> 16 -> 15)", [=] { return With(doc(4 << 20), FatEntry(16), 15); }},
       {"doc: mini chain loops, stream starts 256 GB in", [=] {
          std::string d = doc(4 << 20);
          Set32(d, FatEntry(4), 3);  // the mini stream's sectors: 3 -> 4 -> 3
@@ -293,32 +290,16 @@ std::vector<Case> HostileCases() {
          Set32(d, 201 * 512 + 4 * 127, 0xFFFFFFFE);
          return d;
        }},
-      {"doc: FAT sector count 0xFFFFFFFF", [=] {
-         std::string d = doc(4 << 20);
-         Set32(d, 0x2C, 0xFFFFFFFF);
-         return d;
-       }},
-      {"doc: FAT sector past the end", [=] {
-         std::string d = doc(4 << 20);
-         Set32(d, 0x4C + 4 * 5, 0x00FFFFFF);
-         return d;
-       }},
-      {"doc: directory start past the end", [=] {
-         std::string d = doc(4 << 20);
-         Set32(d, 0x30, 0x00FFFFFF);
-         return d;
-       }},
+      {"doc: FAT sector count 0xFFFFFFFF", [=] { return With(doc(4 << 20), 0x2C, 0xFFFFFFFF); }},
+      {"doc: FAT sector past the end", [=] { return With(doc(4 << 20), 0x4C + 4 * 5, 0x00FFFFFF); }},
+      {"doc: directory start past the end", [=] { return With(doc(4 << 20), 0x30, 0x00FFFFFF); }},
       {"doc: WordDocument big, starts past the end", [=] {
          std::string d = doc(4 << 20);
          Set32(d, kWordDocumentEntry + 0x74, 0x00FFFFFF);
          Set32(d, kWordDocumentEntry + 0x78, 1 << 20);
          return d;
        }},
-      {"doc: WordDocument size 0xFFFFFFFF", [=] {
-         std::string d = doc(4 << 20);
-         Set32(d, kWordDocumentEntry + 0x78, 0xFFFFFFFF);
-         return d;
-       }},
+      {"doc: WordDocument size 0xFFFFFFFF", [=] { return With(doc(4 << 20), kWordDocumentEntry + 0x78, 0xFFFFFFFF); }},
       {"docx: cut in the middle (4 MB file)", [=] { return docx(4 << 20).substr(0, 2 << 20); }},
       {"docx: directory offset past the end", [=] {
          std::string z = docx(4 << 20);

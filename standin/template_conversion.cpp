@@ -83,6 +83,19 @@ bool IsRootChild(const XmlElement& element, std::string_view name) {
 }
 
 // The text with each range replaced, the ranges in order and apart.
+// A part's zip entry name: its part name without the leading '/'.
+std::string EntryName(std::string_view partName) {
+  if (!partName.empty() && partName[0] == '/') partName.remove_prefix(1);
+  return std::string(partName);
+}
+
+// The entry holding a part's relationships: "_rels/<name>.rels" in the part's folder.
+std::string RelationshipsName(std::string_view entry) {
+  const size_t slash = entry.rfind('/');
+  const size_t name = slash == std::string_view::npos ? 0 : slash + 1;
+  return std::string(entry.substr(0, name)) + "_rels/" + std::string(entry.substr(name)) + ".rels";
+}
+
 struct Edit {
   XmlRange range;
   std::string text;
@@ -186,7 +199,7 @@ bool ToXmlTemplate(std::string_view bytes, bool keepMacros, std::string* out, st
   if (!ReadPackage(bytes, &package, &types, error)) return false;
   const XmlDocument& xml = types.xml;
   const XmlElement& main = xml.elements[types.main];
-  const std::string mainPart(xml.AttributeValue(main, "PartName"));
+  const std::string mainPart = EntryName(xml.AttributeValue(main, "PartName"));
 
   // The main part's own ContentType value changes in place. Without macros, the macro parts,
   // their own relationships, their content types and the main part's relationships to them
@@ -204,20 +217,15 @@ bool ToXmlTemplate(std::string_view bytes, bool keepMacros, std::string* out, st
     if (keepMacros || !IsMacroPartType(xml.AttributeValue(e, "ContentType"))) continue;
     edits.push_back({e.range, ""});
     if (!isOverride) continue;
-    std::string part(xml.AttributeValue(e, "PartName"));
-    if (!part.empty() && part[0] == '/') part.erase(0, 1);
-    const size_t slash = part.rfind('/');
-    const std::string folder = slash == std::string::npos ? "" : part.substr(0, slash + 1);
-    macroParts.insert(folder + "_rels/" + part.substr(folder.size()) + ".rels");
-    macroParts.insert(std::move(part));
+    const std::string part = EntryName(xml.AttributeValue(e, "PartName"));
+    macroParts.insert(RelationshipsName(part));
+    macroParts.insert(part);
   }
   const std::string contentTypes = Edited(types.text, edits);
 
   if (!keepMacros) {
     package.Remove(macroParts);
-    const size_t slash = mainPart.rfind('/');
-    std::string relsName = mainPart.substr(0, slash + 1) + "_rels/" + mainPart.substr(slash + 1) + ".rels";
-    if (!relsName.empty() && relsName[0] == '/') relsName.erase(0, 1);
+    const std::string relsName = RelationshipsName(mainPart);
     if (const ZipEntry* rels = package.Find(relsName)) {
       std::string relationships;
       XmlDocument relationshipsXml;
@@ -257,8 +265,7 @@ bool CheckPackage(std::string_view bytes, std::string* error, bool* damagedEntry
       return false;
     }
   }
-  std::string mainPart(types.xml.AttributeValue(types.xml.elements[types.main], "PartName"));
-  if (!mainPart.empty() && mainPart[0] == '/') mainPart.erase(0, 1);
+  const std::string mainPart = EntryName(types.xml.AttributeValue(types.xml.elements[types.main], "PartName"));
   if (!package.Find(mainPart)) {
     *error = "its main part \"" + mainPart + "\" is missing";
     return false;

@@ -133,6 +133,8 @@ bool WordAutomation::IsWordRunning() {
   // The user's own instance may be held by a dialog of its own and not answer: it is asked
   // from a thread of its own while the window answers. One that stays silent is there all
   // the same, so the user is asked; a stop or a close lets the run see it at its first step.
+  // The thread is left behind rather than awaited (as RunWhileAnswering would): nothing ends a
+  // call to a server held by a prompt.
   struct Check {
     ScopedHandle done{CreateEventW(nullptr, TRUE, FALSE, nullptr)};
     std::atomic<bool> running{false};

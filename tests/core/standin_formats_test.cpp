@@ -21,6 +21,7 @@ namespace {
 using enum DocumentKind;
 using hostile::Bomb;
 using hostile::Set32;
+using hostile::With;
 using ::testing::AllOf;
 using ::testing::HasSubstr;
 using ::testing::StartsWith;
@@ -41,11 +42,6 @@ std::map<std::string, std::string> Unpack(std::string_view archive) {
 }
 
 // The bytes with a 32-bit field set.
-std::string With(std::string bytes, size_t at, uint32_t value) {
-  Set32(bytes, at, value);
-  return bytes;
-}
-
 DocumentKind Kind(std::string_view bytes) {
   DocumentKind kind{};
   std::string error;

@@ -12,6 +12,12 @@ inline void Set32(std::string& bytes, size_t at, uint32_t value) {
   for (int i = 0; i < 4; ++i) bytes[at + i] = static_cast<char>(value >> (8 * i));
 }
 
+// The bytes with one little-endian 32-bit field set.
+inline std::string With(std::string bytes, size_t at, uint32_t value) {
+  Set32(bytes, at, value);
+  return bytes;
+}
+
 // A raw deflate stream of `size` bytes 'a' in about size / 160 bytes: one literal, then copies
 // of 258 bytes at distance 1, in the fixed codes (sent from their highest bit).
 inline std::string Bomb(size_t size) {
