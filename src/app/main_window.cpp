@@ -77,11 +77,13 @@ std::unique_ptr<Form1> Form1::Create(HINSTANCE instance, Form1Options options) {
   // Made at its designed size for the system's DPI, which is the window's but on another
   // monitor: the layout then has nothing to resize before the first paint.
   const unsigned dpi = GetDpiForSystem();
+  // It is made where it will be centred, too, so that it need not move either.
   RECT outer{0, 0, TwipsToPixels(kClientWidthTwips, dpi), TwipsToPixels(kClientHeightTwips, dpi)};
   AdjustWindowRectExForDpi(&outer, kForm1Style, FALSE, kForm1ExStyle, dpi);
-  HWND hwnd = CreateWindowExW(kForm1ExStyle, kForm1ClassName, L"", kForm1Style, CW_USEDEFAULT, CW_USEDEFAULT,
-                              outer.right - outer.left, outer.bottom - outer.top, nullptr, nullptr, instance,
-                              form.get());
+  const SIZE size{outer.right - outer.left, outer.bottom - outer.top};
+  const POINT at = CenteredTopLeft(size, dpi);
+  HWND hwnd = CreateWindowExW(kForm1ExStyle, kForm1ClassName, L"", kForm1Style, at.x, at.y, size.cx, size.cy, nullptr,
+                              nullptr, instance, form.get());
   if (!hwnd) return nullptr;
   form->Form_Load();
   if (form->options_.show) {
@@ -113,9 +115,12 @@ LRESULT CALLBACK Form1::WndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lPara
 LRESULT Form1::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
   switch (msg) {
     case WM_CREATE:
+      // Made at their designed places with their fonts, so that nothing is laid out twice.
       dpi_ = WindowDpi(hwnd_);
+      MakeFonts(dpi_);
       CreateControls();
-      ApplyLayout(dpi_);
+      LoadButtonPictures(dpi_);
+      if (FitFrame(dpi_)) CenterForm(hwnd_);  // made centred, but for a frame of another size
       return 0;
     case WM_COMMAND:
       OnCommand(LOWORD(wParam), HIWORD(wParam));
@@ -165,11 +170,12 @@ void Form1::CreateControls() {
   HINSTANCE instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(hwnd_, GWLP_HINSTANCE));
   size_t button = 0;
   for (const ControlDesign& design : Form1Design()) {
-    // Made where the layout puts them, so that it need not move them before the first paint.
     const RECT rect = DesignRectPixels(design, dpi_);
     HWND control = CreateWindowExW(design.exStyle, design.windowClass, design.text, design.style, rect.left, rect.top,
                                    rect.right - rect.left, rect.bottom - rect.top, hwnd_,
                                    reinterpret_cast<HMENU>(static_cast<INT_PTR>(design.id)), instance, nullptr);
+    // The font goes first: every message to a subclassed control costs a property lookup.
+    SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(FontFor(design)), FALSE);
     if (design.onClick && button < kActionButtonCount) {
       ActionButtonFace& face = buttonFaces_[button++];
       face.onMouseMove = [this] { ActionButton_MouseMove(); };
@@ -182,49 +188,45 @@ void Form1::CreateControls() {
   SendMessageW(progress, PBM_SETRANGE32, 0, 100);
   SendMessageW(progress, PBM_SETPOS, 0, 0);
 
-  SendMessageW(Control(IDC_OPTION1), BM_SETCHECK, BST_CHECKED, 0);
+  // Checked as a plain radio button: an automatic one would walk its group to clear the
+  // others, and at start none of them is checked.
+  HWND option1 = Control(IDC_OPTION1);
+  SendMessageW(option1, BM_SETSTYLE, BS_RADIOBUTTON, FALSE);
+  SendMessageW(option1, BM_SETCHECK, BST_CHECKED, 0);
+  SendMessageW(option1, BM_SETSTYLE, BS_AUTORADIOBUTTON, FALSE);
 }
 
-void Form1::ApplyLayout(unsigned dpi) {
-  dpi_ = dpi;
+void Form1::MakeFonts(unsigned dpi) {
   buttonFont_.Reset(MakeArialBold(11.25, dpi));
   optionFont_.Reset(MakeArialBold(9, dpi));
   listFont_.Reset(MakeArialBold(9, dpi));
+}
 
+HFONT Form1::FontFor(const ControlDesign& design) const {
+  switch (design.font) {
+    case ControlFont::kActionButton: return buttonFont_.Get();
+    case ControlFont::kOption: return optionFont_.Get();
+    case ControlFont::kList: return listFont_.Get();
+    case ControlFont::kSystem: break;
+  }
+  return static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
+}
+
+void Form1::LoadButtonPictures(unsigned dpi) {
   HINSTANCE instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(hwnd_, GWLP_HINSTANCE));
   const int iconSize = ScaleForDpi(32, dpi);
   size_t button = 0;
-  HDWP positions = nullptr;  // begun at the first control not yet in place (at start, none)
   for (const ControlDesign& design : Form1Design()) {
-    const RECT rect = DesignRectPixels(design, dpi);
-    HWND control = Control(design.id);
-    RECT now;
-    GetWindowRect(control, &now);
-    MapWindowPoints(nullptr, hwnd_, reinterpret_cast<POINT*>(&now), 2);
-    if (!EqualRect(&now, &rect)) {
-      if (!positions) positions = BeginDeferWindowPos(static_cast<int>(Form1Design().size()));
-      positions = DeferWindowPos(positions, control, nullptr, rect.left, rect.top, rect.right - rect.left,
-                                 rect.bottom - rect.top, SWP_NOZORDER | SWP_NOACTIVATE);
-    }
-    HFONT font = static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
-    switch (design.font) {
-      case ControlFont::kActionButton: font = buttonFont_.Get(); break;
-      case ControlFont::kOption: font = optionFont_.Get(); break;
-      case ControlFont::kList: font = listFont_.Get(); break;
-      case ControlFont::kSystem: break;
-    }
-    SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
-    if (design.onClick && button < kActionButtonCount) {
-      ActionButtonFace& face = buttonFaces_[button++];
-      face.icon.Reset(LoadIconAtSize(instance, design.icon, iconSize, iconSize));
-      face.iconSize = iconSize;
-    }
+    if (!design.onClick || button >= kActionButtonCount) continue;
+    ActionButtonFace& face = buttonFaces_[button++];
+    face.icon.Reset(LoadIconAtSize(instance, design.icon, iconSize, iconSize));
+    face.iconSize = iconSize;
   }
-  if (positions) EndDeferWindowPos(positions);
-  list_.ApplyDpi(dpi);
+}
 
-  // The frame is measured rather than computed: the caption's height at this DPI is the
-  // system's business, the client area is ours.
+// The frame is measured rather than computed: the caption's height at this DPI is the
+// system's business, the client area is ours. Tells whether the window was resized.
+bool Form1::FitFrame(unsigned dpi) {
   RECT window, client;
   GetWindowRect(hwnd_, &window);
   GetClientRect(hwnd_, &client);
@@ -234,7 +236,29 @@ void Form1::ApplyLayout(unsigned dpi) {
   const int height = TwipsToPixels(kClientHeightTwips, dpi) + frameHeight;
   if (width != window.right - window.left || height != window.bottom - window.top) {
     SetWindowPos(hwnd_, nullptr, 0, 0, width, height, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    return true;
   }
+  return false;
+}
+
+// A new DPI: fonts, places, pictures and frame again, for controls that exist.
+void Form1::ApplyLayout(unsigned dpi) {
+  dpi_ = dpi;
+  MakeFonts(dpi);
+  HDWP positions = BeginDeferWindowPos(static_cast<int>(Form1Design().size()));
+  for (const ControlDesign& design : Form1Design()) {
+    const RECT rect = DesignRectPixels(design, dpi);
+    HWND control = Control(design.id);
+    if (positions) {
+      positions = DeferWindowPos(positions, control, nullptr, rect.left, rect.top, rect.right - rect.left,
+                                 rect.bottom - rect.top, SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+    SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(FontFor(design)), FALSE);
+  }
+  if (positions) EndDeferWindowPos(positions);
+  LoadButtonPictures(dpi);
+  list_.ApplyDpi(dpi);
+  FitFrame(dpi);
   InvalidateRect(hwnd_, nullptr, TRUE);
 }
 
@@ -245,10 +269,9 @@ void Form1::OnDpiChanged(unsigned dpi, const RECT* suggested) {
   }
 }
 
-// Start-up, what the first paint shows, in this order: centre, the caption, the list's
-// column, the progress bar's white background.
+// Start-up, what the first paint shows, in this order: the caption, the list's column, the
+// progress bar's white background. The window was made in the middle of the screen.
 void Form1::Form_Load() {
-  CenterForm(hwnd_);
   SetWindowTextW(hwnd_, kAppTitle);
   list_.InsertColumn(dpi_);
   SendMessageW(Control(IDC_PROGRESSBAR1), CCM_SETBKCOLOR, 0, RGB(255, 255, 255));

@@ -37,6 +37,8 @@ inline constexpr wchar_t kForm1ClassName[] = L"QuilloryForm1";
 inline constexpr UINT kAfterFirstPaint = WM_APP + 20;
 inline constexpr size_t kActionButtonCount = 3;
 
+struct ControlDesign;  // main_window_layout.h
+
 struct Form1Options {
   // Folder of the optional "HAND-M.CUR" and "drag.ico"; empty: the program file's folder.
   std::wstring appFolder;
@@ -101,6 +103,10 @@ class Form1 final : public AddingView, public RunView, private ListViewHost {
   void Form_Unload();
   void CreateControls();
   void ApplyLayout(unsigned dpi);
+  void MakeFonts(unsigned dpi);
+  HFONT FontFor(const ControlDesign& design) const;
+  void LoadButtonPictures(unsigned dpi);
+  bool FitFrame(unsigned dpi);
   void OnDpiChanged(unsigned dpi, const RECT* suggested);
   void OnCommand(int id, int code);
   bool TakePress(ControlId button);

@@ -5,8 +5,12 @@
 
 namespace quillory {
 
-// Places the window (outer size: border and title bar included) in the middle of the whole
-// primary screen, task bar area included. Its size is kept.
+// Where a window of this outer size (border and title bar included) sits in the middle of the
+// whole primary screen, task bar area included.
+POINT CenteredTopLeft(SIZE outer, unsigned dpi);
+
+// Places the window in the middle of the screen, as above; its size is kept. A window already
+// there is not moved.
 void CenterForm(HWND window);
 
 }  // namespace quillory

@@ -184,6 +184,14 @@ TEST_F(MainWindow, StartsCentredAsDesignedIgnoresEnterAndSpaceAndScalesCrisplyTo
   EXPECT_EQ(watcher.Seen()[0].text, L"No files added.");
   EXPECT_EQ(SendMessageW(form->Control(IDC_CHECK2), BM_GETCHECK, 0, 0), BST_UNCHECKED);
 
+  // "Save as Dot" is chosen at start, and the two choices take turns as radio buttons do.
+  const auto checked = [&](ControlId id) { return SendMessageW(form->Control(id), BM_GETCHECK, 0, 0) == BST_CHECKED; };
+  EXPECT_TRUE(checked(IDC_OPTION1) && !checked(IDC_OPTION2));
+  for (const auto& [pick, other] : {std::pair{IDC_OPTION2, IDC_OPTION1}, {IDC_OPTION1, IDC_OPTION2}}) {
+    SendMessageW(form->Control(pick), BM_CLICK, 0, 0);
+    EXPECT_TRUE(checked(pick) && !checked(other));
+  }
+
   // Moved to a screen at 144 DPI, it scales crisply.
   SendMessageW(form->Hwnd(), WM_DPICHANGED, MAKEWPARAM(144, 144), reinterpret_cast<LPARAM>(&outer));
   ExpectControls(144);
