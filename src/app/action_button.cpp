@@ -5,17 +5,29 @@
 #include <algorithm>
 #include <string>
 
-#include "platform/window_text.h"
 
 namespace quillory {
 namespace {
 
 constexpr UINT_PTR kSubclassId = 1;
 
+// The control's own answers, asked past the subclass: a message sent to a subclassed window
+// makes the chain look itself up again, three server calls each under Wine.
+LRESULT Ask(HWND button, UINT msg, WPARAM wParam = 0, LPARAM lParam = 0) {
+  return DefSubclassProc(button, msg, wParam, lParam);
+}
+
+std::wstring FaceText(HWND button) {
+  std::wstring text(static_cast<size_t>(Ask(button, WM_GETTEXTLENGTH)) + 1, L'\0');
+  text.resize(static_cast<size_t>(Ask(button, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()))));
+  return text;
+}
+
+// Called from the subclass procedure only (DefSubclassProc needs it).
 void Paint(HWND button, HDC dc, HICON icon, int iconSize) {
   RECT rect;
   GetClientRect(button, &rect);
-  const LRESULT state = SendMessageW(button, BM_GETSTATE, 0, 0);
+  const LRESULT state = Ask(button, BM_GETSTATE);
   const bool sunken = (state & BST_PUSHED) || (state & BST_CHECKED);
   const bool focused = (state & BST_FOCUS) != 0;
 
@@ -25,8 +37,8 @@ void Paint(HWND button, HDC dc, HICON icon, int iconSize) {
 
   const int shift = sunken ? 1 : 0;
   const int margin = GetSystemMetrics(SM_CXEDGE) * 2;
-  const std::wstring text = WindowText(button);
-  HFONT font = reinterpret_cast<HFONT>(SendMessageW(button, WM_GETFONT, 0, 0));
+  const std::wstring text = FaceText(button);
+  HFONT font = reinterpret_cast<HFONT>(Ask(button, WM_GETFONT));
   HGDIOBJ oldFont = font ? SelectObject(dc, font) : nullptr;
 
   // The picture and the caption below it sit together in the middle of the face.
@@ -49,7 +61,7 @@ void Paint(HWND button, HDC dc, HICON icon, int iconSize) {
   DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &textRect, format);
   if (oldFont) SelectObject(dc, oldFont);
 
-  if (focused && !(SendMessageW(button, WM_QUERYUISTATE, 0, 0) & UISF_HIDEFOCUS)) {
+  if (focused && !(Ask(button, WM_QUERYUISTATE) & UISF_HIDEFOCUS)) {
     RECT focus = edge;
     InflateRect(&focus, -margin, -margin);
     DrawFocusRect(dc, &focus);
