@@ -72,10 +72,13 @@ LRESULT CALLBACK ProbeWindow::Proc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lP
 }
 
 TempFolder::TempFolder() {
+  // Wine reuses process ids, and a test that crashed leaves its folder behind: a name is taken
+  // only when its folder is made afresh (create_directory throws when none can be made at all).
   static std::atomic<int> counter{0};
-  const std::wstring name = std::to_wstring(GetCurrentProcessId()) + L"-" + std::to_wstring(counter++);
-  path_ = (std::filesystem::temp_directory_path() / (L"quillory-test-" + name)).wstring();
-  std::filesystem::create_directory(path_);
+  do {
+    const std::wstring name = std::to_wstring(GetCurrentProcessId()) + L"-" + std::to_wstring(counter++);
+    path_ = (std::filesystem::temp_directory_path() / (L"quillory-test-" + name)).wstring();
+  } while (!std::filesystem::create_directory(path_));
 }
 
 TempFolder::~TempFolder() {
