@@ -20,7 +20,6 @@ void CenterForm(HWND window) {
   RECT outer;
   if (!GetWindowRect(window, &outer)) return;
   const POINT at = CenteredTopLeft(SIZE{outer.right - outer.left, outer.bottom - outer.top}, WindowDpi(window));
-  if (at.x == outer.left && at.y == outer.top) return;
   SetWindowPos(window, nullptr, at.x, at.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 

@@ -9,8 +9,7 @@ namespace quillory {
 // whole primary screen, task bar area included.
 POINT CenteredTopLeft(SIZE outer, unsigned dpi);
 
-// Places the window in the middle of the screen, as above; its size is kept. A window already
-// there is not moved.
+// Places the window in the middle of the screen, as above; its size is kept.
 void CenterForm(HWND window);
 
 }  // namespace quillory
