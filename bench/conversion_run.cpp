@@ -34,7 +34,7 @@ class QuietView final : public RunView {
  public:
   explicit QuietView(std::vector<std::string> entries) : entries_(std::move(entries)) {}
   size_t EntryCount() const override { return entries_.size(); }
-  std::string EntryText(size_t position) const override { return entries_.at(position - 1); }
+  std::string EntryText(size_t index) const override { return entries_.at(index); }
   void SetProgress(double) override {}
   void SetMousePointer(PointerShape) override {}
   TemplateTarget Target() const override { return TemplateTarget::kDot; }
@@ -210,7 +210,7 @@ int main(int argc, char** argv) {
   // A window of the run's thread: the run's wait must keep answering it.
   HWND window = CreateWindowW(L"Static", L"", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, nullptr, nullptr);
   // Each document on its own thread with the window's wait, as a press runs it.
-  WordAutomation automation([] { return false; }, window, kDefaultTimeLimit);
+  WordAutomation automation([] { return false; }, WaitAnsweringWindow(window), kDefaultTimeLimit);
   double longestAnswer = 0;
 
   // Alternating blocks, so that a slower moment of the machine falls on both alike.
@@ -243,7 +243,7 @@ int main(int argc, char** argv) {
     CopyFileW(document.c_str(), hanging.c_str(), FALSE);
     const wchar_t* standinKey = L"Software\\Quillory\\Standin";
     RegSetKeyValueW(HKEY_CURRENT_USER, standinKey, L"HangInOpen", REG_SZ, L"hang*", 12);
-    WordAutomation limited([] { return false; }, window, std::chrono::seconds(limitSeconds));
+    WordAutomation limited([] { return false; }, WaitAnsweringWindow(window), std::chrono::seconds(limitSeconds));
     TimedAutomation timed(limited);
     QuietView view({Narrow(hanging), Narrow(document)});
     ConvertAll(view, timed);

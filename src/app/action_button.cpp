@@ -38,7 +38,7 @@ void Paint(HWND button, HDC dc, HICON icon, int iconSize) {
   const int margin = GetSystemMetrics(SM_CXEDGE) * 2;
   const std::wstring text = FaceText(button);
   HFONT font = reinterpret_cast<HFONT>(Ask(button, WM_GETFONT));
-  HGDIOBJ oldFont = font ? SelectObject(dc, font) : nullptr;
+  const ScopedSelection selectedFont(dc, font);
 
   // The picture and the caption below it sit together in the middle of the face.
   const UINT format = DT_CENTER | DT_WORDBREAK | DT_NOPREFIX;
@@ -58,7 +58,6 @@ void Paint(HWND button, HDC dc, HICON icon, int iconSize) {
   SetTextColor(dc, GetSysColor(IsWindowEnabled(button) ? COLOR_BTNTEXT : COLOR_GRAYTEXT));
   textRect = RECT{edge.left + margin + shift, y, edge.right - margin + shift, edge.bottom};
   DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &textRect, format);
-  if (oldFont) SelectObject(dc, oldFont);
 
   if (focused && !(Ask(button, WM_QUERYUISTATE) & UISF_HIDEFOCUS)) {
     RECT focus = edge;

@@ -168,6 +168,7 @@ LRESULT Form1::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
 
 void Form1::CreateControls() {
   HINSTANCE instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(hwnd_, GWLP_HINSTANCE));
+  buttonFaces_ = std::vector<ActionButtonFace>(ActionButtonCount());  // never resized: buttons hold them
   size_t button = 0;
   for (const ControlDesign& design : Form1Design()) {
     const RECT rect = DesignRectPixels(design, dpi_);
@@ -176,7 +177,7 @@ void Form1::CreateControls() {
                                    reinterpret_cast<HMENU>(static_cast<INT_PTR>(design.id)), instance, nullptr);
     // The font goes first: every message to a subclassed control costs a property lookup.
     SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(FontFor(design)), FALSE);
-    if (design.onClick && button < kActionButtonCount) {
+    if (design.onClick) {
       ActionButtonFace& face = buttonFaces_[button++];
       face.onMouseMove = [this] { ActionButton_MouseMove(); };
       AttachActionButton(control, &face);
@@ -217,7 +218,7 @@ void Form1::LoadButtonPictures(unsigned dpi) {
   const int iconSize = ScaleForDpi(32, dpi);
   size_t button = 0;
   for (const ControlDesign& design : Form1Design()) {
-    if (!design.onClick || button >= kActionButtonCount) continue;
+    if (!design.onClick) continue;
     ActionButtonFace& face = buttonFaces_[button++];
     face.icon.Reset(LoadIconAtSize(instance, design.icon, iconSize, iconSize));
     face.iconSize = iconSize;
@@ -303,39 +304,34 @@ void Form1::OnCommand(int id, int code) {
   }
   // Command1 only holds the focus; the option buttons need no handler.
   for (const ControlDesign& design : Form1Design()) {
-    if (design.id == id && design.onClick) (this->*design.onClick)();
+    if (design.id == id && design.onClick && TakePress(Control(design.id))) (this->*design.onClick)();
   }
 }
 
 // The button convention: a click sets the value to 1; the handler works only then, and sets
 // it back to 0 first, so the button never stays pressed and works once per click.
-bool Form1::TakePress(ControlId button) {
-  HWND control = Control(button);
-  if (SendMessageW(control, BM_GETCHECK, 0, 0) != BST_CHECKED) return false;
-  SendMessageW(control, BM_SETCHECK, BST_UNCHECKED, 0);
-  RedrawWindow(control, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+bool Form1::TakePress(HWND button) {
+  if (SendMessageW(button, BM_GETCHECK, 0, 0) != BST_CHECKED) return false;
+  SendMessageW(button, BM_SETCHECK, BST_UNCHECKED, 0);
+  RedrawWindow(button, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
   // Long work lets messages run: a press arriving meanwhile is ignored, not queued.
   return !busy_ && !closed_;
 }
 
-void Form1::Check1_Click() {
-  if (TakePress(IDC_CHECK1)) AddFilesThroughOpenDialog(*this);
-}
+void Form1::Check1_Click() { AddFilesThroughOpenDialog(*this); }
 
 void Form1::Check4_Click() {
-  if (!TakePress(IDC_CHECK4)) return;
   BusyScope busy(*this);
   AddAllFilesInFolder(*this);
 }
 
 void Form1::Check2_Click() {
-  if (!TakePress(IDC_CHECK2)) return;
   // The window answers throughout the run: other presses are ignored, the list stays as it
   // is, and Esc stops the run.
   BusyScope busy(*this);
   running_ = true;
   stopRequested_ = false;
-  RunConversion(*this, hwnd_);
+  RunConversion(*this, WaitAnsweringWindow(hwnd_));
   running_ = false;
 }
 

@@ -35,7 +35,6 @@ enum ControlId : int {
 inline constexpr wchar_t kForm1ClassName[] = L"QuilloryForm1";
 // Posted to the window by Create: the rest of start-up, once the window is shown.
 inline constexpr UINT kAfterFirstPaint = WM_APP + 20;
-inline constexpr size_t kActionButtonCount = 3;
 
 struct ControlDesign;  // main_window_layout.h
 
@@ -77,14 +76,14 @@ class Form1 final : public AddingView, public RunView, private ListViewHost {
 
   // What the conversion run reads and shows.
   size_t EntryCount() const override { return Files().Count(); }
-  std::string EntryText(size_t position) const override { return Files().Text(position - 1); }
+  std::string EntryText(size_t index) const override { return Files().Text(index); }
   TemplateTarget Target() const override { return TargetFromOption1(Option1Selected()); }
   void ShowInformation(const std::string& text) override;
   bool AskYesNo(const std::string& text) override;
   // Esc during a run asks it to stop.
   bool StopRequested() const override { return stopRequested_; }
 
-  // Handlers.
+  // The action buttons' handlers, run once a press has been taken (TakePress).
   void Check1_Click();
   void Check4_Click();
   void Check2_Click();
@@ -109,7 +108,7 @@ class Form1 final : public AddingView, public RunView, private ListViewHost {
   bool FitFrame(unsigned dpi);
   void OnDpiChanged(unsigned dpi, const RECT* suggested);
   void OnCommand(int id, int code);
-  bool TakePress(ControlId button);
+  bool TakePress(HWND button);
 
   // The pointer (pointer_look.cpp).
   void ListPointerMoved() override { Form_MouseMove(); }
@@ -140,7 +139,7 @@ class Form1 final : public AddingView, public RunView, private ListViewHost {
   ScopedFont optionFont_;
   ScopedFont listFont_;
   ScopedCursor customPointer_;  // MouseIcon of the window, from HAND-M.CUR
-  ActionButtonFace buttonFaces_[kActionButtonCount];
+  std::vector<ActionButtonFace> buttonFaces_;  // one per action button of the design, in its order
   PointerShape mousePointer_ = PointerShape::kDefault;
   bool busy_ = false;
   bool closed_ = false;

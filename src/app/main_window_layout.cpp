@@ -37,6 +37,12 @@ constexpr ControlDesign kDesign[] = {
 
 std::span<const ControlDesign> Form1Design() { return kDesign; }
 
+size_t ActionButtonCount() {
+  size_t count = 0;
+  for (const ControlDesign& design : kDesign) count += design.onClick ? 1 : 0;
+  return count;
+}
+
 RECT DesignRectPixels(const ControlDesign& design, unsigned dpi) {
   return RECT{TwipsToPixels(design.left, dpi), TwipsToPixels(design.top, dpi),
               TwipsToPixels(design.left + design.width, dpi), TwipsToPixels(design.top + design.height, dpi)};

@@ -20,8 +20,8 @@ struct ControlDesign {
   DWORD style;
   DWORD exStyle;
   ControlFont font;
-  // An action button (kActionButtonCount rows have one): its picture's resource id and its
-  // click handler.
+  // An action button: its picture's resource id and its click handler, which runs once the
+  // press has been taken (the value 1 set back to 0).
   int icon = 0;
   void (Form1::*onClick)() = nullptr;
 };
@@ -32,6 +32,9 @@ inline constexpr DWORD kForm1Style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | W
 inline constexpr DWORD kForm1ExStyle = WS_EX_CONTROLPARENT;
 
 std::span<const ControlDesign> Form1Design();
+
+// How many rows of the design are action buttons (have a click handler).
+size_t ActionButtonCount();
 
 // The control's rectangle in client pixels at the DPI: edges are converted, so neighbours
 // stay exactly as far apart as designed.

@@ -18,13 +18,6 @@ std::string Documents(size_t n) {
   return std::to_string(n) + (n == 1 ? " document" : " documents");
 }
 
-}  // namespace
-
-bool ConfirmWordClosed(RunView& view, Automation& automation) {
-  if (!automation.IsWordRunning()) return false;
-  return !view.AskYesNo(kWordMayBeOpenText);
-}
-
 std::string FailureList(const std::vector<FailedDocument>& failures) {
   if (failures.empty()) return {};
   std::string text = "\r\n\r\n" + Documents(failures.size()) + " could not be converted:";
@@ -36,6 +29,13 @@ std::string FailureList(const std::vector<FailedDocument>& failures) {
     text += "\r\nand " + std::to_string(failures.size() - listed) + " more.";
   }
   return text;
+}
+
+}  // namespace
+
+WordCheck ConfirmWordClosed(RunView& view, Automation& automation) {
+  if (!automation.IsWordRunning()) return WordCheck::kGoOn;
+  return view.AskYesNo(kWordMayBeOpenText) ? WordCheck::kGoOn : WordCheck::kDeclined;
 }
 
 std::string ClosingMessage(const std::vector<FailedDocument>& failures, size_t notTried) {
@@ -64,7 +64,7 @@ void ConvertAll(RunView& view, Automation& automation) {
 
   if (view.EntryCount() < 1) {
     view.ShowInformation(kNoFilesAddedText);
-  } else if (!ConfirmWordClosed(view, automation)) {
+  } else if (ConfirmWordClosed(view, automation) == WordCheck::kGoOn) {
     const size_t n = view.EntryCount();
     std::vector<FailedDocument> failures;
     size_t saved = 0;
@@ -72,11 +72,11 @@ void ConvertAll(RunView& view, Automation& automation) {
     // Esc may already have come while an open instance was looked for.
     bool stopped = view.StopRequested();
     size_t notTried = stopped ? n : 0;
-    for (size_t i = 1; !stopped && i <= n; ++i) {
+    for (size_t i = 0; !stopped && i < n; ++i) {
       // The count is read afresh: the bar shows the share of documents begun.
       const size_t count = view.EntryCount();
-      if (i > count) break;
-      view.SetProgress(static_cast<double>(i) / static_cast<double>(count) * 100.0);
+      if (i >= count) break;
+      view.SetProgress(static_cast<double>(i + 1) / static_cast<double>(count) * 100.0);
       const std::string path = view.EntryText(i);
       SaveOutcome outcome = automation.SaveDocAsTemplate(path, view.Target());
       if (view.Closed()) return;
@@ -86,13 +86,13 @@ void ConvertAll(RunView& view, Automation& automation) {
         failures.push_back({path, std::move(outcome.reason)});
       } else if (outcome.status == SaveOutcome::Status::kNotInstalled) {
         // Without the word processor every further document would fail alike: say it once.
-        notTried = n - i + 1;
+        notTried = n - i;
         break;
       }
       if (outcome.status == SaveOutcome::Status::kStopped || view.StopRequested()) {
         // The document abandoned on the way counts as not tried: nothing of it was written.
         stopped = true;
-        notTried = n - i + (outcome.status == SaveOutcome::Status::kStopped ? 1 : 0);
+        notTried = n - i - (outcome.status == SaveOutcome::Status::kStopped ? 0 : 1);
         break;
       }
     }

@@ -1,13 +1,15 @@
 // The conversion run over the file list: the hourglass, the warning when the word processor
 // seems open, one template per entry with the progress bar following, and the closing
-// message. The user may stop it between or during documents (Esc), or close the window. Portable: the window and the automation are reached through two small
-// interfaces, so the whole sequence can be driven by fakes.
+// message. The user may stop it between or during documents (Esc), or close the window.
+// Portable: the front end and the automation are reached through two small interfaces, so the
+// whole sequence can be driven by fakes.
 #pragma once
 
 #include <cstddef>
 #include <string>
 #include <vector>
 
+#include "conversion/save_outcome.h"
 #include "conversion/template_path.h"
 #include "platform/pointer_shape.h"
 
@@ -25,13 +27,13 @@ inline constexpr char kWordNotInstalledText[] =
 // How many failed documents the closing message names one by one.
 inline constexpr size_t kFailuresListed = 20;
 
-// What the window offers the run.
+// What the front end offers the run.
 class RunView {
  public:
   virtual ~RunView() = default;
   virtual size_t EntryCount() const = 0;
-  // Position 1 is the top entry.
-  virtual std::string EntryText(size_t position) const = 0;
+  // Index 0 is the top entry.
+  virtual std::string EntryText(size_t index) const = 0;
   virtual void SetProgress(double value) = 0;  // 0..100
   virtual void SetMousePointer(PointerShape shape) = 0;
   // The template kind chosen now (read at each document).
@@ -44,20 +46,6 @@ class RunView {
   virtual bool Closed() const = 0;
   // True once the user asked to stop (Esc): the run stops and says what it did.
   virtual bool StopRequested() const = 0;
-};
-
-struct SaveOutcome {
-  // kStopped: abandoned because the user stopped the run or closed the window.
-  enum class Status { kSaved, kFailed, kNotInstalled, kStopped };
-  Status status = Status::kSaved;
-  std::string reason;  // the server's own words when it failed
-
-  static SaveOutcome Saved() { return {}; }
-  static SaveOutcome Failed(std::string why) { return {Status::kFailed, std::move(why)}; }
-  static SaveOutcome NotInstalled(std::string why) {
-    return {Status::kNotInstalled, std::move(why)};
-  }
-  static SaveOutcome Stopped() { return {Status::kStopped, {}}; }
 };
 
 // What the run needs of the word processor.
@@ -74,8 +62,10 @@ struct FailedDocument {
   std::string reason;
 };
 
-// True when the user declined to go on while the word processor seems open.
-bool ConfirmWordClosed(RunView& view, Automation& automation);
+enum class WordCheck { kGoOn, kDeclined };
+
+// Warns when the word processor seems open: kDeclined when the user chose not to go on.
+WordCheck ConfirmWordClosed(RunView& view, Automation& automation);
 
 // From the hourglass to the reset of bar and pointer; the caller has already applied the
 // button convention.

@@ -1,9 +1,9 @@
 #include "conversion/document_conversion_win.h"
 
-#include <objbase.h>
-
-#include "conversion/word_automation_win.h"
+#include "common/com_apartment_win.h"
+#include "conversion/word_instance_win.h"
 #include "platform/message_filter.h"
+#include "platform/work_thread.h"
 
 namespace quillory {
 
@@ -18,41 +18,43 @@ std::shared_ptr<DocumentConversion> DocumentConversion::Start(std::string docume
   std::shared_ptr<DocumentConversion> conversion(new DocumentConversion(std::move(documentPath), target, progId));
   if (!conversion->done_) return nullptr;
   // The thread holds a reference of its own: it may outlive the wait for it.
-  auto* reference = new std::shared_ptr<DocumentConversion>(conversion);
-  ScopedHandle thread(CreateThread(nullptr, 0, Run, reference, 0, nullptr));
-  if (!thread) {
-    delete reference;
-    return nullptr;
-  }
+  if (!StartThread([conversion] { conversion->Run(); })) return nullptr;
   return conversion;
 }
 
-DWORD WINAPI DocumentConversion::Run(void* parameter) {
-  std::unique_ptr<std::shared_ptr<DocumentConversion>> reference(
-      static_cast<std::shared_ptr<DocumentConversion>*>(parameter));
-  DocumentConversion& self = **reference;
-  SaveOutcome outcome;
-  if (SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) {
-    {
-      MessageFilterScope retryBusyServer;
-      {
-        std::lock_guard<std::mutex> lock(self.mutex_);
-        self.finder_.emplace(self.progId_);
-      }
-      outcome = SaveDocAsTemplate(self.documentPath_, self.target_, self.progId_, [&self] {
-        std::lock_guard<std::mutex> lock(self.mutex_);
-        self.process_ = self.finder_->StartedSince();
-        return !self.abandoned_;
-      });
-    }
-    CoUninitialize();
-  } else {
-    outcome = SaveOutcome::Failed("The conversion could not be started: no COM apartment.");
+void DocumentConversion::Run() {
+  SaveOutcome outcome = SaveOutcome::Failed("The conversion could not be started: no COM apartment.");
+  {
+    ComApartment apartment;
+    if (apartment.Ok()) outcome = Convert();
   }
-  std::lock_guard<std::mutex> lock(self.mutex_);
-  self.outcome_ = std::move(outcome);
-  SetEvent(self.done_.Get());
-  return 0;
+  std::lock_guard<std::mutex> lock(mutex_);
+  outcome_ = std::move(outcome);
+  SetEvent(done_.Get());
+}
+
+SaveOutcome DocumentConversion::Convert() {
+  MessageFilterScope retryBusyServer;
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    finder_.emplace(progId_);
+  }
+  WordInstance word;
+  StepFailure failure = word.Create(progId_);
+  if (!failure && !InstanceStarted()) failure = SaveOutcome::Stopped();
+  if (!failure) failure = word.OpenAndSaveAs(documentPath_, target_);
+  if (failure) {
+    word.Quit(true);  // nothing of a failed document is kept, and its instance does not linger
+    return std::move(*failure);
+  }
+  failure = word.Quit(false);
+  return failure ? std::move(*failure) : SaveOutcome::Saved();
+}
+
+bool DocumentConversion::InstanceStarted() {
+  std::lock_guard<std::mutex> lock(mutex_);
+  process_ = finder_->StartedSince();
+  return !abandoned_;
 }
 
 SaveOutcome DocumentConversion::Outcome() const {

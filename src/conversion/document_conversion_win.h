@@ -1,6 +1,7 @@
-// One document's conversion on a thread of its own, in an apartment of its own. The thread
-// notes the process of the instance it starts, so that the instance can be ended from outside
-// when it hangs; ending it makes the call in progress return, and the thread finishes.
+// One document's conversion on a thread of its own, in an apartment of its own: a new
+// instance, the document opened and saved, Quit. The thread notes the process of the instance
+// it starts, so that the instance can be ended from outside when it hangs; ending it makes the
+// call in progress return, and the thread finishes. How long to wait for it is the caller's.
 #pragma once
 
 #include <windows.h>
@@ -10,7 +11,7 @@
 #include <optional>
 #include <string>
 
-#include "conversion/conversion_run.h"
+#include "conversion/save_outcome.h"
 #include "conversion/template_path.h"
 #include "platform/scoped_handles.h"
 #include "platform/server_process.h"
@@ -32,12 +33,17 @@ class DocumentConversion {
   std::optional<ServerProcess> Process() const;
 
   // Ends the instance started for this document, if it can be told apart from every other
-  // process (see ServerProcessFinder); true when no such instance runs any more.
+  // process (see ServerProcessFinder); true when no such instance runs any more. A document
+  // whose instance is still starting then opens nothing.
   bool EndInstance();
 
  private:
   DocumentConversion(std::string documentPath, TemplateTarget target, const wchar_t* progId);
-  static DWORD WINAPI Run(void* self);
+  void Run();
+  // The steps, in the thread's apartment.
+  SaveOutcome Convert();
+  // Called once the instance exists: notes its process; false once the document was given up.
+  bool InstanceStarted();
 
   std::string documentPath_;
   TemplateTarget target_;

@@ -1,7 +1,7 @@
-// Word1: the one place that talks to the word processor, late bound through COM automation
-// under the ProgID "Word.Application". Each document goes through a new instance of its own on
-// a thread of its own: the window keeps answering, and an instance that hangs (a prompt nobody
-// sees) is ended when the document's time runs out or the user stops the run.
+// The run's automation: each document through a new instance of its own, on a thread of its own,
+// while the front end goes on answering; an instance that hangs (a prompt nobody sees) is ended
+// when the document's time runs out or the user stops the run. How the front end waits is its
+// own: the window runs its messages, a console may simply wait.
 #pragma once
 
 #include <windows.h>
@@ -9,49 +9,40 @@
 #include <chrono>
 #include <functional>
 #include <string>
-#include <string_view>
 #include <vector>
 
 #include "conversion/conversion_run.h"
-#include "conversion/template_path.h"
+#include "conversion/word_instance_win.h"
+#include "platform/message_pump.h"
 #include "platform/server_process.h"
 
 namespace quillory {
 
-inline constexpr wchar_t kWordProgId[] = L"Word.Application";
 // The user's limit per document, in seconds, under HKCU\Software\Quillory.
 inline constexpr wchar_t kTimeLimitSetting[] = L"DocumentTimeLimitSeconds";
 inline constexpr std::chrono::seconds kDefaultTimeLimit{120};
-// Given to Open so that an encrypted document fails at once with the word processor's own
-// reason rather than waiting on a password prompt nobody sees. No real document has it.
-inline constexpr wchar_t kNoDocumentPassword[] = L"quillory:no-password:9d41f7c2";
 
-// Turns one document into a template beside it through a new instance, which is always
-// asked to quit: with SaveChanges 0 when a step failed. Macros are forced off and alerts
-// silenced before the document is opened read-only, with no prompt. Every failure comes back
-// in the outcome with the server's own reason; an unknown ProgID comes back as kNotInstalled.
-// `onInstance` is called once the instance exists; when it answers false the document is
-// abandoned and the instance asked to quit at once. Waits as long as the server takes: the
-// calling thread must be in a single-threaded apartment of its own.
-SaveOutcome SaveDocAsTemplate(std::string_view documentPath, TemplateTarget target,
-                              const wchar_t* progId = kWordProgId, const std::function<bool()>& onInstance = {});
+// Waits until `handle` is signalled or `deadline` passes; kStopped as soon as `stop` (when
+// given) says so. The front end keeps answering its user meanwhile.
+using RunWaiter = std::function<WaitResult(HANDLE handle, std::chrono::steady_clock::time_point deadline,
+                                           const std::function<bool()>& stop)>;
 
-// True when an active instance answers its default member with exactly "Microsoft Word".
-// The instance is only looked at, never asked to quit; every failure is false.
-bool IsWordRunning(const wchar_t* progId = kWordProgId);
+// A window's waiter: its thread's messages run while it waits (keyboard navigation of
+// `dialogWindow` first).
+RunWaiter WaitAnsweringWindow(HWND dialogWindow);
 
 // The limit per document: the user's setting, or kDefaultTimeLimit.
 std::chrono::seconds DocumentTimeLimit();
 
-// The run's automation: each document on a thread of its own while the window's messages run;
-// past `limit`, or once `stop` says so, its instance is ended and the document abandoned.
 class WordAutomation final : public Automation {
  public:
-  WordAutomation(std::function<bool()> stop, HWND window, std::chrono::seconds limit,
+  // Past `limit`, or once `stop` says so, a document's instance is ended and the document
+  // abandoned.
+  WordAutomation(std::function<bool()> stop, RunWaiter wait, std::chrono::seconds limit,
                  const wchar_t* progId = kWordProgId);
   // Ends whatever instance is still running once the run is over (see EndLeftovers).
   ~WordAutomation() override;
-  // As quillory::IsWordRunning, asked from another thread while the window answers; an
+  // As quillory::IsWordRunning, asked from another thread while the front end answers; an
   // instance that does not answer within seconds counts as running.
   bool IsWordRunning() override;
   SaveOutcome SaveDocAsTemplate(const std::string& documentPath, TemplateTarget target) override;
@@ -63,12 +54,12 @@ class WordAutomation final : public Automation {
  private:
   std::vector<ServerProcess> quitting_;
   std::function<bool()> stop_;
-  HWND window_;
+  RunWaiter wait_;
   std::chrono::seconds limit_;
   const wchar_t* progId_;
 };
 
-// The "Save As Dot" press after the button convention: the run over the list.
-void RunConversion(RunView& view, HWND window);
+// The run over the view's list, after the button convention, with the user's time limit.
+void RunConversion(RunView& view, RunWaiter wait);
 
 }  // namespace quillory

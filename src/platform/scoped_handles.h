@@ -75,6 +75,22 @@ using ScopedFont = Scoped<FontTraits>;
 using ScopedIcon = Scoped<IconTraits>;
 using ScopedCursor = Scoped<CursorTraits>;
 
+// An object selected into a device context while the owner lives; the one it replaced is
+// selected back at the end.
+class ScopedSelection {
+ public:
+  ScopedSelection(HDC dc, HGDIOBJ object) : dc_(dc), replaced_(object ? SelectObject(dc, object) : nullptr) {}
+  ~ScopedSelection() {
+    if (replaced_) SelectObject(dc_, replaced_);
+  }
+  ScopedSelection(const ScopedSelection&) = delete;
+  ScopedSelection& operator=(const ScopedSelection&) = delete;
+
+ private:
+  HDC dc_;
+  HGDIOBJ replaced_;
+};
+
 // Memory the shell or COM hands over, given back with CoTaskMemFree.
 struct TaskMemFree {
   void operator()(void* memory) const { CoTaskMemFree(memory); }

@@ -2,12 +2,22 @@
 
 #include <chrono>
 #include <exception>
+#include <system_error>
 #include <thread>
 
 #include "platform/message_pump.h"
 #include "platform/scoped_handles.h"
 
 namespace quillory {
+
+bool StartThread(std::function<void()> work) {
+  try {
+    std::thread(std::move(work)).detach();
+    return true;
+  } catch (const std::system_error&) {
+    return false;
+  }
+}
 
 bool RunWhileAnswering(HWND dialogWindow, const std::function<bool()>& stopRequested,
                        const std::function<void(const std::atomic<bool>& stop)>& work) {
@@ -18,7 +28,8 @@ bool RunWhileAnswering(HWND dialogWindow, const std::function<bool()>& stopReque
     return true;
   }
   std::exception_ptr failure;
-  std::thread worker([&] {
+  // Nothing of this frame is touched once `ended` is set, so the frame may go as soon as it is.
+  const bool started = StartThread([&] {
     try {
       work(stop);
     } catch (...) {
@@ -26,6 +37,10 @@ bool RunWhileAnswering(HWND dialogWindow, const std::function<bool()>& stopReque
     }
     SetEvent(ended.Get());
   });
+  if (!started) {
+    work(stop);
+    return true;
+  }
 
   // What is already waiting runs first; then each message as it comes, until the work ends.
   bool answering = PendingMessages(dialogWindow, stopRequested, std::chrono::microseconds(0))();
@@ -34,7 +49,7 @@ bool RunWhileAnswering(HWND dialogWindow, const std::function<bool()>& stopReque
                                  dialogWindow) == WaitResult::kSignalled;
   }
   if (!answering) stop = true;
-  worker.join();
+  WaitForSingleObject(ended.Get(), INFINITE);
   if (failure) std::rethrow_exception(failure);
   return answering;
 }

@@ -9,6 +9,10 @@
 
 namespace quillory {
 
+// Starts `work` on a thread of its own that nobody joins: whoever needs to know when it ends is
+// told by the work itself. False when no thread could be started.
+bool StartThread(std::function<void()> work);
+
 // Runs `work` on a new thread and, meanwhile, this thread's messages (keyboard navigation of
 // `dialogWindow` first); the messages already waiting run before anything else. True once the
 // work has ended by itself. When `stopRequested` turns true after a message, or the program

@@ -26,7 +26,7 @@ struct Fake : RunView, Automation {
 
   explicit Fake(std::vector<std::string> list = {}) : entries(std::move(list)) {}
   size_t EntryCount() const override { return entries.size(); }
-  std::string EntryText(size_t position) const override { return entries.at(position - 1); }
+  std::string EntryText(size_t index) const override { return entries.at(index); }
   void SetProgress(double value) override { bar = std::lround(value * 10); }
   void SetMousePointer(PointerShape shape) override { pointer = shape; }
   TemplateTarget Target() const override { return target; }
@@ -109,11 +109,15 @@ TEST(ConversionRunTest, MissingWordProcessorIsSaidOnceNotPerDocument) {
                     {"[bar 333 busy] Microsoft Word is not installed on this computer, so no document was "
                      "converted."},
                     "[bar 0 idle]"}));
-  // Gone part way: the documents not tried are counted after "Done.".
-  EXPECT_EQ(Converted(kAbc, [](Fake& f) { f.outcomes["b.doc"] = SaveOutcome::NotInstalled("Class not registered"); }),
+  // Gone part way: the documents not tried are counted after "Done.", after any failure.
+  EXPECT_EQ(Converted(kAbc,
+                      [](Fake& f) {
+                        f.outcomes["a.doc"] = SaveOutcome::Failed("damaged");
+                        f.outcomes["b.doc"] = SaveOutcome::NotInstalled("Class not registered");
+                      }),
             (Result{2,
-                    {"[bar 667 busy] Done.\r\n\r\nMicrosoft Word could not be found, so the last 2 documents "
-                     "were not converted."},
+                    {"[bar 667 busy] Done.\r\n\r\n1 document could not be converted:\r\na.doc: damaged\r\n\r\n"
+                     "Microsoft Word could not be found, so the last 2 documents were not converted."},
                     "[bar 0 idle]"}));
 }
 

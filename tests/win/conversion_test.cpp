@@ -178,7 +178,7 @@ class ConversionRun : public ::testing::Test {
   }
   std::string Add(const std::wstring& fixture, const std::wstring& name = {}) {
     const std::string path = Narrow(CopyFixture(fixture, folder.Path(), name));
-    form->AppendEntry(path);
+    form->AppendEntries({path});
     return path;
   }
   // The user's limit per document, for the test's life.
@@ -308,8 +308,9 @@ TEST_F(ConversionRun, RunsSendTheExactCallsWriteTheChosenTemplatesAndGoPastAFail
 }
 
 TEST(WordAutomation, UnknownProgIdMeansNotInstalled) {
-  EXPECT_EQ(SaveDocAsTemplate("C:\\letter.doc", TemplateTarget::kDot, L"Quillory.NoSuchServer").status,
-            SaveOutcome::Status::kNotInstalled);
+  const StepFailure created = WordInstance().Create(L"Quillory.NoSuchServer");
+  ASSERT_TRUE(created);
+  EXPECT_EQ(created->status, SaveOutcome::Status::kNotInstalled);
   EXPECT_FALSE(IsWordRunning(L"Quillory.NoSuchServer"));
 }
 

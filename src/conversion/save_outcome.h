@@ -1,0 +1,21 @@
+// How one document ended: saved, failed with a reason, no word processor at all, or abandoned
+// because the user stopped the run.
+#pragma once
+
+#include <string>
+#include <utility>
+
+namespace quillory {
+
+struct SaveOutcome {
+  enum class Status { kSaved, kFailed, kNotInstalled, kStopped };
+  Status status = Status::kSaved;
+  std::string reason;  // the server's own words when it failed
+
+  static SaveOutcome Saved() { return {}; }
+  static SaveOutcome Failed(std::string why) { return {Status::kFailed, std::move(why)}; }
+  static SaveOutcome NotInstalled(std::string why) { return {Status::kNotInstalled, std::move(why)}; }
+  static SaveOutcome Stopped() { return {Status::kStopped, {}}; }
+};
+
+}  // namespace quillory

@@ -1,0 +1,108 @@
+#include "conversion/word_instance_win.h"
+
+#include <array>
+#include <span>
+#include <string>
+
+#include "platform/com_activation.h"
+#include "platform/dispatch.h"
+#include "platform/hresult_text.h"
+
+namespace quillory {
+namespace {
+
+using Microsoft::WRL::ComPtr;
+
+// The word processor's constants, by their values.
+constexpr int32_t kMsoAutomationSecurityForceDisable = 3;
+constexpr int32_t kWdAlertsNone = 0;
+constexpr int32_t kWdDoNotSaveChanges = 0;
+
+// The server's own description says enough; without one, the step and the system's text.
+SaveOutcome Failure(std::string_view step, const DispatchResult& result) {
+  if (!result.description.empty()) return SaveOutcome::Failed(result.Reason());
+  return SaveOutcome::Failed(std::string(step) + ": " + result.Reason());
+}
+
+}  // namespace
+
+StepFailure WordInstance::Create(const wchar_t* progId) {
+  const HRESULT hr = CreateLocalInstance(progId, &application_);
+  if (IsUnknownClass(hr)) return SaveOutcome::NotInstalled(HresultText(hr));
+  if (FAILED(hr)) return SaveOutcome::Failed("Word could not be started: " + HresultText(hr));
+  return std::nullopt;
+}
+
+StepFailure WordInstance::OpenAndSaveAs(std::string_view documentPath, TemplateTarget target) {
+  IDispatch* application = application_.Get();
+  // No prompt may wait on a window nobody sees, and no macro of the document may run.
+  DispatchResult put = PutProperty(application, L"AutomationSecurity",
+                                   Variant::Int32(kMsoAutomationSecurityForceDisable));
+  if (!put.Ok()) return Failure("Macros could not be turned off", put);
+  put = PutProperty(application, L"DisplayAlerts", Variant::Int32(kWdAlertsNone));
+  if (!put.Ok()) return Failure("Alerts could not be turned off", put);
+
+  DispatchResult documents = GetProperty(application, L"Documents");
+  ComPtr<IDispatch> documentsObject;
+  if (!documents.Ok()) return Failure("Documents", documents);
+  if (!documents.value.ToDispatch(&documentsObject)) {
+    return SaveOutcome::Failed("Documents: the server returned no object");
+  }
+
+  // Read-only: no "file in use" or write-password prompt, and the source is never changed.
+  const Variant path = Variant::Utf8(documentPath);
+  const std::array<NamedArgument, 4> openOptions = {{
+      {L"ConfirmConversions", Variant::Bool(false)},
+      {L"ReadOnly", Variant::Bool(true)},
+      {L"AddToRecentFiles", Variant::Bool(false)},
+      {L"PasswordDocument", Variant::String(kNoDocumentPassword)},
+  }};
+  DispatchResult opened =
+      CallMethod(documentsObject.Get(), L"Open", std::span<const Variant>(&path, 1), openOptions);
+  if (!opened.Ok()) return Failure("Open", opened);
+  ComPtr<IDispatch> document;
+  if (!opened.value.ToDispatch(&document)) {
+    return SaveOutcome::Failed("Open: the server returned no document");
+  }
+
+  const std::array<NamedArgument, 11> saveAs = {{
+      {L"FileName", Variant::Utf8(TemplatePath(documentPath, target))},
+      {L"FileFormat", Variant::Int32(TemplateFileFormat(target))},
+      {L"LockComments", Variant::Bool(false)},
+      {L"Password", Variant::String(L"")},
+      {L"AddToRecentFiles", Variant::Bool(true)},
+      {L"WritePassword", Variant::String(L"")},
+      {L"ReadOnlyRecommended", Variant::Bool(false)},
+      {L"EmbedTrueTypeFonts", Variant::Bool(false)},
+      {L"SaveNativePictureFormat", Variant::Bool(false)},
+      {L"SaveFormsData", Variant::Bool(false)},
+      {L"SaveAsAOCELetter", Variant::Bool(false)},
+  }};
+  DispatchResult saved = CallMethod(document.Get(), L"SaveAs", {}, saveAs);
+  if (!saved.Ok()) return Failure("SaveAs", saved);
+  return std::nullopt;
+}
+
+StepFailure WordInstance::Quit(bool keepNothing) {
+  if (!application_) return std::nullopt;
+  DispatchResult quit;
+  if (keepNothing) {
+    const std::array<NamedArgument, 1> dontSave = {{{L"SaveChanges", Variant::Int32(kWdDoNotSaveChanges)}}};
+    quit = CallMethod(application_.Get(), L"Quit", {}, dontSave);
+  } else {
+    quit = CallMethod(application_.Get(), L"Quit");
+  }
+  application_.Reset();
+  if (!quit.Ok()) return Failure("Quit", quit);
+  return std::nullopt;
+}
+
+bool IsWordRunning(const wchar_t* progId) {
+  ComPtr<IDispatch> application;
+  if (FAILED(GetActiveInstance(progId, &application))) return false;
+  const DispatchResult name = GetDefaultValue(application.Get());
+  std::wstring text;
+  return name.Ok() && name.value.ToString(&text) && text == L"Microsoft Word";
+}
+
+}  // namespace quillory

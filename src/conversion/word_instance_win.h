@@ -1,0 +1,49 @@
+// The calls to the word processor, late bound through COM automation under the ProgID
+// "Word.Application": a new instance, the document opened and saved as a template, Quit, and
+// the look at a running instance. Each call waits as long as the server takes; what to do
+// about a server that never answers is the caller's business.
+#pragma once
+
+#include <windows.h>
+#include <oaidl.h>
+#include <wrl/client.h>
+
+#include <optional>
+#include <string_view>
+
+#include "conversion/save_outcome.h"
+#include "conversion/template_path.h"
+
+namespace quillory {
+
+inline constexpr wchar_t kWordProgId[] = L"Word.Application";
+// Given to Open so that an encrypted document fails at once with the word processor's own
+// reason rather than waiting on a password prompt nobody sees. No real document has it.
+inline constexpr wchar_t kNoDocumentPassword[] = L"quillory:no-password:9d41f7c2";
+
+// A step that went well gives nothing; one that failed gives the outcome its document ends
+// with, carrying the server's own reason.
+using StepFailure = std::optional<SaveOutcome>;
+
+// One instance of the word processor, for one document. The calling thread must be in a
+// single-threaded apartment.
+class WordInstance {
+ public:
+  // Always a new instance of its own, never the user's running one. An unknown ProgID fails
+  // as kNotInstalled.
+  StepFailure Create(const wchar_t* progId = kWordProgId);
+  // Macros forced off and alerts silenced, then the document opened read-only with no prompt
+  // and saved beside itself as the template.
+  StepFailure OpenAndSaveAs(std::string_view documentPath, TemplateTarget target);
+  // Asks the instance to quit; `keepNothing` (after a failure) adds SaveChanges 0.
+  StepFailure Quit(bool keepNothing);
+
+ private:
+  Microsoft::WRL::ComPtr<IDispatch> application_;
+};
+
+// True when an active instance answers its default member with exactly "Microsoft Word".
+// The instance is only looked at, never asked to quit; every failure is false.
+bool IsWordRunning(const wchar_t* progId = kWordProgId);
+
+}  // namespace quillory
