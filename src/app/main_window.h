@@ -13,6 +13,7 @@
 #include "adding/adding_view_win.h"
 #include "app/action_button.h"
 #include "app/home_page.h"
+#include "app/main_window_layout.h"
 #include "conversion/conversion_run.h"
 #include "filelist/list_view_win.h"
 #include "platform/pointer_shape.h"
@@ -20,23 +21,9 @@
 
 namespace quillory {
 
-// Control identifiers; tab order is creation order.
-enum ControlId : int {
-  IDC_COMMAND1 = 100,
-  IDC_CHECK1 = 101,
-  IDC_CHECK2 = 102,
-  IDC_LISTVIEW1 = 103,
-  IDC_CHECK4 = 104,
-  IDC_PROGRESSBAR1 = 105,
-  IDC_OPTION2 = 106,
-  IDC_OPTION1 = 107,
-};
-
 inline constexpr wchar_t kForm1ClassName[] = L"QuilloryForm1";
 // Posted to the window by Create: the rest of start-up, once the window is shown.
 inline constexpr UINT kAfterFirstPaint = WM_APP + 20;
-
-struct ControlDesign;  // main_window_layout.h
 
 struct Form1Options {
   // Folder of the optional "HAND-M.CUR" and "drag.ico"; empty: the program file's folder.
@@ -49,7 +36,7 @@ struct Form1Options {
   std::function<void()> onClosed;
 };
 
-class Form1 final : public AddingView, public RunView, private ListViewHost {
+class Form1 final : public AddingView, public RunView, public ActionButtonHandlers, private ListViewHost {
  public:
   // Creates the window, runs the start-up sequence and shows it. Null on failure.
   static std::unique_ptr<Form1> Create(HINSTANCE instance, Form1Options options);
@@ -84,9 +71,9 @@ class Form1 final : public AddingView, public RunView, private ListViewHost {
   bool StopRequested() const override { return stopRequested_; }
 
   // The action buttons' handlers, run once a press has been taken (TakePress).
-  void Check1_Click();
-  void Check4_Click();
-  void Check2_Click();
+  void Check1_Click() override;
+  void Check4_Click() override;
+  void Check2_Click() override;
   // Pointer moves over any of the three action buttons, and over the bare background.
   void ActionButton_MouseMove();
   void Form_MouseMove();

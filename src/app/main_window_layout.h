@@ -6,9 +6,30 @@
 
 #include <span>
 
-#include "app/main_window.h"
-
 namespace quillory {
+
+// Control identifiers; tab order is creation order.
+enum ControlId : int {
+  IDC_COMMAND1 = 100,
+  IDC_CHECK1 = 101,
+  IDC_CHECK2 = 102,
+  IDC_LISTVIEW1 = 103,
+  IDC_CHECK4 = 104,
+  IDC_PROGRESSBAR1 = 105,
+  IDC_OPTION2 = 106,
+  IDC_OPTION1 = 107,
+};
+
+// The action buttons' click handlers, run once a press has been taken; the window has them.
+class ActionButtonHandlers {
+ public:
+  virtual void Check1_Click() = 0;  // "Add Word Doc File(s)"
+  virtual void Check2_Click() = 0;  // "Save As Dot"
+  virtual void Check4_Click() = 0;  // " Add All Word Doc Files In Folder"
+
+ protected:
+  ~ActionButtonHandlers() = default;
+};
 
 enum class ControlFont { kSystem, kActionButton, kOption, kList };
 
@@ -23,7 +44,7 @@ struct ControlDesign {
   // An action button: its picture's resource id and its click handler, which runs once the
   // press has been taken (the value 1 set back to 0).
   int icon = 0;
-  void (Form1::*onClick)() = nullptr;
+  void (ActionButtonHandlers::*onClick)() = nullptr;
 };
 
 inline constexpr int kClientWidthTwips = 7695;
