@@ -23,7 +23,7 @@ constexpr std::chrono::seconds kQuitGrace{5};
 constexpr std::chrono::seconds kRunningCheckWait{10};
 
 // The last document given up on whose thread has not finished (the run's thread only).
-std::shared_ptr<DocumentConversion>& Abandoned() {
+std::shared_ptr<DocumentConversion>& LastAbandoned() {
   static std::shared_ptr<DocumentConversion> abandoned;
   return abandoned;
 }
@@ -76,7 +76,7 @@ SaveOutcome WordAutomation::SaveDocAsTemplate(const std::string& documentPath, T
   // A document abandoned while its instance was still starting may still be waiting for one,
   // in this run or an earlier one: a server started now could go to it, so the next document
   // waits until it has given up.
-  if (std::shared_ptr<DocumentConversion>& abandoned = Abandoned()) {
+  if (std::shared_ptr<DocumentConversion>& abandoned = LastAbandoned()) {
     if (wait_(abandoned->Done(), After(kAbandonedWait), stop_) == WaitResult::kStopped) return SaveOutcome::Stopped();
     abandoned.reset();
   }
@@ -93,7 +93,7 @@ SaveOutcome WordAutomation::SaveDocAsTemplate(const std::string& documentPath, T
   // after which it returns within moments.
   const bool ended = conversion->EndInstance();
   if (wait_(conversion->Done(), After(kAfterEndWait), nullptr) != WaitResult::kSignalled) {
-    Abandoned() = conversion;
+    LastAbandoned() = conversion;
   }
   if (waited == WaitResult::kStopped) return SaveOutcome::Stopped();
   return SaveOutcome::Failed(TimeLimitReason(static_cast<unsigned>(limit_.count()), ended));
