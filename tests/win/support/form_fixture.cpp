@@ -21,24 +21,6 @@ struct OleEnvironment : ::testing::Environment {
 ::testing::Environment* const kOleEnvironment = ::testing::AddGlobalTestEnvironment(new OleEnvironment);
 }  // namespace
 
-bool PumpUntil(const std::function<bool()>& done, std::chrono::milliseconds deadline) {
-  const auto end = std::chrono::steady_clock::now() + deadline;
-  while (!done()) {
-    if (std::chrono::steady_clock::now() >= end) return done();
-    PumpPending();
-    MsgWaitForMultipleObjectsEx(0, nullptr, 10, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
-  }
-  return true;
-}
-
-void PumpPending() {
-  MSG msg;
-  while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-    TranslateMessage(&msg);
-    DispatchMessageW(&msg);
-  }
-}
-
 bool StartProgram(std::wstring commandLine, ScopedHandle* process, DWORD* id, const std::wstring& in) {
   STARTUPINFOW startup{};
   startup.cb = sizeof startup;
