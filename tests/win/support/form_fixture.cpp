@@ -80,7 +80,7 @@ std::wstring TempFolder::Write(const std::wstring& relative, const std::string& 
 }
 
 std::unique_ptr<Form1> MakeForm(Form1Options options) {
-  if (!options.homePage.draw) options.homePage.draw = [](float) { return 0.5f; };  // n = 51: no page
+  if (!options.homePage.draw) options.homePage.draw = [](float) { return 0.5f; };  // a draw that never opens it
   if (!options.homePage.launch) options.homePage.launch = [](const std::string&) {};
   std::unique_ptr<Form1> form = Form1::Create(GetModuleHandleW(nullptr), std::move(options));
   if (form) PumpPending();
