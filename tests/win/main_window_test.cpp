@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <array>
+#include <memory>
 #include <numeric>
 #include <string>
 #include <tuple>
@@ -250,32 +251,6 @@ TEST_F(MainWindow, ADraggedEntryTravelsPastTheVisibleRowsAndBackWithTheListScrol
   EXPECT_EQ(ListText(List(), 100039), L"C:\\Docs\\same.doc");
 }
 
-// The drag image is read from "drag.ico" at each click on an entry, made again only when the file
-// has changed, gone when the file is. The two pointer files installed beside the program show
-// each at its hot spot (the drag image points with the middle of its arrow, the hand with its
-// index fingertip).
-TEST_F(MainWindow, TheDragImageFileKeepsItsImageAChangedOneIsReadAgainAndAMissingOneLeavesTheArrow) {
-  TempFolder folder;
-  const std::wstring icon = folder.File(L"drag.ico");
-  ASSERT_TRUE(CopyFileW((ApplicationFolder() + L"\\drag.ico").c_str(), icon.c_str(), FALSE));
-  Form1Options options;
-  options.appFolder = folder.Path();
-  form.reset();
-  ASSERT_TRUE(form = MakeForm(std::move(options)));
-  Fill(1);
-
-  const HCURSOR first = PointerWhileHeld();
-  EXPECT_EQ(HotSpot(first), std::pair(16ul, 16ul));  // drag.ico's, in the middle of its 32 pixels
-  EXPECT_EQ(PointerWhileHeld(), first);  // the same file: the same image, not made again
-
-  // Another picture in its place (the hand) shows at the next click.
-  ASSERT_TRUE(CopyFileW((ApplicationFolder() + L"\\HAND-M.CUR").c_str(), icon.c_str(), FALSE));
-  EXPECT_EQ(HotSpot(PointerWhileHeld()), std::pair(12ul, 1ul));
-
-  ASSERT_TRUE(DeleteFileW(icon.c_str()));
-  EXPECT_EQ(PointerWhileHeld(), LoadCursorW(nullptr, IDC_ARROW));
-}
-
 TEST_F(MainWindow, DroppedFilesAreListedAsDroppedAndNeverMovedOtherDataIsRefusedAndTheTargetLastsAsLongAsTheWindow) {
   IDropTarget* target = FindListDropTarget(List());
   ASSERT_NE(target, nullptr);
@@ -298,25 +273,42 @@ TEST_F(MainWindow, DroppedFilesAreListedAsDroppedAndNeverMovedOtherDataIsRefused
   EXPECT_EQ(target->Release(), 0u);  // neither OLE nor the list holds it: revoked and let go
 }
 
-TEST(MainWindowLife, StartsWithoutThePointerFilesOpensTheHomePageOnItsDrawAndClosesAtOnce) {
-  TempFolder empty;
-  std::vector<std::string> launched;
-  bool closed = false;
+// Started without the pointer files beside it, the window says nothing of them. The drag image
+// is then read from "drag.ico" at each click on an entry, made again only when the file has
+// changed, gone when the file is. The two pointer files installed beside the program show each
+// at its hot spot (the drag image points with the middle of its arrow, the hand with its index
+// fingertip).
+TEST_F(MainWindow, StartsWithoutThePointerFilesReadsTheDragImageAtEachClickOpensTheHomePageOnItsDrawAndCloses) {
+  TempFolder folder;
+  const auto launched = std::make_shared<std::vector<std::string>>();
+  const auto closed = std::make_shared<bool>(false);
   Form1Options options;
-  options.appFolder = empty.Path();
+  options.appFolder = folder.Path();
   options.homePage.draw = [](float) { return 0.065f; };  // in the hundredth that opens the page
-  options.homePage.launch = [&](const std::string& line) { launched.push_back(line); };
-  options.onClosed = [&] { closed = true; };
+  options.homePage.launch = [launched](const std::string& line) { launched->push_back(line); };
+  options.onClosed = [closed] { *closed = true; };
   DialogWatcher watcher(PressButton(IDOK));
-  auto form = MakeForm(std::move(options));
-  ASSERT_TRUE(form);
+  form.reset();
+  ASSERT_TRUE(form = MakeForm(std::move(options)));
   EXPECT_EQ(watcher.Count(), 0u);  // no word about the missing pointer files
-  EXPECT_EQ(launched, std::vector<std::string>{"explorer \"https://www.quillory.example/\""});
+  EXPECT_EQ(*launched, std::vector<std::string>{"explorer \"https://www.quillory.example/\""});
   SendMessageW(form->Control(IDC_CHECK2), WM_MOUSEMOVE, 0, MAKELPARAM(5, 5));
   EXPECT_EQ(form->MousePointer(), PointerShape::kCustom);  // shows the ordinary arrow
 
+  Fill(1);
+  const std::wstring icon = folder.File(L"drag.ico");
+  ASSERT_TRUE(CopyFileW((ApplicationFolder() + L"\\drag.ico").c_str(), icon.c_str(), FALSE));
+  const HCURSOR first = PointerWhileHeld();
+  EXPECT_EQ(HotSpot(first), std::pair(16ul, 16ul));  // drag.ico's, in the middle of its 32 pixels
+  EXPECT_EQ(PointerWhileHeld(), first);  // the same file: the same image, not made again
+  // Another picture in its place (the hand) shows at the next click.
+  ASSERT_TRUE(CopyFileW((ApplicationFolder() + L"\\HAND-M.CUR").c_str(), icon.c_str(), FALSE));
+  EXPECT_EQ(HotSpot(PointerWhileHeld()), std::pair(12ul, 1ul));
+  ASSERT_TRUE(DeleteFileW(icon.c_str()));
+  EXPECT_EQ(PointerWhileHeld(), LoadCursorW(nullptr, IDC_ARROW));
+
   SendMessageW(form->Hwnd(), WM_CLOSE, 0, 0);
-  EXPECT_TRUE(closed);
+  EXPECT_TRUE(*closed);
   EXPECT_EQ(form->Hwnd(), nullptr);
 }
 
