@@ -41,12 +41,14 @@ void BareDrop(IDataObject* data, bench::BareList& bare) {
   FORMATETC format{CF_HDROP, nullptr, DVASPECT_CONTENT, -1, TYMED_HGLOBAL};
   STGMEDIUM medium{};
   if (FAILED(data->GetData(&format, &medium))) return;
-  const auto* header = static_cast<const DROPFILES*>(GlobalLock(medium.hGlobal));
-  for (const wchar_t* name = reinterpret_cast<const wchar_t*>(reinterpret_cast<const char*>(header) + header->pFiles);
-       *name; name += bare.texts.back().size() + 1) {
-    bare.texts.emplace_back(name);
+  {
+    const quillory::test::GlobalLocked locked(medium.hGlobal);
+    const auto* header = static_cast<const DROPFILES*>(locked.Bytes());
+    for (const wchar_t* name = reinterpret_cast<const wchar_t*>(reinterpret_cast<const char*>(header) + header->pFiles);
+         *name; name += bare.texts.back().size() + 1) {
+      bare.texts.emplace_back(name);
+    }
   }
-  GlobalUnlock(medium.hGlobal);
   ReleaseStgMedium(&medium);
   bare.CountChanged();
   bare.Paint();
@@ -65,7 +67,7 @@ int main(int argc, char** argv) {
     quillory::Form1Options options;
     options.homePage.draw = [](float) { return 0.5f; };
     auto form = quillory::Form1::Create(GetModuleHandleW(nullptr), std::move(options));
-    bench::Pump();
+    quillory::test::PumpPending();
     HWND list = form->Control(quillory::IDC_LISTVIEW1);
     IDropTarget* target = quillory::FindListDropTarget(list);
     const POINTL at{20, 20};
@@ -84,7 +86,7 @@ int main(int argc, char** argv) {
     form.reset();
 
     bench::BareList bare;
-    bench::Pump();
+    quillory::test::PumpPending();
     start = Clock::now();
     BareDrop(&files, bare);
     const double bareDrop = MsSince(start);

@@ -1,5 +1,5 @@
-// What the benchmarks share: the clock, running the waiting messages, the process's memory and
-// the middle of a set of timings.
+// What the benchmarks share: the clock, running the waiting messages (the tests' own pump),
+// the process's memory and the middle of a set of timings.
 #pragma once
 
 #include <windows.h>
@@ -10,19 +10,13 @@
 #include <cstdlib>
 #include <vector>
 
+#include "support/pump_win.h"
+
 namespace bench {
 
 using Clock = std::chrono::steady_clock;
 inline double Ms(Clock::duration d) { return std::chrono::duration<double, std::milli>(d).count(); }
 inline double MsSince(Clock::time_point start) { return Ms(Clock::now() - start); }
-
-inline void Pump() {
-  MSG msg;
-  while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-    TranslateMessage(&msg);
-    DispatchMessageW(&msg);
-  }
-}
 
 // Paints what is left to paint in a window and its children, as the message loop would next.
 inline void PaintPending(HWND window) { RedrawWindow(window, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN); }

@@ -19,20 +19,14 @@
 #include "adding/add_folder_press_win.h"
 #include "app/main_window.h"
 #include "common/utf_win.h"
+#include "figures.h"
 #include "support/platform_search.h"
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
-double Ms(Clock::duration d) { return std::chrono::duration<double, std::milli>(d).count(); }
-
-void Pump() {
-  MSG msg;
-  while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-    TranslateMessage(&msg);
-    DispatchMessageW(&msg);
-  }
-}
+using bench::Clock;
+using bench::Median;
+using bench::Ms;
 
 // 100 folders of 99 subfolders each for 10,000 folders, the files spread evenly: ".doc",
 // ".docx" and ".txt" in turn.
@@ -118,7 +112,7 @@ class Latency {
   void Stop() {
     stop_ = true;
     thread_.join();
-    Pump();
+    quillory::test::PumpPending();
   }
   Clock::duration longest{};
   Clock::time_point longestAt{};
@@ -145,11 +139,6 @@ class Latency {
   std::atomic<Clock::time_point> posted_{};
 };
 
-double Median(std::vector<double> values) {
-  std::sort(values.begin(), values.end());
-  return values[values.size() / 2];
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -167,7 +156,7 @@ int main(int argc, char** argv) {
   options.homePage.draw = [](float) { return 0.5f; };
   options.homePage.launch = [](const std::string&) {};
   auto form = quillory::Form1::Create(GetModuleHandleW(nullptr), std::move(options));
-  Pump();
+  quillory::test::PumpPending();
 
   // Warm the file system's caches, then alternate the two so neither is favoured.
   const size_t entries = BareEnumeration(root);

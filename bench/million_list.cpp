@@ -27,7 +27,7 @@ void Gesture(HWND list, std::initializer_list<std::pair<UINT, POINT>> steps) {
     const WPARAM buttons = (msg == WM_LBUTTONDOWN || msg == WM_LBUTTONDBLCLK || msg == WM_MOUSEMOVE) ? MK_LBUTTON : 0;
     PostMessageW(list, msg, buttons, MAKELPARAM(at.x, at.y));
   }
-  bench::Pump();
+  quillory::test::PumpPending();
   bench::PaintPending(list);
 }
 
@@ -35,7 +35,7 @@ void Key(HWND list, UINT key) {
   SetFocus(list);
   PostMessageW(list, WM_KEYDOWN, key, 1);
   PostMessageW(list, WM_KEYUP, key, 0xC0000001);
-  bench::Pump();
+  quillory::test::PumpPending();
   bench::PaintPending(list);
 }
 
@@ -55,7 +55,7 @@ bool LongList(size_t count) {
   quillory::Form1Options options;
   options.homePage.draw = [](float) { return 0.5f; };
   auto form = quillory::Form1::Create(GetModuleHandleW(nullptr), std::move(options));
-  bench::Pump();
+  quillory::test::PumpPending();
   HWND list = form->Control(quillory::IDC_LISTVIEW1);
 
   // The texts: full paths, some of them outside ASCII; the bare list's first, made as neither's
@@ -102,7 +102,7 @@ bool LongList(size_t count) {
   const bool removed = form->Files().Count() == count - 1 && ListView_GetItemCount(list) == static_cast<int>(count - 1);
 
   bench::BareList bare;
-  bench::Pump();
+  quillory::test::PumpPending();
   start = Clock::now();
   bare.texts = std::move(widePaths);
   bare.CountChanged();

@@ -14,6 +14,8 @@
 #include <utility>
 #include <vector>
 
+#include "figures.h"
+
 namespace {
 
 struct Search {
@@ -60,11 +62,6 @@ Start StartSeconds(const std::wstring& program) {
   return seconds;
 }
 
-double Median(std::vector<double> values) {
-  std::sort(values.begin(), values.end());
-  return values[values.size() / 2];
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -89,10 +86,11 @@ int main(int argc, char** argv) {
     }
   }
   for (const auto& [what, times] : {std::pair{"window shown", shown}, {"window painted and answering", answered}}) {
-    const double empty = Median(times[0]);
+    const double empty = bench::Median(times[0]);
     std::printf("start-up to the %s, median of %d: empty window %.1f ms", what, rounds, empty * 1000);
     for (int p = 1; p < 3; ++p) {
-      std::printf(", %s %.1f ms (ratio %.2f)", names[p], Median(times[p]) * 1000, Median(times[p]) / empty);
+      const double median = bench::Median(times[p]);
+      std::printf(", %s %.1f ms (ratio %.2f)", names[p], median * 1000, median / empty);
     }
     std::printf("\n");
   }

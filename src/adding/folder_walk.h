@@ -47,24 +47,15 @@ class DirectoryLister {
 // once (the window was closed).
 using KeepGoing = std::function<bool()>;
 
-// The folder with one backslash at its end; a drive root ("C:\") keeps its own.
-std::string FolderWithBackslash(std::string folder);
-
-// Appends to `folders` (each ending in a backslash) the folders below them: with `recurse`
-// the whole depth, level by level (the direct subfolders in listing order, then theirs
-// grouped by parent, and so on); without it only the direct subfolders. Hidden and system
-// folders are never walked, and no folder is walked twice (a link back into the tree would
-// loop forever): once the walk meets a link, every folder is told apart by its identity (a
-// tree without links never pays for it). A folder that cannot be listed is kept but adds
-// nothing. False when `keepGoing` asked to stop; `folders` is then unchanged.
-bool ScanFolder(std::vector<std::string>& folders, bool recurse, DirectoryLister& lister,
-                const KeepGoing& keepGoing);
-
 // Everything one press adds for `chosenFolder` and the extension as typed: the files (never
 // folders, hidden and system ones included) that the platform's search for "*." + extension
 // finds in each folder of the tree, in folder order and each folder's listing order, leaving
-// out names that begin with "~". Each folder is listed once, the walk and the matching
-// together. Nothing (nullopt) when `keepGoing` asked to stop.
+// out names that begin with "~". The folders go level by level: the direct subfolders in
+// listing order, then theirs grouped by parent, and so on. Hidden and system folders are never
+// walked, and no folder is walked twice (a link back into the tree would loop forever): once
+// the walk meets a link, every folder is told apart by its identity (a tree without links
+// never pays for it). A folder that cannot be listed adds nothing. Each folder is listed once,
+// the walk and the matching together. Nothing (nullopt) when `keepGoing` asked to stop.
 std::optional<std::vector<std::string>> GatherFolderEntries(const std::string& chosenFolder,
                                                             const std::string& extension,
                                                             DirectoryLister& lister,

@@ -5,8 +5,6 @@
 
 namespace quillory {
 
-void FileList::Append(std::string path) { entries_.push_back(std::move(path)); }
-
 void FileList::AppendAll(std::vector<std::string> paths) {
   if (entries_.empty()) {
     entries_ = std::move(paths);

@@ -11,8 +11,7 @@ namespace quillory {
 
 class FileList {
  public:
-  // Adds at the end; nothing is tested or changed.
-  void Append(std::string path);
+  // Adds at the end, in the order given; nothing is tested or changed.
   void AppendAll(std::vector<std::string> paths);
 
   size_t Count() const { return entries_.size(); }

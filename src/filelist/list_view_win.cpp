@@ -18,7 +18,6 @@ constexpr int kColumnTwips = 6000;
 constexpr wchar_t kTooltip[] =
     L"Drag and drop files here. Double-click item to remove it. Move bar to right and out of "
     L"window to reveal full names.";
-constexpr UINT kRefreshCountMessage = WM_APP + 1;
 constexpr UINT_PTR kSubclassId = 1;
 
 int ColumnPixels(unsigned dpi) { return MulDiv(kColumnTwips, static_cast<int>(dpi), 1440); }
@@ -89,13 +88,6 @@ void FileListView::ApplyDpi(unsigned dpi) {
   SendMessageW(tooltip_, TTM_SETMAXTIPWIDTH, 0, ScaleForDpi(360, dpi));
 }
 
-// The view's count update costs time in proportion to the whole list, so single appends in a
-// row are told to it once, when the window next reads its messages.
-void FileListView::AppendEntry(std::string utf8Path) {
-  files_.Append(std::move(utf8Path));
-  if (list_ && !countRefreshPosted_) countRefreshPosted_ = PostMessageW(list_, kRefreshCountMessage, 0, 0);
-}
-
 void FileListView::AppendEntries(std::vector<std::string> utf8Paths) {
   if (utf8Paths.empty()) return;
   files_.AppendAll(std::move(utf8Paths));
@@ -103,7 +95,6 @@ void FileListView::AppendEntries(std::vector<std::string> utf8Paths) {
 }
 
 void FileListView::RefreshCount() {
-  countRefreshPosted_ = false;
   if (!IsWindow(list_)) return;
   SendMessageW(list_, LVM_SETITEMCOUNT, static_cast<WPARAM>(files_.Count()), LVSICF_NOINVALIDATEALL | LVSICF_NOSCROLL);
   InvalidateRect(list_, nullptr, FALSE);
@@ -241,8 +232,6 @@ LRESULT CALLBACK FileListView::SubclassProc(HWND, UINT msg, WPARAM wParam, LPARA
 // would start a drag-and-drop of its own and swallow the pointer moves of a drag.
 LRESULT FileListView::Message(UINT msg, WPARAM wParam, LPARAM lParam) {
   HWND list = list_;
-  // Appends not yet told to the view are told before the view is asked anything.
-  if (countRefreshPosted_ && msg >= WM_MOUSEFIRST && msg <= WM_MOUSELAST) RefreshCount();
   const int x = GET_X_LPARAM(lParam);
   const int y = GET_Y_LPARAM(lParam);
   if (host_.ListLocked()) {
@@ -257,9 +246,6 @@ LRESULT FileListView::Message(UINT msg, WPARAM wParam, LPARAM lParam) {
     }
   }
   switch (msg) {
-    case kRefreshCountMessage:
-      if (countRefreshPosted_) RefreshCount();
-      return 0;
     case WM_LBUTTONDOWN:
     case WM_LBUTTONDBLCLK: {
       SetFocus(list);

@@ -54,7 +54,6 @@ class FileListView {
 
   // The file list. Appending goes through these so the view follows.
   const FileList& Files() const { return files_; }
-  void AppendEntry(std::string utf8Path);
   void AppendEntries(std::vector<std::string> utf8Paths);
 
   // The pointer the list shows itself; null while the window's pointer applies.
@@ -82,7 +81,6 @@ class FileListView {
   IDropTarget* dropTarget_ = nullptr;
   FileList files_;
   ReorderGesture reorder_;
-  bool countRefreshPosted_ = false;
   std::wstring textBuffer_;  // owner-data text handed to the view
   // None until an entry is clicked, then the drag image ("drag.ico", read afresh at each
   // click) until a button is released over the list, then the arrow.

@@ -94,10 +94,6 @@ TEST(FolderWalk, LevelByLevelGroupedByParentWithoutHiddenFoldersAndEachFolderOnc
       {"C:\\R\\B\\B1\\", {File("b1.doc")}}, {"C:\\R\\A\\A1\\", {File("a1.doc")}},
   });
   EXPECT_EQ(Gather(lister, "C:\\R"), (Paths{"C:\\R\\A\\a.doc", "C:\\R\\B\\B1\\b1.doc", "C:\\R\\A\\A1\\a1.doc"}));
-  // Without recursion only the direct subfolders are added.
-  Paths folders{"C:\\R\\"};
-  EXPECT_TRUE(quillory::ScanFolder(folders, false, lister, [] { return true; }));
-  EXPECT_EQ(folders, (Paths{"C:\\R\\", "C:\\R\\B\\", "C:\\R\\A\\"}));
 
   // Link cycles end with each folder walked once; other links are walked.
   lister.folders = {
@@ -121,6 +117,8 @@ TEST(FolderWalk, FilesAreFoundAsThePlatformsSearchFindsThemFoldersNever) {
             (Paths{"C:\\M\\A.DOC", "C:\\M\\report.docx", "C:\\M\\two..doc", "C:\\M\\folder.doc\\in.doc"}));
   EXPECT_EQ(Gather(lister, "C:\\M", ".doc"), Paths{"C:\\M\\two..doc"});
   EXPECT_EQ(Gather(lister, "C:\\M", "*").size(), 7u);  // "*.*": every file, with or without a dot
+  lister.folders = {{"C:\\", {File("r.doc")}}};  // a drive root keeps its one backslash
+  EXPECT_EQ(Gather(lister, "C:\\"), Paths{"C:\\r.doc"});
 }
 
 }  // namespace

@@ -8,34 +8,32 @@
 namespace quillory {
 namespace {
 
-TEST(HomePage, OpensOnlyWhenTheDrawGivesSeven) {
-  float seed = -1;
-  std::vector<std::string> launched;
-  const auto drawing = [&](float r) {
-    return HomePageChance{[] { return 43200.5f; }, [&seed, r](float s) { return seed = s, r; },
-                          [&](const std::string& line) { launched.push_back(line); }};
-  };
-  EXPECT_TRUE(MaybeOpenHomePage(drawing(0.06f)));  // int(6) + 1 = 7
-  EXPECT_TRUE(MaybeOpenHomePage(drawing(0.0699f)));
-  EXPECT_FALSE(MaybeOpenHomePage(drawing(0.05999f)));  // 6
-  EXPECT_FALSE(MaybeOpenHomePage(drawing(0.07f)));     // 8
-  EXPECT_FALSE(MaybeOpenHomePage(drawing(0.0f)));
-  EXPECT_FALSE(MaybeOpenHomePage(drawing(0.99999f)));
-  EXPECT_EQ(launched, std::vector<std::string>(2, "explorer \"https://www.quillory.example/\""));
-  EXPECT_FLOAT_EQ(seed, 43200.5f);  // seeded with the time of day
+TEST(HomePage, OpensWhenTheDrawSeededWithTheTimeOfDayIsInItsOneHundredth) {
+  const struct {
+    float draw;
+    bool opens;
+  } cases[] = {{0.06f, true}, {0.0699f, true}, {0.05999f, false}, {0.07f, false}, {0.0f, false}, {0.99999f, false}};
+  for (const auto& [draw, opens] : cases) {
+    float seed = -1;
+    std::vector<std::string> launched;
+    const HomePageChance chance{[] { return 43200.5f; }, [&seed, draw](float s) { return seed = s, draw; },
+                                [&](const std::string& line) { launched.push_back(line); }};
+    EXPECT_EQ(MaybeOpenHomePage(chance), opens) << draw;
+    EXPECT_EQ(launched, std::vector<std::string>(opens, "explorer \"https://www.quillory.example/\""));
+    EXPECT_FLOAT_EQ(seed, 43200.5f);
+  }
 }
 
-TEST(HomePage, SeededDrawIsRepeatableAndAboutOneInAHundred) {
+TEST(HomePage, TheSeededDrawIsRepeatableAndOpensAboutOnceInAHundredStarts) {
   EXPECT_EQ(SeededDraw(1234.5f), SeededDraw(1234.5f));
-  int hits = 0;
-  for (int second = 0; second < 86400; second += 9) {  // every ninth second of a day: 9,600 seeds
-    const float r = SeededDraw(static_cast<float>(second));
-    ASSERT_GE(r, 0.0f);
-    ASSERT_LT(r, 1.0f);
-    if (static_cast<int>(r * 100.0f) + 1 == 7) ++hits;
+  int opened = 0;
+  for (int second = 0; second < 86400; second += 9) {  // every ninth second of a day: 9,600 starts
+    ASSERT_GE(SeededDraw(static_cast<float>(second)), 0.0f);
+    ASSERT_LT(SeededDraw(static_cast<float>(second)), 1.0f);
+    opened += MaybeOpenHomePage({[second] { return static_cast<float>(second); }, SeededDraw, [](const std::string&) {}});
   }
-  EXPECT_GT(hits, 96 / 2);
-  EXPECT_LT(hits, 96 * 2);
+  EXPECT_GT(opened, 96 / 2);
+  EXPECT_LT(opened, 96 * 2);
 }
 
 }  // namespace

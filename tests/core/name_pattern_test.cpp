@@ -39,6 +39,7 @@ TEST(NamePattern, TheSearchReadsThePatternAsAPathsLastPartInDosWildcards) {
   EXPECT_EQ(Found("*.doc. .", names), Names{"a.doc"});  // trailing dots and spaces go
   EXPECT_EQ(Found("*.", names), Names{"ab"});       // a final dot cut off: names without one
   EXPECT_EQ(Found("*.do?", names), (Names{"a.doc", "a.do"}));  // ? may take nothing at the end
+  EXPECT_EQ(Found("a?.doc", names), Names{"a.doc"});           // and before a dot
   EXPECT_EQ(Found("*.?", names), (Names{"a.d", "ab", "a.b", "x.y.z"}));  // * never takes the last dot
   EXPECT_EQ(Found("*.d*", names), (Names{"a.doc", "a.do", "a.d", "a.docx"}));
   EXPECT_EQ(Found("*.y.*", names), Names{"x.y.z"});

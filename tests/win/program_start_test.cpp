@@ -10,13 +10,16 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <tuple>
+#include <type_traits>
 #include <vector>
 
 #include "adding/input_box_win.h"
 #include "app/main_window.h"
 #include "app/resources/resource_ids.h"
+#include "platform/scoped_handles.h"
 #include "support/form_fixture.h"
 
 namespace quillory::test {
@@ -47,26 +50,35 @@ TEST(ProgramFile, NamesQuilloryOneZeroAndSelectsCommonControlsSix) {
   EXPECT_TRUE(SendMessageW(form->Control(IDC_CHECK1), BCM_GETIDEALSIZE, 0, reinterpret_cast<LPARAM>(&ideal)));
 }
 
+// Keeps an object selected into a device context while it lives, then puts back the one before.
+class SelectedObject {
+ public:
+  SelectedObject(HDC dc, HGDIOBJ object) : dc_(dc), before_(SelectObject(dc, object)) {}
+  ~SelectedObject() { SelectObject(dc_, before_); }
+  SelectedObject(const SelectedObject&) = delete;
+  SelectedObject& operator=(const SelectedObject&) = delete;
+
+ private:
+  HDC dc_;
+  HGDIOBJ before_;
+};
+
 // Whether anything of the icon's image for that size shows when drawn over a colour no icon uses.
 bool ShowsAnything(int id, int size) {
   constexpr uint32_t kBackground = 0x123456;
-  HICON icon = static_cast<HICON>(
-      LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(id), IMAGE_ICON, size, size, LR_DEFAULTCOLOR));
+  const ScopedIcon icon(static_cast<HICON>(
+      LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(id), IMAGE_ICON, size, size, LR_DEFAULTCOLOR)));
   EXPECT_TRUE(icon);
-  HDC dc = CreateCompatibleDC(nullptr);
+  const std::unique_ptr<std::remove_pointer_t<HDC>, decltype(&DeleteDC)> dc(CreateCompatibleDC(nullptr), DeleteDC);
   BITMAPINFO info{{sizeof(BITMAPINFOHEADER), size, -size, 1, 32, BI_RGB, 0, 0, 0, 0, 0}, {}};
   uint32_t* bits = nullptr;
-  HBITMAP bitmap = CreateDIBSection(dc, &info, DIB_RGB_COLORS, reinterpret_cast<void**>(&bits), nullptr, 0);
-  HGDIOBJ old = SelectObject(dc, bitmap);
+  const std::unique_ptr<std::remove_pointer_t<HBITMAP>, decltype(&DeleteObject)> bitmap(
+      CreateDIBSection(dc.get(), &info, DIB_RGB_COLORS, reinterpret_cast<void**>(&bits), nullptr, 0), DeleteObject);
+  const SelectedObject selected(dc.get(), bitmap.get());
   std::fill_n(bits, size * size, kBackground);
-  DrawIconEx(dc, 0, 0, icon, size, size, 0, nullptr, DI_NORMAL);
+  DrawIconEx(dc.get(), 0, 0, icon.Get(), size, size, 0, nullptr, DI_NORMAL);
   GdiFlush();
-  const bool shows =
-      std::any_of(bits, bits + size * size, [](uint32_t pixel) { return (pixel & 0xFFFFFF) != kBackground; });
-  DeleteObject(SelectObject(dc, old));
-  DeleteDC(dc);
-  DestroyIcon(icon);
-  return shows;
+  return std::any_of(bits, bits + size * size, [](uint32_t pixel) { return (pixel & 0xFFFFFF) != kBackground; });
 }
 
 TEST(ProgramFile, IconsHoldAnImageDrawnForEachSize) {

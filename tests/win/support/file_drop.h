@@ -1,5 +1,5 @@
 // What a drag source offers a drop target, built by a test or a benchmark: one block of bytes
-// in one format, such as the shell's file-drop list.
+// in one format, such as the shell's file-drop list; and the lock of such a block.
 #pragma once
 
 #include <windows.h>
@@ -11,6 +11,22 @@
 #include <string>
 
 namespace quillory::test {
+
+// A global memory block locked for as long as the owner lives.
+class GlobalLocked {
+ public:
+  explicit GlobalLocked(HGLOBAL memory) : memory_(memory), bytes_(GlobalLock(memory)) {}
+  ~GlobalLocked() {
+    if (bytes_) GlobalUnlock(memory_);
+  }
+  GlobalLocked(const GlobalLocked&) = delete;
+  GlobalLocked& operator=(const GlobalLocked&) = delete;
+  void* Bytes() const { return bytes_; }
+
+ private:
+  HGLOBAL memory_;
+  void* bytes_;
+};
 
 // The data object of a drag: a fresh copy of `bytes` at each request, as the shell gives it
 // (the receiver frees it). It lives on its owner's stack.
@@ -26,8 +42,7 @@ struct DataOffer final : IDataObject {
     if (QueryGetData(wanted) != S_OK) return DV_E_FORMATETC;
     HGLOBAL copy = GlobalAlloc(GMEM_MOVEABLE, bytes.size());
     if (!copy) return E_OUTOFMEMORY;
-    std::memcpy(GlobalLock(copy), bytes.data(), bytes.size());
-    GlobalUnlock(copy);
+    std::memcpy(GlobalLocked(copy).Bytes(), bytes.data(), bytes.size());
     *medium = STGMEDIUM{TYMED_HGLOBAL, {}, nullptr};
     medium->hGlobal = copy;
     return S_OK;

@@ -21,24 +21,6 @@ struct OleEnvironment : ::testing::Environment {
 ::testing::Environment* const kOleEnvironment = ::testing::AddGlobalTestEnvironment(new OleEnvironment);
 }  // namespace
 
-bool PumpUntil(const std::function<bool()>& done, std::chrono::milliseconds deadline) {
-  const auto end = std::chrono::steady_clock::now() + deadline;
-  while (!done()) {
-    if (std::chrono::steady_clock::now() >= end) return done();
-    PumpPending();
-    MsgWaitForMultipleObjectsEx(0, nullptr, 10, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
-  }
-  return true;
-}
-
-void PumpPending() {
-  MSG msg;
-  while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-    TranslateMessage(&msg);
-    DispatchMessageW(&msg);
-  }
-}
-
 bool StartProgram(std::wstring commandLine, ScopedHandle* process, DWORD* id, const std::wstring& in) {
   STARTUPINFOW startup{};
   startup.cb = sizeof startup;
@@ -98,7 +80,7 @@ std::wstring TempFolder::Write(const std::wstring& relative, const std::string& 
 }
 
 std::unique_ptr<Form1> MakeForm(Form1Options options) {
-  if (!options.homePage.draw) options.homePage.draw = [](float) { return 0.5f; };  // n = 51: no page
+  if (!options.homePage.draw) options.homePage.draw = [](float) { return 0.5f; };  // a draw that never opens it
   if (!options.homePage.launch) options.homePage.launch = [](const std::string&) {};
   std::unique_ptr<Form1> form = Form1::Create(GetModuleHandleW(nullptr), std::move(options));
   if (form) PumpPending();

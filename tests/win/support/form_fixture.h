@@ -4,7 +4,6 @@
 
 #include <windows.h>
 
-#include <chrono>
 #include <functional>
 #include <memory>
 #include <string>
@@ -15,12 +14,9 @@
 #include "platform/files.h"
 #include "platform/scoped_handles.h"
 #include "platform/window_text.h"
+#include "support/pump_win.h"
 
 namespace quillory::test {
-
-// Runs waiting messages until `done` is true or the deadline passes; returns `done()`.
-bool PumpUntil(const std::function<bool()>& done, std::chrono::milliseconds deadline = std::chrono::seconds(30));
-void PumpPending();
 
 // Starts a program by its command line, in the folder `in` if one is given; false when it did
 // not start. `process` takes its handle (which tells nothing of a Unix program), `id` its id.

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "common/utf_win.h"
+#include "platform/scoped_handles.h"
 
 namespace quillory::test {
 namespace {
@@ -11,13 +12,12 @@ namespace {
 template <typename OnEntry>
 void Find(const std::wstring& search, OnEntry onEntry) {
   WIN32_FIND_DATAW data;
-  HANDLE find = FindFirstFileExW(search.c_str(), FindExInfoBasic, &data, FindExSearchNameMatch, nullptr,
-                                 FIND_FIRST_EX_LARGE_FETCH);
-  if (find == INVALID_HANDLE_VALUE) return;
+  const ScopedFind find(FindFirstFileExW(search.c_str(), FindExInfoBasic, &data, FindExSearchNameMatch, nullptr,
+                                         FIND_FIRST_EX_LARGE_FETCH));
+  if (!find) return;
   do {
     onEntry(data);
-  } while (FindNextFileW(find, &data));
-  FindClose(find);
+  } while (FindNextFileW(find.Get(), &data));
 }
 
 }  // namespace
