@@ -153,12 +153,5 @@ TEST(ConversionRunTest, StoppingSaysWhatWasConvertedAndWhatWasNotTried) {
             (Result{0, {"[bar 0 busy] Stopped.\r\n\r\n0 documents converted, 2 not tried."}, "[bar 0 idle]"}));
 }
 
-TEST(ConversionRunTest, ATimedOutDocumentSaysItsLimitAndWhetherItsInstanceWasEnded) {
-  EXPECT_THAT(TimeLimitReason(120, true), ::testing::AllOf(::testing::HasSubstr("within 120 seconds"),
-                                                          ::testing::HasSubstr("prompt"),
-                                                          ::testing::EndsWith("Its instance was ended.")));
-  EXPECT_THAT(TimeLimitReason(3, false), ::testing::HasSubstr("left running"));
-}
-
 }  // namespace
 }  // namespace quillory

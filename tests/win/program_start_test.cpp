@@ -50,19 +50,6 @@ TEST(ProgramFile, NamesQuilloryOneZeroAndSelectsCommonControlsSix) {
   EXPECT_TRUE(SendMessageW(form->Control(IDC_CHECK1), BCM_GETIDEALSIZE, 0, reinterpret_cast<LPARAM>(&ideal)));
 }
 
-// Keeps an object selected into a device context while it lives, then puts back the one before.
-class SelectedObject {
- public:
-  SelectedObject(HDC dc, HGDIOBJ object) : dc_(dc), before_(SelectObject(dc, object)) {}
-  ~SelectedObject() { SelectObject(dc_, before_); }
-  SelectedObject(const SelectedObject&) = delete;
-  SelectedObject& operator=(const SelectedObject&) = delete;
-
- private:
-  HDC dc_;
-  HGDIOBJ before_;
-};
-
 // Whether anything of the icon's image for that size shows when drawn over a colour no icon uses.
 bool ShowsAnything(int id, int size) {
   constexpr uint32_t kBackground = 0x123456;
@@ -74,7 +61,7 @@ bool ShowsAnything(int id, int size) {
   uint32_t* bits = nullptr;
   const std::unique_ptr<std::remove_pointer_t<HBITMAP>, decltype(&DeleteObject)> bitmap(
       CreateDIBSection(dc.get(), &info, DIB_RGB_COLORS, reinterpret_cast<void**>(&bits), nullptr, 0), DeleteObject);
-  const SelectedObject selected(dc.get(), bitmap.get());
+  const ScopedSelection selected(dc.get(), bitmap.get());
   std::fill_n(bits, size * size, kBackground);
   DrawIconEx(dc.get(), 0, 0, icon.Get(), size, size, 0, nullptr, DI_NORMAL);
   GdiFlush();
