@@ -6,12 +6,15 @@
 #include <set>
 #include <vector>
 
+#include "common/little_endian.h"
 #include "compound_file.h"
 #include "xml_reader.h"
 #include "zip_package.h"
 
 namespace standin {
 namespace {
+
+using quillory::ReadU16;
 
 constexpr char kDocumentMainType[] =
     "application/vnd.openxmlformats-officedocument.wordprocessingml.document.main+xml";
@@ -157,10 +160,6 @@ bool ReadPackage(std::string_view bytes, ZipPackage* package, ContentTypes* type
          ReadPart("[Content_Types].xml", types->text, "Types", &types->xml, error) && FindMainPart(types, error);
 }
 
-uint16_t U16(std::string_view bytes, size_t at) {
-  return static_cast<uint16_t>(static_cast<uint8_t>(bytes[at]) | static_cast<uint8_t>(bytes[at + 1]) << 8);
-}
-
 bool IdentifyCompoundFile(std::string_view bytes, DocumentKind* kind, std::string* error) {
   std::vector<std::u16string> streams;
   if (!ListStreams(bytes, &streams, error)) return false;
@@ -173,11 +172,11 @@ bool IdentifyCompoundFile(std::string_view bytes, DocumentKind* kind, std::strin
   }
   size_t fib = 0;
   if (!FindStreamStart(bytes, kWordDocumentStream, kFibFlagsOffset + 2, &fib, error)) return false;
-  if (U16(bytes, fib) != kFibIdent) {
+  if (ReadU16(bytes, fib) != kFibIdent) {
     *error = "its WordDocument stream does not start with a Word file information block";
     return false;
   }
-  const uint16_t flags = U16(bytes, fib + kFibFlagsOffset);
+  const uint16_t flags = ReadU16(bytes, fib + kFibFlagsOffset);
   *kind = (flags & kFEncrypted) ? DocumentKind::kEncryptedBinary
           : (flags & kFDot)     ? DocumentKind::kBinaryTemplate
                                 : DocumentKind::kBinaryDocument;
