@@ -85,7 +85,6 @@ bool IsRootChild(const XmlElement& element, std::string_view name) {
   return element.parent == 0 && LocalName(element.name) == name;
 }
 
-// The text with each range replaced, the ranges in order and apart.
 // A part's zip entry name: its part name without the leading '/'.
 std::string EntryName(std::string_view partName) {
   if (!partName.empty() && partName[0] == '/') partName.remove_prefix(1);
@@ -99,11 +98,21 @@ std::string RelationshipsName(std::string_view entry) {
   return std::string(entry.substr(0, name)) + "_rels/" + std::string(entry.substr(name)) + ".rels";
 }
 
+// An entry name's extension after its last dot, in lower case, as a Default names it.
+std::string LowerExtension(std::string_view name) {
+  const size_t dot = name.rfind('.');
+  if (dot == std::string_view::npos || name.find('/', dot) != std::string_view::npos) return {};
+  std::string extension(name.substr(dot + 1));
+  for (char& c : extension) c = c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c;
+  return extension;
+}
+
 struct Edit {
   XmlRange range;
   std::string text;
 };
 
+// The text with each range replaced, the ranges in order and apart.
 std::string Edited(std::string_view text, const std::vector<Edit>& edits) {
   std::string result;
   size_t kept = 0;
@@ -202,12 +211,15 @@ bool ToXmlTemplate(std::string_view bytes, bool keepMacros, std::string* out, st
 
   // The main part's own ContentType value changes in place. Without macros, the macro parts,
   // their own relationships, their content types and the main part's relationships to them
-  // all go.
+  // all go. A macro Default makes a macro part of every part with its extension and no
+  // Override: left in, such a part would have no content type.
   std::vector<Edit> edits;
-  std::set<std::string, std::less<>> macroParts;
+  std::set<std::string, std::less<>> overridden, macroParts, macroExtensions;
   for (const XmlElement& e : xml.elements) {
     const bool isOverride = IsRootChild(e, "Override");
     if (!isOverride && !IsRootChild(e, "Default")) continue;
+    const std::string part = EntryName(xml.AttributeValue(e, "PartName"));
+    if (isOverride) overridden.insert(part);
     if (&e == &main) {
       edits.push_back({xml.FindAttribute(e, "ContentType")->raw,
                        EscapeXml(keepMacros ? kMacroTemplateMainType : kTemplateMainType)});
@@ -215,14 +227,19 @@ bool ToXmlTemplate(std::string_view bytes, bool keepMacros, std::string* out, st
     }
     if (keepMacros || !IsMacroPartType(xml.AttributeValue(e, "ContentType"))) continue;
     edits.push_back({e.range, ""});
-    if (!isOverride) continue;
-    const std::string part = EntryName(xml.AttributeValue(e, "PartName"));
-    macroParts.insert(RelationshipsName(part));
-    macroParts.insert(part);
+    if (!isOverride) macroExtensions.insert(LowerExtension("." + std::string(xml.AttributeValue(e, "Extension"))));
+    else if (!part.empty()) macroParts.insert(part);  // an empty name would make the root's relationships a macro's
   }
   const std::string contentTypes = Edited(types.text, edits);
 
   if (!keepMacros) {
+    for (const ZipEntry& entry : package.Entries()) {
+      if (entry.name != "[Content_Types].xml" && !overridden.contains(entry.name) &&
+          macroExtensions.contains(LowerExtension(entry.name))) {
+        macroParts.insert(entry.name);
+      }
+    }
+    for (const std::string& part : std::set<std::string, std::less<>>(macroParts)) macroParts.insert(RelationshipsName(part));
     package.Remove(macroParts);
     const std::string relsName = RelationshipsName(mainPart);
     if (const ZipEntry* rels = package.Find(relsName)) {
@@ -250,7 +267,8 @@ bool IsBinary(DocumentKind kind) {
   return kind == DocumentKind::kBinaryDocument || kind == DocumentKind::kBinaryTemplate;
 }
 
-// A package whose every entry decompresses to its size and CRC and that holds its main part.
+// A package whose every entry decompresses to its size and CRC and that holds its main part
+// and its root relationships (which lead Word to the main part).
 // `damagedEntry` tells that an entry failed: the parts the conversion writes are made afresh,
 // so such an entry came as it is from the document.
 bool CheckPackage(std::string_view bytes, std::string* error, bool* damagedEntry) {
@@ -267,6 +285,10 @@ bool CheckPackage(std::string_view bytes, std::string* error, bool* damagedEntry
   const std::string mainPart = EntryName(types.xml.AttributeValue(types.xml.elements[types.main], "PartName"));
   if (!package.Find(mainPart)) {
     *error = "its main part \"" + mainPart + "\" is missing";
+    return false;
+  }
+  if (!package.Find("_rels/.rels")) {
+    *error = "its root relationships \"_rels/.rels\" are missing";
     return false;
   }
   return true;

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "compound_file.h"
 #include "hostile_bytes.h"
 #include "inflate.h"
 #include "template_conversion.h"
@@ -20,8 +21,10 @@ namespace {
 
 using enum DocumentKind;
 using hostile::Bomb;
-using hostile::Set32;
 using hostile::With;
+using quillory::ReadU16;
+using quillory::ReadU32;
+using quillory::WriteU32;
 using ::testing::AllOf;
 using ::testing::HasSubstr;
 using ::testing::StartsWith;
@@ -41,7 +44,6 @@ std::map<std::string, std::string> Unpack(std::string_view archive) {
   return entries;
 }
 
-// The bytes with a 32-bit field set.
 DocumentKind Kind(std::string_view bytes) {
   DocumentKind kind{};
   std::string error;
@@ -74,7 +76,7 @@ bool Taken(std::string_view bytes, std::string* why = nullptr) {
   return taken;
 }
 
-// Hostile inputs: each is refused with a reason after reading it once, in little memory.
+// Why the bytes are refused, which they must be.
 std::string Refusal(std::string_view bytes) {
   std::string why;
   EXPECT_FALSE(Taken(bytes, &why));
@@ -91,6 +93,19 @@ std::string Package(const std::map<std::string, std::string>& parts, std::string
   return package.Write();
 }
 
+// Where an entry's directory record lies (the last copy of its name comes there).
+size_t Record(std::string_view archive, std::string_view name) { return archive.rfind(name) - 46; }
+
+// Every local (or directory) record's flags, which lie 6 (or 8) bytes after its signature.
+std::vector<size_t> FlagFields(std::string_view archive, bool directory) {
+  std::vector<size_t> fields;
+  const std::string_view signature(directory ? "PK\x01\x02" : "PK\x03\x04", 4);
+  for (size_t at = archive.find(signature); at != std::string::npos; at = archive.find(signature, at + 1)) {
+    fields.push_back(at + (directory ? 8 : 6));
+  }
+  return fields;
+}
+
 TEST(StandinFormatsTest, TemplatesDifferFromTheirDocumentsOnlyInTheMainContentTypeOrTheFibFlag) {
   EXPECT_EQ(Kind(Fixture("macros.docm")), kXmlMacroDocument);  // report.docx with a macro project added
   auto expected = Unpack(Fixture("report.docx"));
@@ -101,6 +116,19 @@ TEST(StandinFormatsTest, TemplatesDifferFromTheirDocumentsOnlyInTheMainContentTy
   EXPECT_EQ(Unpack(Convert("macros.docm", kFormatXmlTemplate, ".dotx", kXmlTemplate)), expected);  // macros left out
   auto dotm = Unpack(Convert("macros.docm", kFormatXmlTemplateMacroEnabled, ".dotm", kXmlMacroTemplate));
   EXPECT_EQ(dotm["word/vbaProject.bin"], Unpack(Fixture("macros.docm"))["word/vbaProject.bin"]);
+  // The macro project typed by a Default (of any case) instead of an Override: it goes too, and
+  // the root's relationships stay.
+  auto parts = Unpack(Fixture("macros.docm"));
+  std::string& macroTypes = parts["[Content_Types].xml"];
+  const std::string override = "<Override PartName=\"/word/vbaProject.bin\"";
+  macroTypes.replace(macroTypes.find(override), override.size(), "<Default Extension=\"BIN\"");
+  std::string out, error;
+  ASSERT_TRUE(ConvertToTemplate(Package(parts), kXmlMacroDocument, kFormatXmlTemplate, ".dotx", &out, &error)) << error;
+  auto converted = Unpack(out);
+  EXPECT_EQ(converted["[Content_Types].xml"].find("vbaProject"), std::string::npos);
+  converted.erase("[Content_Types].xml");
+  expected.erase("[Content_Types].xml");
+  EXPECT_EQ(converted, expected);
 
   const std::string doc = Fixture("letter.doc");
   std::string dot = Convert("letter.doc", kFormatTemplate, ".dot", kBinaryTemplate);
@@ -207,20 +235,60 @@ TEST(StandinFormatsTest, CutOrDamagedPackagesAreRefusedWithAReason) {
   probes.Check("macros.docm", whole);
 }
 
-TEST(StandinFormatsTest, PackagesWhoseEntriesShareDataRepeatNamesOrDisagreeAreRefused) {
+// Each entry owns its bytes, under one name, as both its records describe it.
+TEST(StandinFormatsTest, PackagesCutShortOverlappingRepeatingOrDisagreeingAreRefused) {
   const std::string two = Package({{"first.xml", std::string(1000, 'x')}, {"other.xml", "y"}});
-  const size_t directory = two.rfind(std::string("PK\x01\x02", 4));  // the last entry's record
-  const size_t end = two.size() - 22;
-  // A directory of 20,000 records naming one entry's data: refused before copying it twice.
-  EXPECT_THAT(Refusal(hostile::RepeatedDirectory(two, 20000)), HasSubstr("share their data"));
-
-  std::string twice = two;
+  const size_t first = Record(two, "first.xml"), other = Record(two, "other.xml"), end = two.size() - 22;
+  const size_t otherLocal = ReadU32(two, other + 42);
+  std::string twice = two, renamed = two;
   for (size_t at = twice.find("other"); at != std::string::npos; at = twice.find("other")) twice.replace(at, 5, "first");
-  EXPECT_THAT(Refusal(twice), HasSubstr("comes twice"));
-  std::string disagreeing = two;
-  disagreeing.replace(disagreeing.find("other"), 5, "OTHER");  // the local header only
-  EXPECT_THAT(Refusal(disagreeing), HasSubstr("disagrees"));
-  for (const size_t field : {end + 12, end + 16, directory + 20}) Refusal(With(two, field, 0x7FFFFFF0u));  // directory size and offset, data size
+  renamed.replace(renamed.find("other"), 5, "OTHER");  // in the local header only
+  const std::vector<std::pair<std::string, std::string>> cases = {
+      {two.substr(0, 21), "too short to be a zip package"},
+      {With(two, end + 8, 0xFFFFFFFFu), "zip64"},  // the entry counts
+      {With(two, end + 12, 0x7FFFFFF0u), "lies outside the file"},
+      {With(two, end + 16, 0x7FFFFFF0u), "lies outside the file"},
+      {With(two, other + 20, 0x7FFFFFF0u), "\"other.xml\" is cut short"},
+      {With(two, first + 20, ReadU32(two, first + 20) + 1), "share their data"},  // into the next header
+      {hostile::RepeatedDirectory(two, 20000), "share their data"},  // refused before copying it twice
+      {twice, "\"first.xml\" comes twice"},
+      {renamed, "disagrees"},
+      {With(two, otherLocal + 8, 0), "disagrees"},  // the local method
+      {With(With(two, other + 10, 0), otherLocal + 8, 0), "stored with two different sizes"}};
+  for (const auto& [bytes, reason] : cases) EXPECT_THAT(Refusal(bytes), HasSubstr(reason));
+}
+
+// Copied entries keep their flags but for the data descriptor's, which is not written; a
+// changed one keeps its time, date and UTF-8 name flag. A stored entry needs version 1.0.
+TEST(StandinFormatsTest, WrittenRecordsSayWhatFollows) {
+  std::string doc = Package({{"s.bin", "stored"}});
+  const size_t stored = Record(doc, "s.bin"), storedLocal = ReadU32(doc, stored + 42);
+  const std::string data = doc.substr(storedLocal + 35, ReadU32(doc, stored + 20));  // its deflated bytes, stored
+  for (const size_t at : {stored + 10, storedLocal + 8}) WriteU32(doc, at, 0);  // method and time
+  WriteU32(doc, stored + 16, Crc32(data));
+  WriteU32(doc, stored + 24, static_cast<uint32_t>(data.size()));
+  for (const bool directory : {false, true}) {
+    for (const size_t at : FlagFields(doc, directory)) doc[at] |= 0x0F;
+  }
+  const std::string types = "[Content_Types].xml";
+  std::string out, error;
+  ASSERT_TRUE(ConvertToTemplate(doc, kXmlDocument, kFormatXmlTemplate, ".dotx", &out, &error)) << error;
+  for (const auto& [name, bytes] : Unpack(out)) {
+    const uint16_t was = ReadU16(doc, Record(doc, name) + 8), flags = name == types ? was & 0x0800 : was & ~8;
+    EXPECT_EQ(ReadU16(out, Record(out, name) + 8), flags) << name;
+    EXPECT_EQ(ReadU16(out, ReadU32(out, Record(out, name) + 42) + 6), flags) << name;
+  }
+  EXPECT_EQ(ReadU32(out, Record(out, types) + 12), ReadU32(doc, Record(doc, types) + 12));  // time and date
+  EXPECT_EQ(ReadU16(out, Record(out, "s.bin") + 6), 10);
+  EXPECT_EQ(Unpack(out)["s.bin"], data);
+  EXPECT_EQ(ReadU16(out, out.size() - 22 + 8), ReadU16(out, out.size() - 22 + 10));  // entries on this disk, in all
+  // A template comes back as it was, data-descriptor flags and all.
+  for (const bool directory : {false, true}) {
+    for (const size_t at : FlagFields(out, directory)) out[at] |= 0x08;
+  }
+  std::string again;
+  ASSERT_TRUE(ConvertToTemplate(out, kXmlTemplate, kFormatXmlTemplate, ".dotx", &again, &error)) << error;
+  EXPECT_EQ(again, out);
 }
 
 TEST(StandinFormatsTest, DecompressionStopsAtTheDeclaredSizeAndAnAbsoluteLimit) {
@@ -320,6 +388,7 @@ TEST(StandinFormatsTest, ATemplateIsReadBackBeforeItIsGivenOut) {
   const std::string report = Package({});  // the CRC in the directory, copied unchanged
   EXPECT_THAT(Refusal(With(report, report.rfind("word/styles.xml") - 46 + 16, 0)), HasSubstr("\"word/styles.xml\" fails its checksum"));
   EXPECT_THAT(Refusal(Package({}, "word/document.xml")), HasSubstr("main part \"word/document.xml\" is missing"));
+  EXPECT_THAT(Refusal(Package({}, "_rels/.rels")), HasSubstr("root relationships \"_rels/.rels\" are missing"));
 }
 
 TEST(StandinFormatsTest, CompoundFilesNamingASectorTwiceOrLoopingAreRefused) {
@@ -328,7 +397,7 @@ TEST(StandinFormatsTest, CompoundFilesNamingASectorTwiceOrLoopingAreRefused) {
   ASSERT_EQ(doc.substr(0x2C, 4), std::string("\1\0\0\0", 4));
   EXPECT_EQ(Refusal(With(doc, 0x2C, 0xFFFFFFFFu)), "the sector table is larger than the file");
   std::string same = With(doc, 0x2C, 64);  // the one FAT sector named 64 times: 64 copies of the table were read
-  for (size_t i = 1; i < 64; ++i) Set32(same, 0x4C + 4 * i, 0);
+  for (size_t i = 1; i < 64; ++i) WriteU32(same, 0x4C + 4 * i, 0);
   EXPECT_EQ(Refusal(same), "the sector table is damaged");
   EXPECT_EQ(Refusal(With(doc, 512 + 4 * 15, 15)), "the directory is damaged");  // its sector follows itself
 }
