@@ -391,6 +391,80 @@ TEST(StandinFormatsTest, ATemplateIsReadBackBeforeItIsGivenOut) {
   EXPECT_THAT(Refusal(Package({}, "_rels/.rels")), HasSubstr("root relationships \"_rels/.rels\" are missing"));
 }
 
+struct Stream {
+  std::u16string name;  // ASCII
+  uint32_t size;        // as its entry declares
+  uint32_t sizeHigh = 0;
+};
+
+// A compound file of 2^shift-byte sectors: the FAT in sector 0, the directory in 1 (the root,
+// its mini stream in sector 2, then the streams), each stream's data from sector 2 on in a
+// chain of its own; `fatSectors` - 1 more FAT sectors, all free, at the end of a file long
+// enough to need them, those past the header's 109 listed in DIFAT sectors.
+std::string Compound(uint32_t shift, const std::vector<Stream>& streams, uint32_t fatSectors = 1) {
+  const size_t sector = size_t{1} << shift, perSector = sector / 4;
+  std::string file(sector * 3, '\0');
+  file.replace(0, 8, "\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1");
+  for (const auto& [at, value] : std::vector<std::pair<size_t, uint32_t>>{
+           {0x1C, 0xFFFE | shift << 16}, {0x20, 6}, {0x2C, fatSectors}, {0x30, 1}, {0x38, 4096}, {0x44, 0xFFFFFFFE}}) {
+    WriteU32(file, at, value);
+  }
+  std::vector<uint32_t> fat = {0xFFFFFFFD, 0xFFFFFFFE}, fatList = {0};
+  WriteU32(file, 2 * sector + 0x40, 5u << 16);
+  WriteU32(file, 2 * sector + 0x74, 2);
+  for (size_t i = 0; i < streams.size(); ++i) {
+    const size_t entry = 2 * sector + 128 * (i + 1), sectors = std::max<size_t>(1, (streams[i].size + sector - 1) / sector);
+    for (size_t c = 0; c < streams[i].name.size(); ++c) file[entry + 2 * c] = static_cast<char>(streams[i].name[c]);
+    WriteU32(file, entry + 0x40, static_cast<uint32_t>(streams[i].name.size() + 1) * 2 | 2u << 16);
+    WriteU32(file, entry + 0x74, static_cast<uint32_t>(fat.size()));
+    WriteU32(file, entry + 0x78, streams[i].size);
+    WriteU32(file, entry + 0x7C, streams[i].sizeHigh);
+    for (size_t k = 0; k < sectors; ++k) fat.push_back(k + 1 < sectors ? static_cast<uint32_t>(fat.size() + 1) : 0xFFFFFFFE);
+    file.append(sectors * sector, 'W');
+  }
+  for (size_t i = 0; i < perSector; ++i) WriteU32(file, sector + 4 * i, i < fat.size() ? fat[i] : 0xFFFFFFFF);
+  const size_t difatSectors = fatSectors > 109 ? (fatSectors - 109 + perSector - 2) / (perSector - 1) : 0;
+  const size_t padding = fatSectors > 1 ? (fatSectors - 1) * perSector + 1 - fat.size() - (fatSectors - 1) - difatSectors : 0;
+  file.append(padding * sector, '\0');
+  for (uint32_t i = 1; i < fatSectors; ++i) fatList.push_back(static_cast<uint32_t>(file.size() / sector - 2 + i));
+  file.append((fatSectors - 1 + difatSectors) * sector, '\xFF');
+  for (size_t i = 0; i < 109; ++i) WriteU32(file, 0x4C + 4 * i, i < fatList.size() ? fatList[i] : 0xFFFFFFFF);
+  for (size_t d = 0, next = 0x44, k = 109; d < difatSectors; ++d) {
+    const size_t index = fatList.back() + 1 + d, base = (index + 1) * sector;
+    WriteU32(file, next, static_cast<uint32_t>(index));
+    for (size_t j = 0; j + 1 < perSector && k < fatList.size(); ++j) WriteU32(file, base + 4 * j, fatList[k++]);
+    next = base + 4 * (perSector - 1);
+    WriteU32(file, next, 0xFFFFFFFE);
+  }
+  return file;
+}
+
+// Sectors of 512 or 4096 bytes; a FAT of more sectors than the header lists; a stream found by
+// its whole name (the first of two), in regular sectors from 4096 bytes on and in the mini
+// stream below, its size's high half counted only with 4096-byte sectors.
+TEST(StandinFormatsTest, StreamsAreFoundWhereTheirEntriesSay) {
+  const std::u16string longest(31, u'L');  // 64 bytes with its NUL
+  struct Case {
+    uint32_t shift;
+    std::vector<Stream> streams;
+    uint32_t fatSectors;
+    std::u16string name;
+    size_t offset;
+  };
+  for (const auto& [shift, streams, fatSectors, name, offset] : std::vector<Case>{
+           {12, {{u"WordDocument", 5000}}, 1, u"WordDocument", 3 * 4096},
+           {9, {{u"WordDocument", 4096}}, 1, u"WordDocument", 3 * 512},
+           {9, {{u"WordDocument", 100, 1}}, 1, u"WordDocument", 3 * 512 + 2 * 64},  // its mini sector 2
+           {9, {{u"WordDocument", 5000}, {u"WordDocument", 5000}}, 1, u"WordDocument", 3 * 512},
+           {9, {{u"x", 1}, {longest, 5000}}, 1, longest, 4 * 512},
+           {9, {{u"WordDocument", 5000}}, 237, u"WordDocument", 3 * 512}}) {
+    size_t found = 0;
+    std::string error;
+    EXPECT_TRUE(FindStreamStart(Compound(shift, streams, fatSectors), name, 12, &found, &error)) << error;
+    EXPECT_EQ(found, offset) << shift << " " << fatSectors;
+  }
+}
+
 TEST(StandinFormatsTest, CompoundFilesNamingASectorTwiceOrLoopingAreRefused) {
   // letter.doc: 512-byte sectors, its FAT in sector 0 (header field 0x4C), its directory in 15.
   std::string doc = Fixture("letter.doc") + std::string(4u << 20, '\0');  // 8192 sectors: room for 64 FAT sectors
