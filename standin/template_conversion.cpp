@@ -234,8 +234,7 @@ bool ToXmlTemplate(std::string_view bytes, bool keepMacros, std::string* out, st
 
   if (!keepMacros) {
     for (const ZipEntry& entry : package.Entries()) {
-      if (entry.name != "[Content_Types].xml" && !overridden.contains(entry.name) &&
-          macroExtensions.contains(LowerExtension(entry.name))) {
+      if (!overridden.contains(entry.name) && macroExtensions.contains(LowerExtension(entry.name))) {
         macroParts.insert(entry.name);
       }
     }

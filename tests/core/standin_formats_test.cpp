@@ -116,12 +116,16 @@ TEST(StandinFormatsTest, TemplatesDifferFromTheirDocumentsOnlyInTheMainContentTy
   EXPECT_EQ(Unpack(Convert("macros.docm", kFormatXmlTemplate, ".dotx", kXmlTemplate)), expected);  // macros left out
   auto dotm = Unpack(Convert("macros.docm", kFormatXmlTemplateMacroEnabled, ".dotm", kXmlMacroTemplate));
   EXPECT_EQ(dotm["word/vbaProject.bin"], Unpack(Fixture("macros.docm"))["word/vbaProject.bin"]);
-  // The macro project typed by a Default (of any case) instead of an Override: it goes too, and
-  // the root's relationships stay.
+  // The macro project typed by a Default (of any case) instead of an Override: it goes, a part of
+  // its extension with an Override of its own stays, and so do the root's relationships, even
+  // when a macro type names no part.
   auto parts = Unpack(Fixture("macros.docm"));
   std::string& macroTypes = parts["[Content_Types].xml"];
   const std::string override = "<Override PartName=\"/word/vbaProject.bin\"";
   macroTypes.replace(macroTypes.find(override), override.size(), "<Default Extension=\"BIN\"");
+  macroTypes.insert(macroTypes.find("<Default"), "<Override PartName=\"\" ContentType=\"application/vnd.ms-office.vbaProject\"/>"
+                    "<Override PartName=\"/keep.bin\" ContentType=\"image/png\"/>");
+  parts["keep.bin"] = expected["keep.bin"] = "png";
   std::string out, error;
   ASSERT_TRUE(ConvertToTemplate(Package(parts), kXmlMacroDocument, kFormatXmlTemplate, ".dotx", &out, &error)) << error;
   auto converted = Unpack(out);
