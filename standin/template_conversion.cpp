@@ -98,13 +98,18 @@ std::string RelationshipsName(std::string_view entry) {
   return std::string(entry.substr(0, name)) + "_rels/" + std::string(entry.substr(name)) + ".rels";
 }
 
-// An entry name's extension after its last dot, in lower case, as a Default names it.
+// Extensions compare without regard to ASCII case.
+std::string LowerAscii(std::string_view text) {
+  std::string lower(text);
+  for (char& c : lower) c = c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c;
+  return lower;
+}
+
+// An entry name's extension after its last dot, as a Default names it.
 std::string LowerExtension(std::string_view name) {
   const size_t dot = name.rfind('.');
   if (dot == std::string_view::npos || name.find('/', dot) != std::string_view::npos) return {};
-  std::string extension(name.substr(dot + 1));
-  for (char& c : extension) c = c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c;
-  return extension;
+  return LowerAscii(name.substr(dot + 1));
 }
 
 struct Edit {
@@ -227,7 +232,7 @@ bool ToXmlTemplate(std::string_view bytes, bool keepMacros, std::string* out, st
     }
     if (keepMacros || !IsMacroPartType(xml.AttributeValue(e, "ContentType"))) continue;
     edits.push_back({e.range, ""});
-    if (!isOverride) macroExtensions.insert(LowerExtension("." + std::string(xml.AttributeValue(e, "Extension"))));
+    if (!isOverride) macroExtensions.insert(LowerAscii(xml.AttributeValue(e, "Extension")));
     else if (!part.empty()) macroParts.insert(part);  // an empty name would make the root's relationships a macro's
   }
   const std::string contentTypes = Edited(types.text, edits);
