@@ -157,6 +157,7 @@ TEST(StandinFormatsTest, PasswordProtectedDocumentsAreRecognisedAndNeverConverte
   for (const std::string& bytes : {locked, package}) {
     std::string out, error;
     EXPECT_FALSE(ConvertToTemplate(bytes, Kind(bytes), kFormatTemplate, ".dot", &out, &error));
+    EXPECT_FALSE(ConvertToTemplate(bytes, Kind(bytes), kFormatXmlTemplate, ".dotx", &out, &error));
     EXPECT_NE(error.find("password"), std::string::npos) << error;
   }
   // Either stream alone is no encrypted package, and the file then is no document at all.
