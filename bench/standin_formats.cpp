@@ -26,7 +26,8 @@
 
 namespace {
 
-using standin::hostile::Set32;
+using quillory::ReadU32;
+using standin::hostile::WriteU32;
 using standin::hostile::With;
 
 std::string dataFolder;
@@ -38,12 +39,6 @@ std::string Fixture(const std::string& name) {
     std::exit(2);
   }
   return std::string(std::istreambuf_iterator<char>(file), {});
-}
-
-uint32_t Get32(std::string_view bytes, size_t at) {
-  uint32_t value = 0;
-  for (int i = 3; i >= 0; --i) value = value << 8 | static_cast<uint8_t>(bytes[at + i]);
-  return value;
 }
 
 std::string Noise(size_t size) {  // incompressible, as pictures are
@@ -74,32 +69,32 @@ std::string BigDocx(size_t size) { return Package({{"word/media/image1.png", Noi
 std::string WithRawEntry(const std::string& archive, const std::string& name, const std::string& compressed,
                          uint32_t declaredSize, uint32_t crc) {
   const size_t end = archive.size() - 22;
-  const uint32_t directoryOffset = Get32(archive, end + 16);
+  const uint32_t directoryOffset = ReadU32(archive, end + 16);
   std::string header(30, '\0');
-  Set32(header, 0, 0x04034b50);
+  WriteU32(header, 0, 0x04034b50);
   header[4] = 20;
   header[8] = 8;  // deflated
-  Set32(header, 14, crc);
-  Set32(header, 18, static_cast<uint32_t>(compressed.size()));
-  Set32(header, 22, declaredSize);
+  WriteU32(header, 14, crc);
+  WriteU32(header, 18, static_cast<uint32_t>(compressed.size()));
+  WriteU32(header, 22, declaredSize);
   header[26] = static_cast<char>(name.size());
   std::string record(46, '\0');
-  Set32(record, 0, 0x02014b50);
+  WriteU32(record, 0, 0x02014b50);
   record[4] = record[6] = 20;
   record[10] = 8;
-  Set32(record, 16, crc);
-  Set32(record, 20, static_cast<uint32_t>(compressed.size()));
-  Set32(record, 24, declaredSize);
+  WriteU32(record, 16, crc);
+  WriteU32(record, 20, static_cast<uint32_t>(compressed.size()));
+  WriteU32(record, 24, declaredSize);
   record[28] = static_cast<char>(name.size());
-  Set32(record, 42, directoryOffset);
+  WriteU32(record, 42, directoryOffset);
   const std::string local = header + name + compressed;
   std::string out = archive.substr(0, directoryOffset) + local + archive.substr(directoryOffset, end - directoryOffset) +
                     record + name + archive.substr(end);
   const size_t newEnd = out.size() - 22;
   const uint16_t count = static_cast<uint16_t>(static_cast<uint8_t>(out[newEnd + 10]) + 1);
-  Set32(out, newEnd + 8, count * 0x10001u);
-  Set32(out, newEnd + 12, Get32(out, newEnd + 12) + 46 + static_cast<uint32_t>(name.size()));
-  Set32(out, newEnd + 16, directoryOffset + static_cast<uint32_t>(local.size()));
+  WriteU32(out, newEnd + 8, count * 0x10001u);
+  WriteU32(out, newEnd + 12, ReadU32(out, newEnd + 12) + 46 + static_cast<uint32_t>(name.size()));
+  WriteU32(out, newEnd + 16, directoryOffset + static_cast<uint32_t>(local.size()));
   return out;
 }
 
@@ -145,17 +140,17 @@ std::string BigDoc(size_t size) {
   const size_t fatSectors = (sectors + kPerFat - 1) / kPerFat;  // at most 109: all in the header
   const size_t firstData = oldSectors + fatSectors - 1;
   std::vector<uint32_t> fat(fatSectors * kPerFat, 0xFFFFFFFF);
-  for (size_t i = 0; i < oldSectors; ++i) fat[i] = Get32(doc, kSector + 4 * i);
+  for (size_t i = 0; i < oldSectors; ++i) fat[i] = ReadU32(doc, kSector + 4 * i);
   for (size_t i = oldSectors; i < firstData; ++i) fat[i] = 0xFFFFFFFD;  // a FAT sector
   for (size_t i = firstData; i + 1 < sectors; ++i) fat[i] = static_cast<uint32_t>(i + 1);
   fat[sectors - 1] = 0xFFFFFFFE;
   doc += std::string((fatSectors - 1) * kSector, '\0');
   doc += Noise((sectors - firstData) * kSector);
-  Set32(doc, 0x2C, static_cast<uint32_t>(fatSectors));
+  WriteU32(doc, 0x2C, static_cast<uint32_t>(fatSectors));
   for (size_t k = 0; k < fatSectors; ++k) {
     const size_t sector = k == 0 ? 0 : oldSectors + k - 1;
-    Set32(doc, 0x4C + 4 * k, static_cast<uint32_t>(sector));
-    for (size_t i = 0; i < kPerFat; ++i) Set32(doc, (sector + 1) * kSector + 4 * i, fat[k * kPerFat + i]);
+    WriteU32(doc, 0x4C + 4 * k, static_cast<uint32_t>(sector));
+    for (size_t i = 0; i < kPerFat; ++i) WriteU32(doc, (sector + 1) * kSector + 4 * i, fat[k * kPerFat + i]);
   }
   const size_t entry = (16 + 1) * kSector + 3 * 128;  // directory entry 7
   std::string slot(128, '\0');
@@ -164,13 +159,13 @@ std::string BigDoc(size_t size) {
   slot[0x40] = static_cast<char>(2 * (name.size() + 1));
   slot[0x42] = 2;  // a stream
   slot[0x43] = 1;  // black
-  Set32(slot, 0x44, 0xFFFFFFFF);
-  Set32(slot, 0x48, 0xFFFFFFFF);
-  Set32(slot, 0x4C, 0xFFFFFFFF);
-  Set32(slot, 0x74, static_cast<uint32_t>(firstData));
-  Set32(slot, 0x78, static_cast<uint32_t>((sectors - firstData) * kSector));
+  WriteU32(slot, 0x44, 0xFFFFFFFF);
+  WriteU32(slot, 0x48, 0xFFFFFFFF);
+  WriteU32(slot, 0x4C, 0xFFFFFFFF);
+  WriteU32(slot, 0x74, static_cast<uint32_t>(firstData));
+  WriteU32(slot, 0x78, static_cast<uint32_t>((sectors - firstData) * kSector));
   doc.replace(entry, 128, slot);
-  Set32(doc, (15 + 1) * kSector + 3 * 128 + 0x44, 7);  // 1Table's left child
+  WriteU32(doc, (15 + 1) * kSector + 3 * 128 + 0x44, 7);  // 1Table's left child
   return doc;
 }
 
@@ -264,30 +259,30 @@ std::vector<Case> HostileCases() {
       {"doc: directory chain loops (15 -> 16 -> 15)", [=] { return With(doc(4 << 20), FatEntry(16), 15); }},
       {"doc: mini chain loops, stream starts 256 GB in", [=] {
          std::string d = doc(4 << 20);
-         Set32(d, FatEntry(4), 3);  // the mini stream's sectors: 3 -> 4 -> 3
-         Set32(d, kWordDocumentEntry + 0x74, 0xFFFFFFF0);
+         WriteU32(d, FatEntry(4), 3);  // the mini stream's sectors: 3 -> 4 -> 3
+         WriteU32(d, kWordDocumentEntry + 0x74, 0xFFFFFFF0);
          return d;
        }},
       {"doc: big stream's FAT chain loops (never walked)", [=] {
          std::string d = doc(4 << 20);
          const size_t last = d.size() / 512 - 2;
-         Set32(d, FatEntry(last), static_cast<uint32_t>(last - 100));
+         WriteU32(d, FatEntry(last), static_cast<uint32_t>(last - 100));
          return d;
        }},
       {"doc: one sector named as all 64 FAT sectors", [=] {
          std::string d = doc(4 << 20);
-         for (size_t i = 0; i < 64; ++i) Set32(d, 0x4C + 4 * i, 0);
+         for (size_t i = 0; i < 64; ++i) WriteU32(d, 0x4C + 4 * i, 0);
          return d;
        }},
       {"doc: DIFAT sector names one FAT sector 27 times", [] {
          // Past 109 FAT sectors the list goes on in DIFAT sectors: a file of 8.5 MB needs 136.
          std::string d = Fixture("letter.doc") + std::string((17 << 19) - 9216, '\0');
-         Set32(d, 0x2C, 136);
-         for (uint32_t i = 0; i < 109; ++i) Set32(d, 0x4C + 4 * i, 20 + i);
-         Set32(d, 0x44, 200);
-         Set32(d, 0x48, 1);
-         for (size_t i = 0; i < 127; ++i) Set32(d, 201 * 512 + 4 * i, 300);
-         Set32(d, 201 * 512 + 4 * 127, 0xFFFFFFFE);
+         WriteU32(d, 0x2C, 136);
+         for (uint32_t i = 0; i < 109; ++i) WriteU32(d, 0x4C + 4 * i, 20 + i);
+         WriteU32(d, 0x44, 200);
+         WriteU32(d, 0x48, 1);
+         for (size_t i = 0; i < 127; ++i) WriteU32(d, 201 * 512 + 4 * i, 300);
+         WriteU32(d, 201 * 512 + 4 * 127, 0xFFFFFFFE);
          return d;
        }},
       {"doc: FAT sector count 0xFFFFFFFF", [=] { return With(doc(4 << 20), 0x2C, 0xFFFFFFFF); }},
@@ -295,35 +290,35 @@ std::vector<Case> HostileCases() {
       {"doc: directory start past the end", [=] { return With(doc(4 << 20), 0x30, 0x00FFFFFF); }},
       {"doc: WordDocument big, starts past the end", [=] {
          std::string d = doc(4 << 20);
-         Set32(d, kWordDocumentEntry + 0x74, 0x00FFFFFF);
-         Set32(d, kWordDocumentEntry + 0x78, 1 << 20);
+         WriteU32(d, kWordDocumentEntry + 0x74, 0x00FFFFFF);
+         WriteU32(d, kWordDocumentEntry + 0x78, 1 << 20);
          return d;
        }},
       {"doc: WordDocument size 0xFFFFFFFF", [=] { return With(doc(4 << 20), kWordDocumentEntry + 0x78, 0xFFFFFFFF); }},
       {"docx: cut in the middle (4 MB file)", [=] { return docx(4 << 20).substr(0, 2 << 20); }},
       {"docx: directory offset past the end", [=] {
          std::string z = docx(4 << 20);
-         Set32(z, z.size() - 22 + 16, 0x7FFFFFF0);
+         WriteU32(z, z.size() - 22 + 16, 0x7FFFFFF0);
          return z;
        }},
       {"docx: directory size past the end", [=] {
          std::string z = docx(4 << 20);
-         Set32(z, z.size() - 22 + 12, 0x7FFFFFF0);
+         WriteU32(z, z.size() - 22 + 12, 0x7FFFFFF0);
          return z;
        }},
       {"docx: 65,534 entries counted in a short directory", [=] {
          std::string z = docx(4 << 20);
-         Set32(z, z.size() - 22 + 8, 0xFFFEFFFE);
+         WriteU32(z, z.size() - 22 + 8, 0xFFFEFFFE);
          return z;
        }},
       {"docx: picture's data size past the end", [=] {
          std::string z = docx(4 << 20);
-         Set32(z, RecordOf(z, "word/media/image1.png") + 20, 0x7FFFFFF0);
+         WriteU32(z, RecordOf(z, "word/media/image1.png") + 20, 0x7FFFFFF0);
          return z;
        }},
       {"docx: picture's local header past the end", [=] {
          std::string z = docx(4 << 20);
-         Set32(z, RecordOf(z, "word/media/image1.png") + 42, 0x7FFFFFF0);
+         WriteU32(z, RecordOf(z, "word/media/image1.png") + 42, 0x7FFFFFF0);
          return z;
        }},
       {"docx: local and central names disagree", [=] {

@@ -65,25 +65,6 @@ std::wstring CallArguments::JournalText(const Member& member) const {
 AutomationObject::AutomationObject() { ObjectCreated(); }
 AutomationObject::~AutomationObject() { ObjectDestroyed(); }
 
-HRESULT AutomationObject::QueryInterface(REFIID iid, void** object) {
-  if (!object) return E_POINTER;
-  if (iid == IID_IUnknown || iid == IID_IDispatch) {
-    *object = static_cast<IDispatch*>(this);
-    AddRef();
-    return S_OK;
-  }
-  *object = nullptr;
-  return E_NOINTERFACE;
-}
-
-ULONG AutomationObject::AddRef() { return InterlockedIncrement(&references_); }
-
-ULONG AutomationObject::Release() {
-  const ULONG left = InterlockedDecrement(&references_);
-  if (left == 0) delete this;
-  return left;
-}
-
 HRESULT AutomationObject::GetTypeInfoCount(UINT* count) {
   if (!count) return E_POINTER;
   *count = 0;

@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "common/com_object_win.h"
+
 namespace standin {
 
 struct Member {
@@ -33,16 +35,11 @@ class CallArguments {
   const VARIANT* putValue_ = nullptr;
 };
 
-class AutomationObject : public IDispatch {
+class AutomationObject : public quillory::ComObject<IDispatch> {
  public:
   AutomationObject();
-  virtual ~AutomationObject();
-  AutomationObject(const AutomationObject&) = delete;
-  AutomationObject& operator=(const AutomationObject&) = delete;
+  ~AutomationObject() override;
 
-  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override;
-  ULONG STDMETHODCALLTYPE AddRef() override;
-  ULONG STDMETHODCALLTYPE Release() override;
   HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override;
   HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo** info) override;
   HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR* names, UINT count, LCID, DISPID* ids) override;
@@ -55,9 +52,6 @@ class AutomationObject : public IDispatch {
   // S_OK, or a failure with its description in *error.
   virtual HRESULT Run(const Member& member, WORD flags, const CallArguments& arguments,
                       VARIANT* result, std::wstring* error) = 0;
-
- private:
-  LONG references_ = 1;
 };
 
 // Reads an optional argument; false when present but not convertible.

@@ -3,18 +3,16 @@
 #include <cstdint>
 #include <vector>
 
+#include "common/little_endian.h"
+
 namespace standin {
 namespace {
 
+using quillory::ReadU16;
+using quillory::ReadU32;
+
 constexpr uint32_t kEndOfChain = 0xFFFFFFFE;
 constexpr uint32_t kMaxRegularSector = 0xFFFFFFFA;
-
-uint16_t U16(std::string_view b, size_t at) {
-  return static_cast<uint16_t>(static_cast<uint8_t>(b[at]) | static_cast<uint8_t>(b[at + 1]) << 8);
-}
-uint32_t U32(std::string_view b, size_t at) {
-  return U16(b, at) | static_cast<uint32_t>(U16(b, at + 2)) << 16;
-}
 
 class Reader {
  public:
@@ -25,20 +23,20 @@ class Reader {
     if (file_.size() < 512 || file_.compare(0, 8, std::string_view(reinterpret_cast<const char*>(kSignature), 8)) != 0) {
       return Fail("not an OLE compound file");
     }
-    const uint16_t shift = U16(file_, 0x1E);
+    const uint16_t shift = ReadU16(file_, 0x1E);
     if (shift != 9 && shift != 12) return Fail("unknown sector size");
     sectorSize_ = size_t{1} << shift;
-    const uint16_t miniShift = U16(file_, 0x20);
+    const uint16_t miniShift = ReadU16(file_, 0x20);
     if (miniShift != 6) return Fail("unknown mini sector size");
     miniSectorSize_ = size_t{1} << miniShift;
-    miniCutoff_ = U32(file_, 0x38);
-    firstDirectory_ = U32(file_, 0x30);
+    miniCutoff_ = ReadU32(file_, 0x38);
+    firstDirectory_ = ReadU32(file_, 0x30);
 
     // The FAT's own sectors: 109 in the header, the rest in the DIFAT chain. A FAT never needs
     // more sectors than it takes to describe every sector of the file, and none is named twice.
     const size_t sectorCount = file_.size() < 2 * sectorSize_ ? 0 : file_.size() / sectorSize_ - 1;
     const size_t perFatSector = sectorSize_ / 4;
-    const uint32_t fatSectors = U32(file_, 0x2C);
+    const uint32_t fatSectors = ReadU32(file_, 0x2C);
     if (fatSectors > (sectorCount + perFatSector - 1) / perFatSector) return Fail("the sector table is larger than the file");
     std::vector<bool> used(sectorCount);
     const auto claim = [&](uint32_t sector) {
@@ -47,21 +45,21 @@ class Reader {
       return true;
     };
     std::vector<uint32_t> fatList;
-    for (uint32_t i = 0; i < 109 && fatList.size() < fatSectors; ++i) fatList.push_back(U32(file_, 0x4C + 4 * i));
-    uint32_t difat = U32(file_, 0x44);
+    for (uint32_t i = 0; i < 109 && fatList.size() < fatSectors; ++i) fatList.push_back(ReadU32(file_, 0x4C + 4 * i));
+    uint32_t difat = ReadU32(file_, 0x44);
     while (fatList.size() < fatSectors && difat <= kMaxRegularSector) {
       if (!claim(difat)) return Fail("the sector table is damaged");
       const size_t base = SectorOffset(difat);
       const size_t perSector = perFatSector - 1;
-      for (size_t i = 0; i < perSector && fatList.size() < fatSectors; ++i) fatList.push_back(U32(file_, base + 4 * i));
-      difat = U32(file_, base + 4 * perSector);
+      for (size_t i = 0; i < perSector && fatList.size() < fatSectors; ++i) fatList.push_back(ReadU32(file_, base + 4 * i));
+      difat = ReadU32(file_, base + 4 * perSector);
     }
     if (fatList.size() < fatSectors) return Fail("the sector table is cut short");
     fat_.reserve(fatList.size() * perFatSector);
     for (uint32_t s : fatList) {
       if (!claim(s)) return Fail("the sector table is damaged");
       const size_t base = SectorOffset(s);
-      for (size_t i = 0; i < perFatSector; ++i) fat_.push_back(U32(file_, base + 4 * i));
+      for (size_t i = 0; i < perFatSector; ++i) fat_.push_back(ReadU32(file_, base + 4 * i));
     }
     return true;
   }
@@ -77,11 +75,11 @@ class Reader {
       seen[sector] = true;
       for (size_t at = SectorOffset(sector); at < SectorOffset(sector) + sectorSize_; at += 128) {
         const uint8_t type = static_cast<uint8_t>(file_[at + 0x42]);
-        const uint16_t nameBytes = U16(file_, at + 0x40);
-        if (type == 5) rootStart_ = U32(file_, at + 0x74);
+        const uint16_t nameBytes = ReadU16(file_, at + 0x40);
+        if (type == 5) rootStart_ = ReadU32(file_, at + 0x74);
         if (type != 2 || nameBytes < 2 || nameBytes > 64) continue;
         std::u16string name;
-        for (size_t i = 0; i + 2 < nameBytes; i += 2) name.push_back(static_cast<char16_t>(U16(file_, at + i)));
+        for (size_t i = 0; i + 2 < nameBytes; i += 2) name.push_back(static_cast<char16_t>(ReadU16(file_, at + i)));
         visit(name, at);
       }
       sector = fat_[sector];
@@ -94,8 +92,8 @@ class Reader {
     bool found = false;
     const bool read = ForEachStream([&](std::u16string_view entryName, size_t at) {
       if (found || entryName != name) return;
-      *start = U32(file_, at + 0x74);
-      *size = U32(file_, at + 0x78) | (sectorSize_ == 4096 ? uint64_t{U32(file_, at + 0x7C)} << 32 : 0);
+      *start = ReadU32(file_, at + 0x74);
+      *size = ReadU32(file_, at + 0x78) | (sectorSize_ == 4096 ? uint64_t{ReadU32(file_, at + 0x7C)} << 32 : 0);
       found = true;
     });
     return read && (found || Fail("it has no " + Ascii(name) + " stream"));

@@ -63,11 +63,6 @@ std::wstring FullPath(const std::wstring& path) {
   return n > 0 && n < std::size(buffer) ? std::wstring(buffer, n) : path;
 }
 
-std::wstring FileName(const std::wstring& path) {
-  const size_t slash = path.find_last_of(L"\\/");
-  return slash == std::wstring::npos ? path : path.substr(slash + 1);
-}
-
 std::string LowerExtension(const std::wstring& path) {
   const size_t dot = path.rfind(L'.');
   const size_t separator = path.find_last_of(L"\\/");

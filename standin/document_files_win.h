@@ -19,8 +19,6 @@ ReadOutcome ReadDocumentFile(const std::wstring& path, bool readOnly, std::strin
 bool WriteWholeFile(const std::wstring& path, const std::string& bytes, std::wstring* error);
 
 std::wstring FullPath(const std::wstring& path);
-// The file name without its folder.
-std::wstring FileName(const std::wstring& path);
 // The extension in lower case with its dot ("" when there is none); non-ASCII letters as ?.
 std::string LowerExtension(const std::wstring& path);
 

@@ -10,6 +10,7 @@ add_library(quillory_standin_formats STATIC
   ${CMAKE_CURRENT_LIST_DIR}/xml_reader.cpp
   ${CMAKE_CURRENT_LIST_DIR}/template_conversion.cpp)
 target_include_directories(quillory_standin_formats PUBLIC ${CMAKE_CURRENT_LIST_DIR})
+target_link_libraries(quillory_standin_formats PUBLIC quillory_common_headers)
 
 # zlib for deflate, linked statically so the stand-in needs no DLL beside it (Debian:
 # zlib1g-dev natively, libz-mingw-w64-dev for MinGW).

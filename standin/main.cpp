@@ -13,6 +13,8 @@
 #include <cwchar>
 #include <string>
 
+#include "common/com_apartment_win.h"
+#include "common/com_object_win.h"
 #include "hazards_win.h"
 #include "journal.h"
 #include "registration.h"
@@ -30,20 +32,9 @@ constexpr ULONGLONG kReleaseGraceMs = 1000;
 
 DWORD mainThread = 0;
 
-class ClassFactory final : public IClassFactory {
+// One for the process, never deleted: COM's references do not count.
+class ClassFactory final : public quillory::StaticComObject<IClassFactory> {
  public:
-  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override {
-    if (!object) return E_POINTER;
-    if (iid == IID_IUnknown || iid == IID_IClassFactory) {
-      *object = static_cast<IClassFactory*>(this);
-      AddRef();
-      return S_OK;
-    }
-    *object = nullptr;
-    return E_NOINTERFACE;
-  }
-  ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
-  ULONG STDMETHODCALLTYPE Release() override { return 1; }
   HRESULT STDMETHODCALLTYPE CreateInstance(IUnknown* outer, REFIID iid, void** object) override {
     NoteActivity();
     if (!object) return E_POINTER;
@@ -81,14 +72,12 @@ int Serve() {
     Sleep(delay);
     NoteActivity();  // the idle time counts from when the server is ready
   }
-  if (FAILED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) return 1;
+  const quillory::ComApartment apartment;
+  if (!apartment.Ok()) return 1;
   static ClassFactory factory;
   DWORD cookie = 0;
   const HRESULT hr = CoRegisterClassObject(kStandinClsid, &factory, CLSCTX_LOCAL_SERVER, REGCLS_SINGLEUSE, &cookie);
-  if (FAILED(hr)) {
-    CoUninitialize();
-    return 1;
-  }
+  if (FAILED(hr)) return 1;
   bool registered = true;
   const ULONGLONG idleLimit = IdleLimitMs();
   ULONGLONG quitAt = 0;
@@ -116,7 +105,6 @@ int Serve() {
   }
   Journal(L"Server: " + reason);
   if (registered) CoRevokeClassObject(cookie);
-  CoUninitialize();
   return 0;
 }
 

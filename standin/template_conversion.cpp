@@ -6,12 +6,15 @@
 #include <set>
 #include <vector>
 
+#include "common/little_endian.h"
 #include "compound_file.h"
 #include "xml_reader.h"
 #include "zip_package.h"
 
 namespace standin {
 namespace {
+
+using quillory::ReadU16;
 
 constexpr char kDocumentMainType[] =
     "application/vnd.openxmlformats-officedocument.wordprocessingml.document.main+xml";
@@ -82,7 +85,6 @@ bool IsRootChild(const XmlElement& element, std::string_view name) {
   return element.parent == 0 && LocalName(element.name) == name;
 }
 
-// The text with each range replaced, the ranges in order and apart.
 // A part's zip entry name: its part name without the leading '/'.
 std::string EntryName(std::string_view partName) {
   if (!partName.empty() && partName[0] == '/') partName.remove_prefix(1);
@@ -96,11 +98,26 @@ std::string RelationshipsName(std::string_view entry) {
   return std::string(entry.substr(0, name)) + "_rels/" + std::string(entry.substr(name)) + ".rels";
 }
 
+// Extensions compare without regard to ASCII case.
+std::string LowerAscii(std::string_view text) {
+  std::string lower(text);
+  for (char& c : lower) c = c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c;
+  return lower;
+}
+
+// An entry name's extension after its last dot, as a Default names it.
+std::string LowerExtension(std::string_view name) {
+  const size_t dot = name.rfind('.');
+  if (dot == std::string_view::npos || name.find('/', dot) != std::string_view::npos) return {};
+  return LowerAscii(name.substr(dot + 1));
+}
+
 struct Edit {
   XmlRange range;
   std::string text;
 };
 
+// The text with each range replaced, the ranges in order and apart.
 std::string Edited(std::string_view text, const std::vector<Edit>& edits) {
   std::string result;
   size_t kept = 0;
@@ -157,10 +174,6 @@ bool ReadPackage(std::string_view bytes, ZipPackage* package, ContentTypes* type
          ReadPart("[Content_Types].xml", types->text, "Types", &types->xml, error) && FindMainPart(types, error);
 }
 
-uint16_t U16(std::string_view bytes, size_t at) {
-  return static_cast<uint16_t>(static_cast<uint8_t>(bytes[at]) | static_cast<uint8_t>(bytes[at + 1]) << 8);
-}
-
 bool IdentifyCompoundFile(std::string_view bytes, DocumentKind* kind, std::string* error) {
   std::vector<std::u16string> streams;
   if (!ListStreams(bytes, &streams, error)) return false;
@@ -173,11 +186,11 @@ bool IdentifyCompoundFile(std::string_view bytes, DocumentKind* kind, std::strin
   }
   size_t fib = 0;
   if (!FindStreamStart(bytes, kWordDocumentStream, kFibFlagsOffset + 2, &fib, error)) return false;
-  if (U16(bytes, fib) != kFibIdent) {
+  if (ReadU16(bytes, fib) != kFibIdent) {
     *error = "its WordDocument stream does not start with a Word file information block";
     return false;
   }
-  const uint16_t flags = U16(bytes, fib + kFibFlagsOffset);
+  const uint16_t flags = ReadU16(bytes, fib + kFibFlagsOffset);
   *kind = (flags & kFEncrypted) ? DocumentKind::kEncryptedBinary
           : (flags & kFDot)     ? DocumentKind::kBinaryTemplate
                                 : DocumentKind::kBinaryDocument;
@@ -203,12 +216,15 @@ bool ToXmlTemplate(std::string_view bytes, bool keepMacros, std::string* out, st
 
   // The main part's own ContentType value changes in place. Without macros, the macro parts,
   // their own relationships, their content types and the main part's relationships to them
-  // all go.
+  // all go. A macro Default makes a macro part of every part with its extension and no
+  // Override: left in, such a part would have no content type.
   std::vector<Edit> edits;
-  std::set<std::string, std::less<>> macroParts;
+  std::set<std::string, std::less<>> overridden, macroParts, macroExtensions;
   for (const XmlElement& e : xml.elements) {
     const bool isOverride = IsRootChild(e, "Override");
     if (!isOverride && !IsRootChild(e, "Default")) continue;
+    const std::string part = EntryName(xml.AttributeValue(e, "PartName"));
+    if (isOverride) overridden.insert(part);
     if (&e == &main) {
       edits.push_back({xml.FindAttribute(e, "ContentType")->raw,
                        EscapeXml(keepMacros ? kMacroTemplateMainType : kTemplateMainType)});
@@ -216,14 +232,18 @@ bool ToXmlTemplate(std::string_view bytes, bool keepMacros, std::string* out, st
     }
     if (keepMacros || !IsMacroPartType(xml.AttributeValue(e, "ContentType"))) continue;
     edits.push_back({e.range, ""});
-    if (!isOverride) continue;
-    const std::string part = EntryName(xml.AttributeValue(e, "PartName"));
-    macroParts.insert(RelationshipsName(part));
-    macroParts.insert(part);
+    if (!isOverride) macroExtensions.insert(LowerAscii(xml.AttributeValue(e, "Extension")));
+    else if (!part.empty()) macroParts.insert(part);  // an empty name would make the root's relationships a macro's
   }
   const std::string contentTypes = Edited(types.text, edits);
 
   if (!keepMacros) {
+    for (const ZipEntry& entry : package.Entries()) {
+      if (!overridden.contains(entry.name) && macroExtensions.contains(LowerExtension(entry.name))) {
+        macroParts.insert(entry.name);
+      }
+    }
+    for (const std::string& part : std::set<std::string, std::less<>>(macroParts)) macroParts.insert(RelationshipsName(part));
     package.Remove(macroParts);
     const std::string relsName = RelationshipsName(mainPart);
     if (const ZipEntry* rels = package.Find(relsName)) {
@@ -251,7 +271,8 @@ bool IsBinary(DocumentKind kind) {
   return kind == DocumentKind::kBinaryDocument || kind == DocumentKind::kBinaryTemplate;
 }
 
-// A package whose every entry decompresses to its size and CRC and that holds its main part.
+// A package whose every entry decompresses to its size and CRC and that holds its main part
+// and its root relationships (which lead Word to the main part).
 // `damagedEntry` tells that an entry failed: the parts the conversion writes are made afresh,
 // so such an entry came as it is from the document.
 bool CheckPackage(std::string_view bytes, std::string* error, bool* damagedEntry) {
@@ -268,6 +289,10 @@ bool CheckPackage(std::string_view bytes, std::string* error, bool* damagedEntry
   const std::string mainPart = EntryName(types.xml.AttributeValue(types.xml.elements[types.main], "PartName"));
   if (!package.Find(mainPart)) {
     *error = "its main part \"" + mainPart + "\" is missing";
+    return false;
+  }
+  if (!package.Find("_rels/.rels")) {
+    *error = "its root relationships \"_rels/.rels\" are missing";
     return false;
   }
   return true;

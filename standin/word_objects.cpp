@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "common/file_name.h"
 #include "common/utf_win.h"
 #include "document_files_win.h"
 #include "hazards_win.h"
@@ -135,7 +136,7 @@ HRESULT Documents::Open(const CallArguments& arguments, VARIANT* result, std::ws
     *error = L"Open of " + Quoted(path) + L" was given a PasswordDocument that is not text.";
     return kArgumentError;
   }
-  const std::wstring name = FileName(path);
+  const std::wstring name = quillory::FileName(path);
   if (HazardMatches(kExitInOpen, name)) {
     Journal(L"Server: exit in Open: ExitInOpen matches " + Quoted(name));
     ExitProcess(3);
@@ -174,7 +175,7 @@ HRESULT Document::Run(const Member& member, WORD, const CallArguments& arguments
                       std::wstring* error) {
   switch (member.id) {
     case DISPID_VALUE:
-      ReturnString(result, FileName(path_));
+      ReturnString(result, quillory::FileName(path_));
       return S_OK;
     case 3:
       ReturnString(result, FullPath(path_));

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstdint>
 
+#include "common/utf8.h"
+
 namespace standin {
 namespace {
 
@@ -30,24 +32,6 @@ bool IsSpace(char c) { return Is(c, kSpace); }
 bool IsCharacter(uint32_t c) {
   return c == 0x9 || c == 0xA || c == 0xD || (c >= 0x20 && c <= 0xD7FF) || (c >= 0xE000 && c <= 0xFFFD) ||
          (c >= 0x10000 && c <= 0x10FFFF);
-}
-
-void AppendUtf8(uint32_t c, std::string* out) {
-  if (c < 0x80) {
-    out->push_back(static_cast<char>(c));
-  } else if (c < 0x800) {
-    out->push_back(static_cast<char>(0xC0 | c >> 6));
-    out->push_back(static_cast<char>(0x80 | (c & 0x3F)));
-  } else if (c < 0x10000) {
-    out->push_back(static_cast<char>(0xE0 | c >> 12));
-    out->push_back(static_cast<char>(0x80 | (c >> 6 & 0x3F)));
-    out->push_back(static_cast<char>(0x80 | (c & 0x3F)));
-  } else {
-    out->push_back(static_cast<char>(0xF0 | c >> 18));
-    out->push_back(static_cast<char>(0x80 | (c >> 12 & 0x3F)));
-    out->push_back(static_cast<char>(0x80 | (c >> 6 & 0x3F)));
-    out->push_back(static_cast<char>(0x80 | (c & 0x3F)));
-  }
 }
 
 // A name as shown in a reason: hostile names can be megabytes long.
@@ -324,7 +308,7 @@ bool Reader::Reference(std::string* out) {
     if (!IsCharacter(value)) {
       return Fail("the character reference " + Shown(text_.substr(begin, at_ - begin)) + " names no valid character", begin);
     }
-    AppendUtf8(value, out);
+    quillory::AppendUtf8(*out, value);
     return true;
   }
   const std::string_view name = Name();

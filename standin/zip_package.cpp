@@ -4,25 +4,16 @@
 #include <array>
 #include <set>
 
+#include "common/little_endian.h"
 #include "inflate.h"
 
 namespace standin {
 namespace {
 
-uint16_t U16(std::string_view b, size_t at) {
-  return static_cast<uint16_t>(static_cast<uint8_t>(b[at]) | static_cast<uint8_t>(b[at + 1]) << 8);
-}
-uint32_t U32(std::string_view b, size_t at) {
-  return U16(b, at) | static_cast<uint32_t>(U16(b, at + 2)) << 16;
-}
-void Put16(std::string& out, uint16_t v) {
-  out.push_back(static_cast<char>(v & 0xFF));
-  out.push_back(static_cast<char>(v >> 8));
-}
-void Put32(std::string& out, uint32_t v) {
-  Put16(out, static_cast<uint16_t>(v & 0xFFFF));
-  Put16(out, static_cast<uint16_t>(v >> 16));
-}
+using quillory::AppendU16;
+using quillory::AppendU32;
+using quillory::ReadU16;
+using quillory::ReadU32;
 
 constexpr uint32_t kLocalSignature = 0x04034b50;
 constexpr uint32_t kCentralSignature = 0x02014b50;
@@ -63,7 +54,7 @@ bool ZipPackage::Read(std::string_view archive, std::string* error) {
   size_t end = std::string_view::npos;
   const size_t lowest = archive.size() > 22 + 0xFFFF ? archive.size() - 22 - 0xFFFF : 0;
   for (size_t at = archive.size() - 22 + 1; at-- > lowest;) {
-    if (U32(archive, at) == kEndSignature) {
+    if (ReadU32(archive, at) == kEndSignature) {
       end = at;
       break;
     }
@@ -72,9 +63,9 @@ bool ZipPackage::Read(std::string_view archive, std::string* error) {
     *error = "no zip directory found";
     return false;
   }
-  const uint16_t count = U16(archive, end + 10);
-  const uint32_t directorySize = U32(archive, end + 12);
-  const uint32_t directoryOffset = U32(archive, end + 16);
+  const uint16_t count = ReadU16(archive, end + 10);
+  const uint32_t directorySize = ReadU32(archive, end + 12);
+  const uint32_t directoryOffset = ReadU32(archive, end + 16);
   if (count == 0xFFFF || directoryOffset == 0xFFFFFFFFu) {
     *error = "zip64 packages are not supported";
     return false;
@@ -87,23 +78,23 @@ bool ZipPackage::Read(std::string_view archive, std::string* error) {
   const size_t directoryEnd = size_t{directoryOffset} + directorySize;
   std::vector<Span> spans;
   for (uint16_t i = 0; i < count; ++i) {
-    if (at + 46 > directoryEnd || U32(archive, at) != kCentralSignature) {
+    if (at + 46 > directoryEnd || ReadU32(archive, at) != kCentralSignature) {
       *error = "the zip directory is cut short";
       return false;
     }
     ZipEntry entry;
-    entry.flags = U16(archive, at + 8);
-    entry.method = U16(archive, at + 10);
-    entry.time = U16(archive, at + 12);
-    entry.date = U16(archive, at + 14);
-    entry.crc = U32(archive, at + 16);
-    const uint32_t compressedSize = U32(archive, at + 20);
-    entry.uncompressedSize = U32(archive, at + 24);
-    const uint16_t nameLength = U16(archive, at + 28);
-    const uint16_t extraLength = U16(archive, at + 30);
-    const uint16_t commentLength = U16(archive, at + 32);
-    entry.externalAttributes = U32(archive, at + 38);
-    const uint32_t localOffset = U32(archive, at + 42);
+    entry.flags = ReadU16(archive, at + 8);
+    entry.method = ReadU16(archive, at + 10);
+    entry.time = ReadU16(archive, at + 12);
+    entry.date = ReadU16(archive, at + 14);
+    entry.crc = ReadU32(archive, at + 16);
+    const uint32_t compressedSize = ReadU32(archive, at + 20);
+    entry.uncompressedSize = ReadU32(archive, at + 24);
+    const uint16_t nameLength = ReadU16(archive, at + 28);
+    const uint16_t extraLength = ReadU16(archive, at + 30);
+    const uint16_t commentLength = ReadU16(archive, at + 32);
+    entry.externalAttributes = ReadU32(archive, at + 38);
+    const uint32_t localOffset = ReadU32(archive, at + 42);
     if (at + 46 + nameLength > directoryEnd) {
       *error = "the zip directory is cut short";
       return false;
@@ -112,18 +103,18 @@ bool ZipPackage::Read(std::string_view archive, std::string* error) {
     at += 46 + nameLength + extraLength + commentLength;
 
     if (static_cast<uint64_t>(localOffset) + 30 > archive.size() ||
-        U32(archive, localOffset) != kLocalSignature) {
+        ReadU32(archive, localOffset) != kLocalSignature) {
       *error = "the entry \"" + entry.name + "\" has no local header";
       return false;
     }
-    const uint16_t localNameLength = U16(archive, localOffset + 26);
-    const size_t dataStart = static_cast<size_t>(localOffset) + 30 + localNameLength + U16(archive, localOffset + 28);
+    const uint16_t localNameLength = ReadU16(archive, localOffset + 26);
+    const size_t dataStart = static_cast<size_t>(localOffset) + 30 + localNameLength + ReadU16(archive, localOffset + 28);
     // Data is read up to the directory, never from it or beyond.
     if (dataStart > directoryOffset || directoryOffset - dataStart < compressedSize) {
       *error = "the entry \"" + entry.name + "\" is cut short";
       return false;
     }
-    if (U16(archive, localOffset + 8) != entry.method ||
+    if (ReadU16(archive, localOffset + 8) != entry.method ||
         archive.substr(static_cast<size_t>(localOffset) + 30, localNameLength) != entry.name) {
       *error = "the entry \"" + entry.name + "\" has a local header that disagrees with the directory";
       return false;
@@ -231,49 +222,49 @@ std::string ZipPackage::Write() const {
   for (const ZipEntry& e : entries_) {
     const uint32_t offset = static_cast<uint32_t>(out.size());
     const uint16_t version = e.method == 8 ? 20 : 10;
-    Put32(out, kLocalSignature);
-    Put16(out, version);
-    Put16(out, e.flags);
-    Put16(out, e.method);
-    Put16(out, e.time);
-    Put16(out, e.date);
-    Put32(out, e.crc);
-    Put32(out, static_cast<uint32_t>(e.compressed.size()));
-    Put32(out, e.uncompressedSize);
-    Put16(out, static_cast<uint16_t>(e.name.size()));
-    Put16(out, 0);
+    AppendU32(out, kLocalSignature);
+    AppendU16(out, version);
+    AppendU16(out, e.flags);
+    AppendU16(out, e.method);
+    AppendU16(out, e.time);
+    AppendU16(out, e.date);
+    AppendU32(out, e.crc);
+    AppendU32(out, static_cast<uint32_t>(e.compressed.size()));
+    AppendU32(out, e.uncompressedSize);
+    AppendU16(out, static_cast<uint16_t>(e.name.size()));
+    AppendU16(out, 0);
     out += e.name;
     out += e.compressed;
 
-    Put32(directory, kCentralSignature);
-    Put16(directory, version);
-    Put16(directory, version);
-    Put16(directory, e.flags);
-    Put16(directory, e.method);
-    Put16(directory, e.time);
-    Put16(directory, e.date);
-    Put32(directory, e.crc);
-    Put32(directory, static_cast<uint32_t>(e.compressed.size()));
-    Put32(directory, e.uncompressedSize);
-    Put16(directory, static_cast<uint16_t>(e.name.size()));
-    Put16(directory, 0);  // extra
-    Put16(directory, 0);  // comment
-    Put16(directory, 0);  // disk
-    Put16(directory, 0);  // internal attributes
-    Put32(directory, e.externalAttributes);
-    Put32(directory, offset);
+    AppendU32(directory, kCentralSignature);
+    AppendU16(directory, version);
+    AppendU16(directory, version);
+    AppendU16(directory, e.flags);
+    AppendU16(directory, e.method);
+    AppendU16(directory, e.time);
+    AppendU16(directory, e.date);
+    AppendU32(directory, e.crc);
+    AppendU32(directory, static_cast<uint32_t>(e.compressed.size()));
+    AppendU32(directory, e.uncompressedSize);
+    AppendU16(directory, static_cast<uint16_t>(e.name.size()));
+    AppendU16(directory, 0);  // extra
+    AppendU16(directory, 0);  // comment
+    AppendU16(directory, 0);  // disk
+    AppendU16(directory, 0);  // internal attributes
+    AppendU32(directory, e.externalAttributes);
+    AppendU32(directory, offset);
     directory += e.name;
   }
   const uint32_t directoryOffset = static_cast<uint32_t>(out.size());
   out += directory;
-  Put32(out, kEndSignature);
-  Put16(out, 0);
-  Put16(out, 0);
-  Put16(out, static_cast<uint16_t>(entries_.size()));
-  Put16(out, static_cast<uint16_t>(entries_.size()));
-  Put32(out, static_cast<uint32_t>(directory.size()));
-  Put32(out, directoryOffset);
-  Put16(out, 0);
+  AppendU32(out, kEndSignature);
+  AppendU16(out, 0);
+  AppendU16(out, 0);
+  AppendU16(out, static_cast<uint16_t>(entries_.size()));
+  AppendU16(out, static_cast<uint16_t>(entries_.size()));
+  AppendU32(out, static_cast<uint32_t>(directory.size()));
+  AppendU32(out, directoryOffset);
+  AppendU16(out, 0);
   return out;
 }
 

@@ -3,12 +3,13 @@
 #include <ole2.h>
 #include <shlobj.h>
 
-#include <atomic>
 #include <optional>
 #include <string_view>
 
+#include "common/com_object_win.h"
 #include "common/utf_win.h"
 #include "filelist/drop_list.h"
+#include "platform/scoped_handles.h"
 
 namespace quillory {
 namespace {
@@ -23,42 +24,26 @@ std::vector<std::string> DroppedPaths(IDataObject* data) {
   STGMEDIUM medium{};
   if (FAILED(data->GetData(&format, &medium))) return {};
   std::optional<std::vector<std::string>> paths;
-  const void* block = medium.tymed == TYMED_HGLOBAL ? GlobalLock(medium.hGlobal) : nullptr;
-  if (block) {
-    const std::string_view bytes(static_cast<const char*>(block), GlobalSize(medium.hGlobal));
-    paths = ParseDropList(bytes, [](std::string_view name) {
-      const int size = static_cast<int>(name.size());
-      std::wstring wide(static_cast<size_t>(MultiByteToWideChar(CP_ACP, 0, name.data(), size, nullptr, 0)), L'\0');
-      MultiByteToWideChar(CP_ACP, 0, name.data(), size, wide.data(), static_cast<int>(wide.size()));
-      return Narrow(wide);
-    });
-    GlobalUnlock(medium.hGlobal);
+  {
+    const GlobalLockScope block(medium.tymed == TYMED_HGLOBAL ? medium.hGlobal : nullptr);
+    if (block.Data()) {
+      const std::string_view bytes(static_cast<const char*>(block.Data()), block.Size());
+      paths = ParseDropList(bytes, [](std::string_view name) {
+        const int size = static_cast<int>(name.size());
+        std::wstring wide(static_cast<size_t>(MultiByteToWideChar(CP_ACP, 0, name.data(), size, nullptr, 0)), L'\0');
+        MultiByteToWideChar(CP_ACP, 0, name.data(), size, wide.data(), static_cast<int>(wide.size()));
+        return Narrow(wide);
+      });
+    }
   }
   ReleaseStgMedium(&medium);
   return paths ? std::move(*paths) : std::vector<std::string>{};
 }
 
-class ListDropTarget final : public IDropTarget {
+class ListDropTarget final : public ComObject<IDropTarget> {
  public:
   ListDropTarget(AppendPaths append, std::function<bool()> accepting)
       : append_(std::move(append)), accepting_(std::move(accepting)) {}
-
-  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override {
-    if (!object) return E_POINTER;
-    if (iid == IID_IUnknown || iid == IID_IDropTarget) {
-      *object = static_cast<IDropTarget*>(this);
-      AddRef();
-      return S_OK;
-    }
-    *object = nullptr;
-    return E_NOINTERFACE;
-  }
-  ULONG STDMETHODCALLTYPE AddRef() override { return ++references_; }
-  ULONG STDMETHODCALLTYPE Release() override {
-    const ULONG left = --references_;
-    if (left == 0) delete this;
-    return left;
-  }
 
   // Data without the shell's file list is refused (the no-drop pointer); otherwise the effect
   // the drag proposes stays as it is.
@@ -96,8 +81,7 @@ class ListDropTarget final : public IDropTarget {
   }
 
  private:
-  ~ListDropTarget() = default;
-  std::atomic<ULONG> references_{1};
+  ~ListDropTarget() override = default;
   AppendPaths append_;
   std::function<bool()> accepting_;
   bool offersFiles_ = false;

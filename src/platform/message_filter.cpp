@@ -1,27 +1,13 @@
 #include "platform/message_filter.h"
 
+#include "common/com_object_win.h"
+
 namespace quillory {
 namespace {
 
-class RetryFilter final : public IMessageFilter {
+class RetryFilter final : public ComObject<IMessageFilter> {
  public:
   explicit RetryFilter(DWORD retryForMs) : retryForMs_(retryForMs) {}
-
-  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override {
-    if (iid == IID_IUnknown || iid == IID_IMessageFilter) {
-      *object = static_cast<IMessageFilter*>(this);
-      AddRef();
-      return S_OK;
-    }
-    *object = nullptr;
-    return E_NOINTERFACE;
-  }
-  ULONG STDMETHODCALLTYPE AddRef() override { return InterlockedIncrement(&references_); }
-  ULONG STDMETHODCALLTYPE Release() override {
-    const ULONG left = InterlockedDecrement(&references_);
-    if (left == 0) delete this;
-    return left;
-  }
 
   DWORD STDMETHODCALLTYPE HandleInComingCall(DWORD, HTASK, DWORD, LPINTERFACEINFO) override {
     return SERVERCALL_ISHANDLED;
@@ -34,7 +20,7 @@ class RetryFilter final : public IMessageFilter {
   }
 
  private:
-  LONG references_ = 1;
+  ~RetryFilter() override = default;
   DWORD retryForMs_;
 };
 

@@ -114,4 +114,21 @@ class OleApartment {
   bool ok_;
 };
 
+// A global memory block locked for the owner's life; no data when there is no block.
+class GlobalLockScope {
+ public:
+  explicit GlobalLockScope(HGLOBAL memory) : memory_(memory), data_(memory ? GlobalLock(memory) : nullptr) {}
+  ~GlobalLockScope() {
+    if (data_) GlobalUnlock(memory_);
+  }
+  GlobalLockScope(const GlobalLockScope&) = delete;
+  GlobalLockScope& operator=(const GlobalLockScope&) = delete;
+  const void* Data() const { return data_; }
+  size_t Size() const { return data_ ? GlobalSize(memory_) : 0; }
+
+ private:
+  HGLOBAL memory_;
+  void* data_;
+};
+
 }  // namespace quillory

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 
+#include "common/file_name.h"
 #include "platform/scoped_handles.h"
 
 namespace quillory {
@@ -15,11 +16,6 @@ constexpr DWORD kEndWaitMs = 5000;
 bool SameText(const std::wstring& a, const std::wstring& b) {
   return CompareStringOrdinal(a.c_str(), static_cast<int>(a.size()), b.c_str(), static_cast<int>(b.size()), TRUE) ==
          CSTR_EQUAL;
-}
-
-std::wstring FileName(const std::wstring& path) {
-  const size_t slash = path.find_last_of(L"\\/");
-  return slash == std::wstring::npos ? path : path.substr(slash + 1);
 }
 
 // The long form of a path (short 8.3 names are how servers are often registered).

@@ -8,8 +8,10 @@
 #include <map>
 #include <set>
 #include <string>
+#include <tuple>
 #include <vector>
 
+#include "compound_file.h"
 #include "hostile_bytes.h"
 #include "inflate.h"
 #include "template_conversion.h"
@@ -20,8 +22,10 @@ namespace {
 
 using enum DocumentKind;
 using hostile::Bomb;
-using hostile::Set32;
 using hostile::With;
+using quillory::ReadU16;
+using quillory::ReadU32;
+using quillory::WriteU32;
 using ::testing::AllOf;
 using ::testing::HasSubstr;
 using ::testing::StartsWith;
@@ -41,7 +45,6 @@ std::map<std::string, std::string> Unpack(std::string_view archive) {
   return entries;
 }
 
-// The bytes with a 32-bit field set.
 DocumentKind Kind(std::string_view bytes) {
   DocumentKind kind{};
   std::string error;
@@ -74,7 +77,7 @@ bool Taken(std::string_view bytes, std::string* why = nullptr) {
   return taken;
 }
 
-// Hostile inputs: each is refused with a reason after reading it once, in little memory.
+// Why the bytes are refused, which they must be.
 std::string Refusal(std::string_view bytes) {
   std::string why;
   EXPECT_FALSE(Taken(bytes, &why));
@@ -91,6 +94,19 @@ std::string Package(const std::map<std::string, std::string>& parts, std::string
   return package.Write();
 }
 
+// Where an entry's directory record lies (the last copy of its name comes there).
+size_t Record(std::string_view archive, std::string_view name) { return archive.rfind(name) - 46; }
+
+// Every local (or directory) record's flags, which lie 6 (or 8) bytes after its signature.
+std::vector<size_t> FlagFields(std::string_view archive, bool directory) {
+  std::vector<size_t> fields;
+  const std::string_view signature(directory ? "PK\x01\x02" : "PK\x03\x04", 4);
+  for (size_t at = archive.find(signature); at != std::string::npos; at = archive.find(signature, at + 1)) {
+    fields.push_back(at + (directory ? 8 : 6));
+  }
+  return fields;
+}
+
 TEST(StandinFormatsTest, TemplatesDifferFromTheirDocumentsOnlyInTheMainContentTypeOrTheFibFlag) {
   EXPECT_EQ(Kind(Fixture("macros.docm")), kXmlMacroDocument);  // report.docx with a macro project added
   auto expected = Unpack(Fixture("report.docx"));
@@ -101,6 +117,23 @@ TEST(StandinFormatsTest, TemplatesDifferFromTheirDocumentsOnlyInTheMainContentTy
   EXPECT_EQ(Unpack(Convert("macros.docm", kFormatXmlTemplate, ".dotx", kXmlTemplate)), expected);  // macros left out
   auto dotm = Unpack(Convert("macros.docm", kFormatXmlTemplateMacroEnabled, ".dotm", kXmlMacroTemplate));
   EXPECT_EQ(dotm["word/vbaProject.bin"], Unpack(Fixture("macros.docm"))["word/vbaProject.bin"]);
+  // The macro project typed by a Default (of any case) instead of an Override: it goes, a part of
+  // its extension with an Override of its own stays, and so do the root's relationships, even
+  // when a macro type names no part.
+  auto parts = Unpack(Fixture("macros.docm"));
+  std::string& macroTypes = parts["[Content_Types].xml"];
+  const std::string override = "<Override PartName=\"/word/vbaProject.bin\"";
+  macroTypes.replace(macroTypes.find(override), override.size(), "<Default Extension=\"BIN\"");
+  macroTypes.insert(macroTypes.find("<Default"), "<Override PartName=\"\" ContentType=\"application/vnd.ms-office.vbaProject\"/>"
+                    "<Override PartName=\"/keep.bin\" ContentType=\"image/png\"/>");
+  parts["keep.bin"] = expected["keep.bin"] = "png";
+  std::string out, error;
+  ASSERT_TRUE(ConvertToTemplate(Package(parts), kXmlMacroDocument, kFormatXmlTemplate, ".dotx", &out, &error)) << error;
+  auto converted = Unpack(out);
+  EXPECT_EQ(converted["[Content_Types].xml"].find("vbaProject"), std::string::npos);
+  converted.erase("[Content_Types].xml");
+  expected.erase("[Content_Types].xml");
+  EXPECT_EQ(converted, expected);
 
   const std::string doc = Fixture("letter.doc");
   std::string dot = Convert("letter.doc", kFormatTemplate, ".dot", kBinaryTemplate);
@@ -207,20 +240,60 @@ TEST(StandinFormatsTest, CutOrDamagedPackagesAreRefusedWithAReason) {
   probes.Check("macros.docm", whole);
 }
 
-TEST(StandinFormatsTest, PackagesWhoseEntriesShareDataRepeatNamesOrDisagreeAreRefused) {
+// Each entry owns its bytes, under one name, as both its records describe it.
+TEST(StandinFormatsTest, PackagesCutShortOverlappingRepeatingOrDisagreeingAreRefused) {
   const std::string two = Package({{"first.xml", std::string(1000, 'x')}, {"other.xml", "y"}});
-  const size_t directory = two.rfind(std::string("PK\x01\x02", 4));  // the last entry's record
-  const size_t end = two.size() - 22;
-  // A directory of 20,000 records naming one entry's data: refused before copying it twice.
-  EXPECT_THAT(Refusal(hostile::RepeatedDirectory(two, 20000)), HasSubstr("share their data"));
-
-  std::string twice = two;
+  const size_t first = Record(two, "first.xml"), other = Record(two, "other.xml"), end = two.size() - 22;
+  const size_t otherLocal = ReadU32(two, other + 42);
+  std::string twice = two, renamed = two;
   for (size_t at = twice.find("other"); at != std::string::npos; at = twice.find("other")) twice.replace(at, 5, "first");
-  EXPECT_THAT(Refusal(twice), HasSubstr("comes twice"));
-  std::string disagreeing = two;
-  disagreeing.replace(disagreeing.find("other"), 5, "OTHER");  // the local header only
-  EXPECT_THAT(Refusal(disagreeing), HasSubstr("disagrees"));
-  for (const size_t field : {end + 12, end + 16, directory + 20}) Refusal(With(two, field, 0x7FFFFFF0u));  // directory size and offset, data size
+  renamed.replace(renamed.find("other"), 5, "OTHER");  // in the local header only
+  const std::vector<std::pair<std::string, std::string>> cases = {
+      {two.substr(0, 21), "too short to be a zip package"},
+      {With(two, end + 8, 0xFFFFFFFFu), "zip64"},  // the entry counts
+      {With(two, end + 12, 0x7FFFFFF0u), "lies outside the file"},
+      {With(two, end + 16, 0x7FFFFFF0u), "lies outside the file"},
+      {With(two, other + 20, 0x7FFFFFF0u), "\"other.xml\" is cut short"},
+      {With(two, first + 20, ReadU32(two, first + 20) + 1), "share their data"},  // into the next header
+      {hostile::RepeatedDirectory(two, 20000), "share their data"},  // refused before copying it twice
+      {twice, "\"first.xml\" comes twice"},
+      {renamed, "disagrees"},
+      {With(two, otherLocal + 8, 0), "disagrees"},  // the local method
+      {With(With(two, other + 10, 0), otherLocal + 8, 0), "stored with two different sizes"}};
+  for (const auto& [bytes, reason] : cases) EXPECT_THAT(Refusal(bytes), HasSubstr(reason));
+}
+
+// Copied entries keep their flags but for the data descriptor's, which is not written; a
+// changed one keeps its time, date and UTF-8 name flag. A stored entry needs version 1.0.
+TEST(StandinFormatsTest, WrittenRecordsSayWhatFollows) {
+  std::string doc = Package({{"s.bin", "stored"}});
+  const size_t stored = Record(doc, "s.bin"), storedLocal = ReadU32(doc, stored + 42);
+  const std::string data = doc.substr(storedLocal + 35, ReadU32(doc, stored + 20));  // its deflated bytes, stored
+  for (const size_t at : {stored + 10, storedLocal + 8}) WriteU32(doc, at, 0);  // method and time
+  WriteU32(doc, stored + 16, Crc32(data));
+  WriteU32(doc, stored + 24, static_cast<uint32_t>(data.size()));
+  for (const bool directory : {false, true}) {
+    for (const size_t at : FlagFields(doc, directory)) doc[at] |= 0x0F;
+  }
+  const std::string types = "[Content_Types].xml";
+  std::string out, error;
+  ASSERT_TRUE(ConvertToTemplate(doc, kXmlDocument, kFormatXmlTemplate, ".dotx", &out, &error)) << error;
+  for (const auto& [name, bytes] : Unpack(out)) {
+    const uint16_t was = ReadU16(doc, Record(doc, name) + 8), flags = name == types ? was & 0x0800 : was & ~8;
+    EXPECT_EQ(ReadU16(out, Record(out, name) + 8), flags) << name;
+    EXPECT_EQ(ReadU16(out, ReadU32(out, Record(out, name) + 42) + 6), flags) << name;
+  }
+  EXPECT_EQ(ReadU32(out, Record(out, types) + 12), ReadU32(doc, Record(doc, types) + 12));  // time and date
+  EXPECT_EQ(ReadU16(out, Record(out, "s.bin") + 6), 10);
+  EXPECT_EQ(Unpack(out)["s.bin"], data);
+  EXPECT_EQ(ReadU16(out, out.size() - 22 + 8), ReadU16(out, out.size() - 22 + 10));  // entries on this disk, in all
+  // A template comes back as it was, data-descriptor flags and all.
+  for (const bool directory : {false, true}) {
+    for (const size_t at : FlagFields(out, directory)) out[at] |= 0x08;
+  }
+  std::string again;
+  ASSERT_TRUE(ConvertToTemplate(out, kXmlTemplate, kFormatXmlTemplate, ".dotx", &again, &error)) << error;
+  EXPECT_EQ(again, out);
 }
 
 TEST(StandinFormatsTest, DecompressionStopsAtTheDeclaredSizeAndAnAbsoluteLimit) {
@@ -270,14 +343,11 @@ TEST(StandinFormatsTest, LargeDeclaredSizesAreRefusedBeforeAnythingIsUnpacked) {
 TEST(StandinFormatsTest, PackagePartsAreReadAsXmlAndOnlyTheMainTypeAndTheMacrosChange) {
   const std::string main = "application/vnd.openxmlformats-officedocument.wordprocessingml.document.main+xml";
   const auto refusal = [](const std::string& types) { return Refusal(Package({{"[Content_Types].xml", types}})); };
-  // Malformed content types are refused with the reader's reason; unclosed tags by the ten
-  // thousand once took minutes to scan.
-  for (const auto& [types, reason] : std::vector<std::pair<std::string, std::string>>{
-           {"<Types>" + std::string(20000 * 10, '\0'), "control character"},
-           {[] { std::string s = "<Types>"; for (int i = 0; i < 20000; ++i) s += "<Override>"; return s; }(), "deep"},
-           {[] { std::string s = "<Types>"; for (int i = 0; i < 20000; ++i) s += "<Override "; return s; }(), "other than"}}) {
-    EXPECT_THAT(refusal(types), AllOf(StartsWith("the package's [Content_Types].xml is not well-formed XML: "), HasSubstr(reason)));
-  }
+  // Malformed content types are refused with the reader's reason; 20,000 unclosed tags once
+  // took minutes to scan.
+  std::string unclosed = "<Types>";
+  for (int i = 0; i < 20000; ++i) unclosed += "<Override ";
+  EXPECT_THAT(refusal(unclosed), AllOf(StartsWith("the package's [Content_Types].xml is not well-formed XML: "), HasSubstr("other than")));
   EXPECT_EQ(refusal("<Relationships/>"), "the package's [Content_Types].xml has no Types root element");
 
   // The main type written with a character reference and an attribute that holds another
@@ -317,9 +387,79 @@ TEST(StandinFormatsTest, PackagePartsAreReadAsXmlAndOnlyTheMainTypeAndTheMacrosC
 }
 
 TEST(StandinFormatsTest, ATemplateIsReadBackBeforeItIsGivenOut) {
-  const std::string report = Package({});  // the CRC in the directory, copied unchanged
-  EXPECT_THAT(Refusal(With(report, report.rfind("word/styles.xml") - 46 + 16, 0)), HasSubstr("\"word/styles.xml\" fails its checksum"));
+  const std::string report = Package({});
+  // A CRC in the directory that the entry, copied unchanged, does not match.
+  EXPECT_THAT(Refusal(With(report, Record(report, "word/styles.xml") + 16, 0)), HasSubstr("\"word/styles.xml\" fails its checksum"));
   EXPECT_THAT(Refusal(Package({}, "word/document.xml")), HasSubstr("main part \"word/document.xml\" is missing"));
+  EXPECT_THAT(Refusal(Package({}, "_rels/.rels")), HasSubstr("root relationships \"_rels/.rels\" are missing"));
+}
+
+struct Stream {
+  std::u16string name;  // ASCII
+  uint32_t size;        // as its entry declares
+  uint32_t sizeHigh = 0;
+};
+
+// A compound file of 2^shift-byte sectors: the FAT in sector 0, the directory in 1 (the root,
+// its mini stream in sector 2, then the streams), each stream's data from sector 2 on in a
+// chain of its own; `fatSectors` - 1 more FAT sectors, all free, at the end of a file long
+// enough to need them, those past the header's 109 listed in DIFAT sectors.
+std::string Compound(uint32_t shift, const std::vector<Stream>& streams, uint32_t fatSectors = 1) {
+  const size_t sector = size_t{1} << shift, perSector = sector / 4;
+  std::string file(sector * 3, '\0');
+  file.replace(0, 8, "\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1");
+  for (const auto& [at, value] : std::vector<std::pair<size_t, uint32_t>>{
+           {0x1C, 0xFFFE | shift << 16}, {0x20, 6}, {0x2C, fatSectors}, {0x30, 1}, {0x38, 4096}, {0x44, 0xFFFFFFFE}}) {
+    WriteU32(file, at, value);
+  }
+  std::vector<uint32_t> fat = {0xFFFFFFFD, 0xFFFFFFFE}, fatList = {0};
+  WriteU32(file, 2 * sector + 0x40, 5u << 16);
+  WriteU32(file, 2 * sector + 0x74, 2);
+  for (size_t i = 0; i < streams.size(); ++i) {
+    const size_t entry = 2 * sector + 128 * (i + 1), sectors = std::max<size_t>(1, (streams[i].size + sector - 1) / sector);
+    for (size_t c = 0; c < streams[i].name.size(); ++c) file[entry + 2 * c] = static_cast<char>(streams[i].name[c]);
+    WriteU32(file, entry + 0x40, static_cast<uint32_t>(streams[i].name.size() + 1) * 2 | 2u << 16);
+    WriteU32(file, entry + 0x74, static_cast<uint32_t>(fat.size()));
+    WriteU32(file, entry + 0x78, streams[i].size);
+    WriteU32(file, entry + 0x7C, streams[i].sizeHigh);
+    for (size_t k = 0; k < sectors; ++k) fat.push_back(k + 1 < sectors ? static_cast<uint32_t>(fat.size() + 1) : 0xFFFFFFFE);
+    file.append(sectors * sector, 'W');
+  }
+  for (size_t i = 0; i < perSector; ++i) WriteU32(file, sector + 4 * i, i < fat.size() ? fat[i] : 0xFFFFFFFF);
+  const size_t difatSectors = fatSectors > 109 ? (fatSectors - 109 + perSector - 2) / (perSector - 1) : 0;
+  const size_t padding = fatSectors > 1 ? (fatSectors - 1) * perSector + 1 - fat.size() - (fatSectors - 1) - difatSectors : 0;
+  file.append(padding * sector, '\0');
+  for (uint32_t i = 1; i < fatSectors; ++i) fatList.push_back(static_cast<uint32_t>(file.size() / sector - 2 + i));
+  file.append((fatSectors - 1 + difatSectors) * sector, '\xFF');
+  for (size_t i = 0; i < 109; ++i) WriteU32(file, 0x4C + 4 * i, i < fatList.size() ? fatList[i] : 0xFFFFFFFF);
+  for (size_t d = 0, next = 0x44, k = 109; d < difatSectors; ++d) {
+    const size_t index = fatList.back() + 1 + d, base = (index + 1) * sector;
+    WriteU32(file, next, static_cast<uint32_t>(index));
+    for (size_t j = 0; j + 1 < perSector && k < fatList.size(); ++j) WriteU32(file, base + 4 * j, fatList[k++]);
+    next = base + 4 * (perSector - 1);
+    WriteU32(file, next, 0xFFFFFFFE);
+  }
+  return file;
+}
+
+// Sectors of 512 or 4096 bytes; a FAT of more sectors than the header lists; a stream found by
+// its whole name (the first of two), in regular sectors from 4096 bytes on and in the mini
+// stream below, its size's high half counted only with 4096-byte sectors.
+TEST(StandinFormatsTest, StreamsAreFoundWhereTheirEntriesSay) {
+  const std::u16string longest(31, u'L');  // 64 bytes with its NUL
+  using Case = std::tuple<uint32_t, std::vector<Stream>, uint32_t, std::u16string, size_t>;  // shift, streams, FAT, name, offset
+  for (const auto& [shift, streams, fatSectors, name, offset] : std::vector<Case>{
+           {12, {{u"WordDocument", 5000}}, 1, u"WordDocument", 3 * 4096},
+           {9, {{u"WordDocument", 4096}}, 1, u"WordDocument", 3 * 512},
+           {9, {{u"WordDocument", 100, 1}}, 1, u"WordDocument", 3 * 512 + 2 * 64},  // its mini sector 2
+           {9, {{u"WordDocument", 5000}, {u"WordDocument", 5000}}, 1, u"WordDocument", 3 * 512},
+           {9, {{u"x", 1}, {longest, 5000}}, 1, longest, 4 * 512},
+           {9, {{u"WordDocument", 5000}}, 237, u"WordDocument", 3 * 512}}) {
+    size_t found = 0;
+    std::string error;
+    EXPECT_TRUE(FindStreamStart(Compound(shift, streams, fatSectors), name, 12, &found, &error)) << error;
+    EXPECT_EQ(found, offset) << shift << " " << fatSectors;
+  }
 }
 
 TEST(StandinFormatsTest, CompoundFilesNamingASectorTwiceOrLoopingAreRefused) {
@@ -328,7 +468,7 @@ TEST(StandinFormatsTest, CompoundFilesNamingASectorTwiceOrLoopingAreRefused) {
   ASSERT_EQ(doc.substr(0x2C, 4), std::string("\1\0\0\0", 4));
   EXPECT_EQ(Refusal(With(doc, 0x2C, 0xFFFFFFFFu)), "the sector table is larger than the file");
   std::string same = With(doc, 0x2C, 64);  // the one FAT sector named 64 times: 64 copies of the table were read
-  for (size_t i = 1; i < 64; ++i) Set32(same, 0x4C + 4 * i, 0);
+  for (size_t i = 1; i < 64; ++i) WriteU32(same, 0x4C + 4 * i, 0);
   EXPECT_EQ(Refusal(same), "the sector table is damaged");
   EXPECT_EQ(Refusal(With(doc, 512 + 4 * 15, 15)), "the directory is damaged");  // its sector follows itself
 }

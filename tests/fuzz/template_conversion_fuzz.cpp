@@ -7,40 +7,30 @@
 
 #include "template_conversion.h"
 
-namespace {
-
-using standin::DocumentKind;
-
-bool IsBinary(DocumentKind kind) {
-  return kind == DocumentKind::kBinaryDocument || kind == DocumentKind::kBinaryTemplate;
-}
-
-}  // namespace
-
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  using enum standin::DocumentKind;
   const std::string_view bytes(reinterpret_cast<const char*>(data), size);
-  DocumentKind kind{};
+  standin::DocumentKind kind{};
   std::string error;
   if (!standin::IdentifyDocument(bytes, &kind, &error)) {
     if (error.empty()) __builtin_trap();
     return 0;
   }
-  for (const int format : {standin::kFormatTemplate, standin::kFormatXmlTemplate,
-                           standin::kFormatXmlTemplateMacroEnabled}) {
-    const char* extension = format == standin::kFormatTemplate ? ".dot"
-                            : format == standin::kFormatXmlTemplate ? ".dotx" : ".dotm";
-    const DocumentKind expected = format == standin::kFormatTemplate ? DocumentKind::kBinaryTemplate
-                                  : format == standin::kFormatXmlTemplate ? DocumentKind::kXmlTemplate
-                                                                          : DocumentKind::kXmlMacroTemplate;
+  static constexpr struct { int format; const char* extension; standin::DocumentKind made; } kTargets[] = {
+      {standin::kFormatTemplate, ".dot", kBinaryTemplate},
+      {standin::kFormatXmlTemplate, ".dotx", kXmlTemplate},
+      {standin::kFormatXmlTemplateMacroEnabled, ".dotm", kXmlMacroTemplate}};
+  for (const auto& [format, extension, made] : kTargets) {
     std::string out;
     error.clear();
     if (!standin::ConvertToTemplate(bytes, kind, format, extension, &out, &error)) {
       if (error.empty()) __builtin_trap();
       continue;
     }
-    DocumentKind written{};
-    if (IsBinary(kind) != (format == standin::kFormatTemplate)) __builtin_trap();
-    if (!standin::IdentifyDocument(out, &written, &error) || written != expected) __builtin_trap();
+    const bool binary = kind == kBinaryDocument || kind == kBinaryTemplate;
+    standin::DocumentKind written{};
+    if (binary != (made == kBinaryTemplate)) __builtin_trap();
+    if (!standin::IdentifyDocument(out, &written, &error) || written != made) __builtin_trap();
   }
   return 0;
 }

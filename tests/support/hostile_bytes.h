@@ -6,15 +6,15 @@
 #include <string>
 #include <string_view>
 
+#include "common/little_endian.h"
+
 namespace standin::hostile {
 
-inline void Set32(std::string& bytes, size_t at, uint32_t value) {
-  for (int i = 0; i < 4; ++i) bytes[at + i] = static_cast<char>(value >> (8 * i));
-}
+using quillory::WriteU32;
 
 // The bytes with one little-endian 32-bit field set.
 inline std::string With(std::string bytes, size_t at, uint32_t value) {
-  Set32(bytes, at, value);
+  WriteU32(bytes, at, value);
   return bytes;
 }
 
@@ -62,9 +62,9 @@ inline std::string RepeatedDirectory(std::string_view archive, uint32_t times) {
   for (uint32_t i = 0; i < times; ++i) repeated += record;
   const size_t records = repeated.size() - first;
   repeated += archive.substr(end);
-  Set32(repeated, repeated.size() - 22 + 8, (times & 0xFFFF) * 0x10001u);  // the entry counts
-  Set32(repeated, repeated.size() - 22 + 12, static_cast<uint32_t>(records));
-  Set32(repeated, repeated.size() - 22 + 16, static_cast<uint32_t>(first));
+  WriteU32(repeated, repeated.size() - 22 + 8, (times & 0xFFFF) * 0x10001u);  // the entry counts
+  WriteU32(repeated, repeated.size() - 22 + 12, static_cast<uint32_t>(records));
+  WriteU32(repeated, repeated.size() - 22 + 16, static_cast<uint32_t>(first));
   return repeated;
 }
 
