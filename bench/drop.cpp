@@ -42,8 +42,8 @@ void BareDrop(IDataObject* data, bench::BareList& bare) {
   STGMEDIUM medium{};
   if (FAILED(data->GetData(&format, &medium))) return;
   {
-    const quillory::test::GlobalLocked locked(medium.hGlobal);
-    const auto* header = static_cast<const DROPFILES*>(locked.Bytes());
+    const quillory::GlobalLockScope locked(medium.hGlobal);
+    const auto* header = static_cast<const DROPFILES*>(locked.Data());
     for (const wchar_t* name = reinterpret_cast<const wchar_t*>(reinterpret_cast<const char*>(header) + header->pFiles);
          *name; name += bare.texts.back().size() + 1) {
       bare.texts.emplace_back(name);

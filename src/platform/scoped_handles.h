@@ -123,7 +123,7 @@ class GlobalLockScope {
   }
   GlobalLockScope(const GlobalLockScope&) = delete;
   GlobalLockScope& operator=(const GlobalLockScope&) = delete;
-  const void* Data() const { return data_; }
+  void* Data() const { return data_; }
   size_t Size() const { return data_ ? GlobalSize(memory_) : 0; }
 
  private:

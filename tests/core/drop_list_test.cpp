@@ -33,9 +33,10 @@ TEST(DropList, WideNamesComeInOrderAsUtf8WithEveryPlaneKept) {
       Block(WideList({u"C:\\a.doc", u"C:\\\u03A9mega.doc", u"C:\\\U0001F600.doc", u"C:\\a.doc"}), true), NoAnsi);
   ASSERT_TRUE(paths);
   EXPECT_EQ(*paths, (Paths{"C:\\a.doc", "C:\\\u03A9mega.doc", "C:\\\U0001F600.doc", "C:\\a.doc"}));
-  // A surrogate without its pair is replaced, as the system's own conversion does.
-  EXPECT_EQ(Utf16LeToUtf8(WideList({u"a", std::u16string{u'b', char16_t{0xD800}}}, false)),
-            std::string("a\0b\xEF\xBF\xBD\0", 7));
+  // A surrogate without its pair is replaced, as the system's own conversion does; the last
+  // character of the first plane keeps its three bytes.
+  EXPECT_EQ(Utf16LeToUtf8(WideList({u"a", std::u16string{u'b', char16_t{0xD800}, char16_t{0xFFFF}}}, false)),
+            std::string("a\0b\xEF\xBF\xBD\xEF\xBF\xBF\0", 10));
 }
 
 TEST(DropList, AnsiNamesGoThroughTheCodePageConversion) {

@@ -16,6 +16,7 @@
 #include <thread>
 
 #include "app/main_window.h"
+#include "common/com_object_win.h"
 #include "common/utf_win.h"
 #include "conversion/word_automation_win.h"
 #include "platform/dispatch.h"
@@ -102,19 +103,12 @@ struct Shown {
 };
 
 // An object of the test's own, on the stack, that answers its default member with a name.
-struct NamedObject : IDispatch {
+struct NamedObject : StaticComObject<IDispatch> {
   explicit NamedObject(const wchar_t* name) : name(name) {}
   const wchar_t* name;
-  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override {
-    *object = iid == IID_IUnknown || iid == IID_IDispatch ? this : nullptr;
-    return *object ? S_OK : E_NOINTERFACE;
-  }
-  ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
-  ULONG STDMETHODCALLTYPE Release() override { return 1; }
   HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT*) override { return E_NOTIMPL; }
   HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
   HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override { return E_NOTIMPL; }
-  virtual ~NamedObject() = default;
   HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS*, VARIANT* result, EXCEPINFO*,
                                    UINT*) override {
     if (id != DISPID_VALUE || !result) return DISP_E_MEMBERNOTFOUND;

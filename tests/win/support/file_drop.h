@@ -1,5 +1,5 @@
 // What a drag source offers a drop target, built by a test or a benchmark: one block of bytes
-// in one format, such as the shell's file-drop list; and the lock of such a block.
+// in one format, such as the shell's file-drop list.
 #pragma once
 
 #include <windows.h>
@@ -10,39 +10,20 @@
 #include <functional>
 #include <string>
 
+#include "common/com_object_win.h"
+#include "platform/scoped_handles.h"
+
 namespace quillory::test {
-
-// A global memory block locked for as long as the owner lives.
-class GlobalLocked {
- public:
-  explicit GlobalLocked(HGLOBAL memory) : memory_(memory), bytes_(GlobalLock(memory)) {}
-  ~GlobalLocked() {
-    if (bytes_) GlobalUnlock(memory_);
-  }
-  GlobalLocked(const GlobalLocked&) = delete;
-  GlobalLocked& operator=(const GlobalLocked&) = delete;
-  void* Bytes() const { return bytes_; }
-
- private:
-  HGLOBAL memory_;
-  void* bytes_;
-};
 
 // The data object of a drag: a fresh copy of `bytes` at each request, as the shell gives it
 // (the receiver frees it). It lives on its owner's stack.
-struct DataOffer final : IDataObject {
+struct DataOffer final : StaticComObject<IDataObject> {
   DataOffer(CLIPFORMAT format, std::string bytes) : format(format), bytes(std::move(bytes)) {}
-  STDMETHODIMP QueryInterface(REFIID iid, void** out) override {
-    *out = iid == IID_IUnknown || iid == IID_IDataObject ? this : nullptr;
-    return *out ? S_OK : E_NOINTERFACE;
-  }
-  STDMETHODIMP_(ULONG) AddRef() override { return 2; }
-  STDMETHODIMP_(ULONG) Release() override { return 1; }
   STDMETHODIMP GetData(FORMATETC* wanted, STGMEDIUM* medium) override {
     if (QueryGetData(wanted) != S_OK) return DV_E_FORMATETC;
     HGLOBAL copy = GlobalAlloc(GMEM_MOVEABLE, bytes.size());
     if (!copy) return E_OUTOFMEMORY;
-    std::memcpy(GlobalLocked(copy).Bytes(), bytes.data(), bytes.size());
+    std::memcpy(GlobalLockScope(copy).Data(), bytes.data(), bytes.size());
     *medium = STGMEDIUM{TYMED_HGLOBAL, {}, nullptr};
     medium->hGlobal = copy;
     return S_OK;
