@@ -216,6 +216,24 @@ void ZipPackage::Remove(const std::set<std::string, std::less<>>& names) {
   std::erase_if(entries_, [&](const ZipEntry& e) { return names.contains(e.name); });
 }
 
+namespace {
+
+// What an entry's local header and its directory record both hold, in the same order: the
+// version needed, flags, method, time, date, CRC, sizes and the name's length.
+void AppendSharedFields(std::string& out, const ZipEntry& e, uint16_t version) {
+  AppendU16(out, version);
+  AppendU16(out, e.flags);
+  AppendU16(out, e.method);
+  AppendU16(out, e.time);
+  AppendU16(out, e.date);
+  AppendU32(out, e.crc);
+  AppendU32(out, static_cast<uint32_t>(e.compressed.size()));
+  AppendU32(out, e.uncompressedSize);
+  AppendU16(out, static_cast<uint16_t>(e.name.size()));
+}
+
+}  // namespace
+
 std::string ZipPackage::Write() const {
   std::string out;
   std::string directory;
@@ -223,30 +241,14 @@ std::string ZipPackage::Write() const {
     const uint32_t offset = static_cast<uint32_t>(out.size());
     const uint16_t version = e.method == 8 ? 20 : 10;
     AppendU32(out, kLocalSignature);
-    AppendU16(out, version);
-    AppendU16(out, e.flags);
-    AppendU16(out, e.method);
-    AppendU16(out, e.time);
-    AppendU16(out, e.date);
-    AppendU32(out, e.crc);
-    AppendU32(out, static_cast<uint32_t>(e.compressed.size()));
-    AppendU32(out, e.uncompressedSize);
-    AppendU16(out, static_cast<uint16_t>(e.name.size()));
-    AppendU16(out, 0);
+    AppendSharedFields(out, e, version);
+    AppendU16(out, 0);  // extra
     out += e.name;
     out += e.compressed;
 
     AppendU32(directory, kCentralSignature);
-    AppendU16(directory, version);
-    AppendU16(directory, version);
-    AppendU16(directory, e.flags);
-    AppendU16(directory, e.method);
-    AppendU16(directory, e.time);
-    AppendU16(directory, e.date);
-    AppendU32(directory, e.crc);
-    AppendU32(directory, static_cast<uint32_t>(e.compressed.size()));
-    AppendU32(directory, e.uncompressedSize);
-    AppendU16(directory, static_cast<uint16_t>(e.name.size()));
+    AppendU16(directory, version);  // made by
+    AppendSharedFields(directory, e, version);
     AppendU16(directory, 0);  // extra
     AppendU16(directory, 0);  // comment
     AppendU16(directory, 0);  // disk
