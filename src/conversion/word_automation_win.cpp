@@ -59,8 +59,10 @@ bool WordAutomation::IsWordRunning() {
   };
   auto check = std::make_shared<Check>();
   const bool started = check->done && StartThread([check, progId = progId_] {
-    ComApartment apartment;
-    if (apartment.Ok()) check->running = quillory::IsWordRunning(progId);
+    {
+      ComApartment apartment;
+      if (apartment.Ok()) check->running = quillory::IsWordRunning(progId);
+    }
     SetEvent(check->done.Get());
   });
   if (!started) return quillory::IsWordRunning(progId_);
