@@ -71,6 +71,7 @@ TEST(ReorderGesture, ScrollsByTheListsOwnRowsNotTheScreen) {
   const VisibleRows rows{10, 8};  // rows 10..17 visible
   EXPECT_EQ(gesture.Move(list, 10, rows).ensureVisible, 9u);   // top row: the one above
   EXPECT_EQ(gesture.Move(list, 17, rows).ensureVisible, 18u);  // bottom row: the one below
+  EXPECT_EQ(gesture.Move(list, 18, rows).ensureVisible, 19u);  // a row shown in part below it too
   EXPECT_EQ(gesture.Move(list, 13, rows).ensureVisible, std::nullopt);
 
   // Dragged up past the top row: each step brings the next entry above into view, to the first.
