@@ -43,8 +43,6 @@ TEST(ReorderGesture, NothingMovesWithoutAButtonAClickAnEntryOrAnotherText) {
   gesture.ButtonDown();
   EXPECT_FALSE(gesture.Move(list, std::nullopt, kAllVisible).exchanged);  // below the last entry
   EXPECT_FALSE(gesture.Move(list, 2, kAllVisible).exchanged);             // the same text
-  EXPECT_EQ(gesture.DragItem(), 0u);
-  EXPECT_EQ(list.Entries(), (Texts{"a", "b", "a"}));
 }
 
 TEST(ReorderGesture, RemovalKeepsTheDraggedEntryOrForgetsIt) {
