@@ -120,8 +120,8 @@ TEST(ConversionRunTest, MissingWordProcessorIsSaidOnceNotPerDocument) {
                      "Microsoft Word could not be found, so the last 2 documents were not converted."},
                     "[bar 0 idle]"}));
   EXPECT_EQ(Converted(kAbc, [](Fake& f) { f.outcomes["c.doc"] = SaveOutcome::NotInstalled("Class not registered"); }),
-            (Result{3, {"[bar 1000 busy] Done.\r\n\r\nMicrosoft Word could not be found, so the last 1 document were not converted."},
-                    "[bar 0 idle]"}));
+            (Result{3, {"[bar 1000 busy] Done.\r\n\r\nMicrosoft Word could not be found, so the last 1 document were "
+                        "not converted."}, "[bar 0 idle]"}));
 }
 
 TEST(ConversionRunTest, ClosingTheWindowStopsTheRunAtOnceAndShrinkingTheListIsNotReadPastItsEnd) {
