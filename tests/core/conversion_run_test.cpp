@@ -119,6 +119,9 @@ TEST(ConversionRunTest, MissingWordProcessorIsSaidOnceNotPerDocument) {
                     {"[bar 667 busy] Done.\r\n\r\n1 document could not be converted:\r\na.doc: damaged\r\n\r\n"
                      "Microsoft Word could not be found, so the last 2 documents were not converted."},
                     "[bar 0 idle]"}));
+  EXPECT_EQ(Converted(kAbc, [](Fake& f) { f.outcomes["c.doc"] = SaveOutcome::NotInstalled("Class not registered"); }),
+            (Result{3, {"[bar 1000 busy] Done.\r\n\r\nMicrosoft Word could not be found, so the last 1 document were "
+                        "not converted."}, "[bar 0 idle]"}));
 }
 
 TEST(ConversionRunTest, ClosingTheWindowStopsTheRunAtOnceAndShrinkingTheListIsNotReadPastItsEnd) {
@@ -130,7 +133,7 @@ TEST(ConversionRunTest, ClosingTheWindowStopsTheRunAtOnceAndShrinkingTheListIsNo
   // While the closing message was shown: the window's bar and pointer are not touched again.
   EXPECT_EQ(Converted({"a.doc"}, [](Fake& f) { f.duringMessage = [](Fake& g) { g.closed = true; }; }),
             (Result{1, {"[bar 1000 busy] Done."}, "[bar 1000 busy]"}));
-  EXPECT_EQ(Converted(kAbc, [](Fake& f) { f.duringSave = [](Fake& g) { g.entries.pop_back(); }; }),
+  EXPECT_EQ(Converted(kAbc, [](Fake& f) { f.duringSave = [](Fake& g) { g.entries.resize(2); }; }),
             (Result{2, {"[bar 1000 busy] Done."}, "[bar 0 idle]"}));
 }
 

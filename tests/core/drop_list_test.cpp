@@ -33,10 +33,12 @@ TEST(DropList, WideNamesComeInOrderAsUtf8WithEveryPlaneKept) {
       Block(WideList({u"C:\\a.doc", u"C:\\\u03A9mega.doc", u"C:\\\U0001F600.doc", u"C:\\a.doc"}), true), NoAnsi);
   ASSERT_TRUE(paths);
   EXPECT_EQ(*paths, (Paths{"C:\\a.doc", "C:\\\u03A9mega.doc", "C:\\\U0001F600.doc", "C:\\a.doc"}));
-  // A surrogate without its pair is replaced, as the system's own conversion does; the last
-  // character of the first plane keeps its three bytes.
-  EXPECT_EQ(Utf16LeToUtf8(WideList({u"a", std::u16string{u'b', char16_t{0xD800}, char16_t{0xFFFF}}}, false)),
-            std::string("a\0b\xEF\xBF\xBD\xEF\xBF\xBF\0", 10));
+  // Each length of UTF-8 from its first character to its last; a surrogate without its pair is
+  // replaced, as the system's own conversion does.
+  EXPECT_EQ(Utf16LeToUtf8(WideList({u"a\u0080\u07FF\u0800\uFFFF\U00010000\U0010FFFF",
+                                    {0xD800, u'b', 0xDFFF, 0xDC00, 0xDBFF}}, false)),
+            std::string("a\xC2\x80\xDF\xBF\xE0\xA0\x80\xEF\xBF\xBF\xF0\x90\x80\x80\xF4\x8F\xBF\xBF\0"
+                        "\xEF\xBF\xBD" "b\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD\0", 34));
 }
 
 TEST(DropList, AnsiNamesGoThroughTheCodePageConversion) {
@@ -47,13 +49,11 @@ TEST(DropList, AnsiNamesGoThroughTheCodePageConversion) {
 
 TEST(DropList, AnEmptyListGivesNothingAndABrokenOneIsRefused) {
   EXPECT_EQ(ParseDropList(Block(WideList({}), true), NoAnsi), Paths{});
-  // The list, or one of its names, runs to the end of the block.
-  EXPECT_EQ(ParseDropList(Block(WideList({u"C:\\a.doc"}, false), true), NoAnsi), std::nullopt);
-  EXPECT_EQ(ParseDropList(Block(WideList({u"C:\\a.doc"}, false) + "x", true), NoAnsi), std::nullopt);
-  EXPECT_EQ(ParseDropList(Block(std::string("C:\\a.doc", 8), false), NoAnsi), std::nullopt);
+  // The list runs to the end of the block, closed by no more than half a character.
+  EXPECT_EQ(ParseDropList(Block(WideList({u"C:\\a.doc"}, false) + '\0', true), NoAnsi), std::nullopt);
   // The header is short, or the list starts inside it or past the block's end.
   EXPECT_EQ(ParseDropList(Block("", true).substr(0, 19), NoAnsi), std::nullopt);
-  EXPECT_EQ(ParseDropList(Block(WideList({u"a"}), true, 12), NoAnsi), std::nullopt);
+  EXPECT_EQ(ParseDropList(Block(WideList({u"a"}), true, 19), NoAnsi), std::nullopt);
   EXPECT_EQ(ParseDropList(Block(WideList({u"a"}), true, 0xFFFFFFF0u), NoAnsi), std::nullopt);
   // A list may begin after a gap the header names.
   EXPECT_EQ(ParseDropList(Block("gap." + WideList({u"b"}), true, 24), NoAnsi), Paths{"b"});

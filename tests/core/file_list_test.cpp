@@ -17,7 +17,6 @@ TEST(FileList, EachBatchGoesAfterTheEntriesAlreadyThereInTheOrderGiven) {
   } cases[] = {
       {{{"a", "b"}, {"c", "d"}}, {"a", "b", "c", "d"}},
       {{{}, {"b"}, {"a", "b"}}, {"b", "a", "b"}},  // the same text twice is two entries
-      {{{"a"}, {}, {"b"}, {"c"}}, {"a", "b", "c"}},
   };
   for (const auto& [batches, entries] : cases) {
     FileList list;

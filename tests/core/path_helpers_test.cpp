@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "app/twips.h"
+#include "common/file_name.h"
 
 namespace quillory {
 namespace {
@@ -13,11 +14,12 @@ TEST(GetExtension, TakesTheTextAfterTheLastDotAnywhereInThePath) {
   EXPECT_EQ(GetExtension("C:\\My.Docs\\report"), "Docs\\report");
   EXPECT_EQ(GetExtension("C:\\Docs\\report."), "");
   EXPECT_EQ(GetExtension(""), "");
+  EXPECT_EQ(GetExtension("C:\\Δοκιμή\\文件.Δoc"), "Δoc");
 }
 
-TEST(GetExtension, KeepsMultibyteLettersWhole) {
-  EXPECT_EQ(GetExtension("C:\\Δοκιμή\\文件.Δoc"), "Δoc");
-  EXPECT_EQ(GetExtension(std::string(40000, 'a') + ".doc"), "doc");  // no 16-bit limit
+TEST(FileName, IsWhatFollowsTheLastSlashOfEitherKind) {
+  EXPECT_EQ(FileName(L"C:\\Program Files\\Office/WINWORD.EXE"), L"WINWORD.EXE");
+  EXPECT_EQ(FileName(L"WINWORD.EXE"), L"WINWORD.EXE");
 }
 
 TEST(CenteredPosition, SplitsTheDifferenceExactly) {
