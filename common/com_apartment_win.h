@@ -1,23 +1,34 @@
-// A thread's COM apartment for the owner's life: CoUninitialize exactly when CoInitializeEx
-// succeeded, whatever path leaves the scope.
+// A thread's apartment for the owner's life, single-threaded: plain COM, or OLE on top of it
+// (drag and drop need that). Uninitialised exactly when the start succeeded, whatever path
+// leaves the scope.
 #pragma once
 
-#include <objbase.h>
+#include <ole2.h>
 
 namespace quillory {
 
-class ComApartment {
+template <bool withOle>
+class Apartment {
  public:
-  explicit ComApartment(DWORD model = COINIT_APARTMENTTHREADED) : ok_(SUCCEEDED(CoInitializeEx(nullptr, model))) {}
-  ~ComApartment() {
-    if (ok_) CoUninitialize();
+  Apartment()
+      : ok_(SUCCEEDED(withOle ? OleInitialize(nullptr) : CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) {}
+  ~Apartment() {
+    if (!ok_) return;
+    if (withOle) {
+      OleUninitialize();
+    } else {
+      CoUninitialize();
+    }
   }
-  ComApartment(const ComApartment&) = delete;
-  ComApartment& operator=(const ComApartment&) = delete;
+  Apartment(const Apartment&) = delete;
+  Apartment& operator=(const Apartment&) = delete;
   bool Ok() const { return ok_; }
 
  private:
   bool ok_;
 };
+
+using ComApartment = Apartment<false>;
+using OleApartment = Apartment<true>;
 
 }  // namespace quillory

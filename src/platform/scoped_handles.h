@@ -8,6 +8,9 @@
 
 #include <memory>
 
+// The COM and OLE apartments' owners, shared with the stand-in.
+#include "common/com_apartment_win.h"
+
 namespace quillory {
 
 template <typename Traits>
@@ -97,22 +100,6 @@ struct TaskMemFree {
 };
 template <typename T>
 using TaskMem = std::unique_ptr<T, TaskMemFree>;
-
-// The thread's OLE apartment (single-threaded; drag and drop and automation need it) for the
-// owner's life.
-class OleApartment {
- public:
-  OleApartment() : ok_(SUCCEEDED(OleInitialize(nullptr))) {}
-  ~OleApartment() {
-    if (ok_) OleUninitialize();
-  }
-  OleApartment(const OleApartment&) = delete;
-  OleApartment& operator=(const OleApartment&) = delete;
-  bool Ok() const { return ok_; }
-
- private:
-  bool ok_;
-};
 
 // A global memory block locked for the owner's life; no data when there is no block.
 class GlobalLockScope {
