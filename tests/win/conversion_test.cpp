@@ -1,9 +1,8 @@
 // The conversion run through the real window against the stand-in server: the calls sent, the
 // templates written, the check for a running instance, and a run no document can hang (Open
 // never returning, a server dying, Esc and closing mid-run, the one process that may be ended;
-// the limit per document is set to a few seconds as a user would). First the stand-in's own
-// hazards, driven through COM from the test. Every test of the running-object table lives in
-// this program so no other program's object can disturb it.
+// the limit per document is set to a few seconds as a user would). Every test of the
+// running-object table lives in this program so no other program's object can disturb it.
 #include <windows.h>
 #include <ole2.h>
 #include <wrl/client.h>
@@ -12,7 +11,6 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
-#include <future>
 #include <thread>
 
 #include "app/main_window.h"
@@ -30,40 +28,6 @@ namespace quillory::test {
 namespace {
 
 using ::testing::HasSubstr;
-
-constexpr HRESULT kCallFailed = HRESULT_FROM_WIN32(RPC_S_CALL_FAILED);
-constexpr HRESULT kWrongPassword = static_cast<HRESULT>(0x800A1520);
-
-// Each call's HRESULT and the server's description of a failure.
-using Results = std::vector<std::pair<HRESULT, std::wstring>>;
-// Open's arguments: the path, more by position, and named ones.
-struct OpenCall { std::wstring path; std::vector<Variant> more; std::vector<NamedArgument> named; };
-
-// Documents.Open of each in one new instance (each costs a second under Wine, so the cases
-// share them), on a thread that a waiting call may hold for ever: detached, so a failing test
-// never waits for it.
-std::future<Results> OpenOnThread(std::vector<OpenCall> calls) {
-  std::packaged_task<Results()> task([calls = std::move(calls)] {
-    OleApartment apartment;
-    Results results;
-    CLSID clsid{};
-    Microsoft::WRL::ComPtr<IDispatch> word, documents;
-    if (SUCCEEDED(CLSIDFromProgID(L"Word.Application", &clsid)) &&
-        SUCCEEDED(CoCreateInstance(clsid, nullptr, CLSCTX_LOCAL_SERVER, IID_PPV_ARGS(&word))) &&
-        GetProperty(word.Get(), L"Documents").value.ToDispatch(&documents)) {
-      for (const OpenCall& call : calls) {
-        std::vector<Variant> positional{Variant::String(call.path)};
-        positional.insert(positional.end(), call.more.begin(), call.more.end());
-        const DispatchResult result = CallMethod(documents.Get(), L"Open", positional, call.named);
-        results.emplace_back(result.hr, result.description);
-      }
-    }
-    return results;
-  });
-  std::future<Results> results = task.get_future();
-  std::thread(std::move(task)).detach();
-  return results;
-}
 
 using Calls = std::vector<std::string>;
 
@@ -213,44 +177,12 @@ class ConversionRun : public ::testing::Test {
     PostMessageW(info.hwndFocus ? info.hwndFocus : form->Hwnd(), WM_KEYUP, VK_ESCAPE, 0xC0000001);
   }
   bool Written(const std::wstring& name) const { return FileExists(folder.File(name)); }
-  // A server that journals it waits still has the call pending a moment later; then it is
-  // ended from here, as Quillory ends one, and the pending call fails.
-  Results EndWhenWaiting(const std::string& why, std::future<Results>& call) {
-    const DWORD pid = journal.WaitForLine("Server: waiting for ever: " + why);
-    EXPECT_EQ(call.wait_for(std::chrono::milliseconds(300)), std::future_status::timeout);
-    EXPECT_TRUE(pid && EndProcess(pid)) << "no server waits: " << why;
-    return call.wait_for(std::chrono::seconds(30)) == std::future_status::ready ? call.get() : Results{};
-  }
-
-
   StandinJournal journal;
   TempFolder folder;
   UserValues hazards, settings{L"Software\\Quillory"};
   std::unique_ptr<Form1> form;
   int closedCalls = 0;
 };
-
-TEST_F(ConversionRun, AGivenPasswordFailsAtOnceAndAPromptOrAFileInUseWaitsUnlessReadOnly) {
-  const std::wstring letter = CopyFixture(L"letter.doc", folder.Path());
-  const std::wstring doc = CopyFixture(L"password.doc", folder.Path());
-  HANDLE writer = CreateFileW(letter.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-  ASSERT_NE(writer, INVALID_HANDLE_VALUE);
-  const NamedArgument password{L"PasswordDocument", Variant::String(L"not it")};
-  std::future<Results> call = OpenOnThread(
-      {{doc, {}, {password}},
-       {CopyFixture(L"password.docx", folder.Path()), {}, {password}},
-       {letter, {Variant::Bool(false), Variant::Bool(true)}, {}},  // ReadOnly True, by position
-       {letter, {}, {{L"ConfirmConversions", Variant::Bool(false)}, {L"ReadOnly", Variant::Bool(false)}, password}}});
-  const Results inUse = EndWhenWaiting(Narrow(L"\"" + letter + L"\" is in use by another process"), call);
-  CloseHandle(writer);
-  const std::wstring wrong = L"The password is incorrect. Word cannot open the document.";
-  EXPECT_EQ(inUse, (Results{{kWrongPassword, wrong}, {kWrongPassword, wrong}, {S_OK, L""}, {kCallFailed, L""}}));
-  EXPECT_THAT(journal.Text(), HasSubstr("Documents: call Open(\"" + Narrow(letter) + "\", ConfirmConversions:=False, "
-                                        "ReadOnly:=False, PasswordDocument:=\"not it\")"));
-
-  call = OpenOnThread({{doc, {}, {}}});  // without a password: the prompt nobody answers
-  EXPECT_EQ(EndWhenWaiting(Narrow(L"\"" + doc + L"\" needs a password"), call), (Results{{kCallFailed, L""}}));
-}
 
 TEST_F(ConversionRun, RunsSendTheExactCallsWriteTheChosenTemplatesAndGoPastAFailureNamedWithItsReason) {
   const std::wstring doc = Widen(Add(kResume + L".doc"));

@@ -11,7 +11,6 @@
 
 #include "common/utf_win.h"
 #include "platform/scoped_handles.h"
-#include "support/form_fixture.h"
 
 namespace quillory::test {
 
@@ -51,19 +50,6 @@ std::vector<std::vector<std::string>> StandinJournal::Calls(std::vector<DWORD>* 
   return calls;
 }
 
-DWORD StandinJournal::WaitForLine(const std::string& line) const {
-  DWORD pid = 0;
-  PumpUntil([&] {
-    std::vector<DWORD> pids;
-    const std::vector<std::vector<std::string>> calls = Calls(&pids);
-    for (size_t i = 0; i < calls.size() && pid == 0; ++i) {
-      if (std::find(calls[i].begin(), calls[i].end(), line) != calls[i].end()) pid = pids[i];
-    }
-    return pid != 0;
-  });
-  return pid;
-}
-
 bool StandinJournal::AllExited() const {
   std::vector<DWORD> pids;
   Calls(&pids);
@@ -87,11 +73,6 @@ bool UserValues::Number(const wchar_t* name, DWORD value) { return Set(name, REG
 bool UserValues::Set(const wchar_t* name, DWORD type, const void* data, size_t bytes) {
   set_.push_back(name);  // the key is made when missing
   return RegSetKeyValueW(HKEY_CURRENT_USER, key_, name, type, data, static_cast<DWORD>(bytes)) == ERROR_SUCCESS;
-}
-
-bool EndProcess(DWORD pid) {
-  ScopedHandle process(OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, pid));
-  return process && TerminateProcess(process.Get(), 1) && WaitForSingleObject(process.Get(), 30000) == WAIT_OBJECT_0;
 }
 
 std::wstring CopyFixture(const std::wstring& fixture, const std::wstring& folder, const std::wstring& name) {

@@ -18,9 +18,6 @@ class StandinJournal {
   std::vector<std::vector<std::string>> Calls(std::vector<DWORD>* pids = nullptr) const;
   // Waits until every process that wrote to the journal has exited.
   bool AllExited() const;
-  // Waits until a process journals exactly this line (without its process id); that
-  // process's id, or 0 when none has after 30 s.
-  DWORD WaitForLine(const std::string& line) const;
   std::string Text() const;
 
  private:
@@ -47,9 +44,6 @@ class UserValues {
   std::vector<std::wstring> set_;
 };
 
-// Ends the process from outside, as Quillory ends a server that does not answer, and waits
-// until it has gone.
-bool EndProcess(DWORD pid);
 // Copies a file of tests/data into `folder`, under its own name or `name`; returns the copy's path.
 std::wstring CopyFixture(const std::wstring& fixture, const std::wstring& folder, const std::wstring& name = {});
 
