@@ -6,6 +6,7 @@
 #include <set>
 #include <vector>
 
+#include "common/ascii.h"
 #include "common/little_endian.h"
 #include "compound_file.h"
 #include "xml_reader.h"
@@ -14,6 +15,7 @@
 namespace standin {
 namespace {
 
+using quillory::LowerAscii;
 using quillory::ReadU16;
 
 constexpr char kDocumentMainType[] =
@@ -96,13 +98,6 @@ std::string RelationshipsName(std::string_view entry) {
   const size_t slash = entry.rfind('/');
   const size_t name = slash == std::string_view::npos ? 0 : slash + 1;
   return std::string(entry.substr(0, name)) + "_rels/" + std::string(entry.substr(name)) + ".rels";
-}
-
-// Extensions compare without regard to ASCII case.
-std::string LowerAscii(std::string_view text) {
-  std::string lower(text);
-  for (char& c : lower) c = c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c;
-  return lower;
 }
 
 // An entry name's extension after its last dot, as a Default names it.

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdint>
 
+#include "common/ascii.h"
 #include "common/utf8.h"
 
 namespace standin {
@@ -155,9 +156,7 @@ bool Reader::ProcessingInstruction(bool first) {
   at_ += 2;
   const std::string_view target = Name();
   if (target.empty()) return Fail("a processing instruction has no target", begin);
-  std::string lower(target);
-  std::transform(lower.begin(), lower.end(), lower.begin(), [](char c) { return c >= 'A' && c <= 'Z' ? c + 32 : c; });
-  if (lower == "xml" && !first) return Fail("an XML declaration not at the start", begin);
+  if (quillory::LowerAscii(target) == "xml" && !first) return Fail("an XML declaration not at the start", begin);
   if (More() && !IsSpace(text_[at_]) && !At("?>")) return Fail("a processing instruction's target runs into its text", at_);
   at_ = begin;
   return Skip("<?", "?>", "a processing instruction");
