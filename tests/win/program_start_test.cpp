@@ -11,8 +11,10 @@
 #include <algorithm>
 #include <cstdint>
 #include <memory>
+#include <set>
 #include <string>
 #include <type_traits>
+#include <vector>
 
 #include "adding/input_box_win.h"
 #include "app/main_window.h"
@@ -30,9 +32,10 @@ TEST(ProgramFile, SelectsCommonControlsSix) {
   EXPECT_TRUE(SendMessageW(form->Control(IDC_CHECK1), BCM_GETIDEALSIZE, 0, reinterpret_cast<LPARAM>(&ideal)));
 }
 
-// Each button's icon draws something at the sizes the window asks for; the window's own is blank.
+// Each button's icon draws a picture of its own at the sizes the window asks for; the window's own is blank.
 TEST(ProgramFile, ButtonIconsShowAndTheWindowsIconIsBlank) {
   constexpr uint32_t kBackground = 0x123456;  // a colour no icon uses
+  std::set<std::vector<uint32_t>> drawn;
   for (auto [id, blank] : {std::pair{IDI_BUTTON_DOCUMENT, false}, {IDI_BUTTON_FOLDER, false},
                            {IDI_BUTTON_FLOPPY, false}, {IDI_QUILLORY_BLANK, true}}) {
     for (int size : {32, 48}) {
@@ -50,6 +53,7 @@ TEST(ProgramFile, ButtonIconsShowAndTheWindowsIconIsBlank) {
       GdiFlush();
       EXPECT_NE(std::any_of(bits, bits + size * size, [](uint32_t pixel) { return (pixel & 0xFFFFFF) != kBackground; }),
                 blank) << id << " at " << size;
+      EXPECT_TRUE(drawn.insert({bits, bits + size * size}).second) << id << " looks like another at " << size;
     }
   }
 }
