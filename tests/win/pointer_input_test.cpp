@@ -23,7 +23,7 @@ bool MoveTo(POINT at) {
   });
 }
 
-using PointerInput = FormTest;  // drag.ico and HAND-M.CUR are installed beside the test program
+using PointerInput = FormTest;  // HAND-M.CUR is installed beside the test program
 
 TEST_F(PointerInput, TheHandOverButtonsTheArrowElsewhereAndTheHourglassThroughout) {
   SetForegroundWindow(form->Hwnd());
