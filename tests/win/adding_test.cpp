@@ -256,9 +256,10 @@ TEST_F(FolderPress, LinksBackAreNotWalkedLongListingsAreReadWholeAndDriveRootsAn
   ASSERT_TRUE(RunUnix(devices + "mkdir -p unc/localhost && ln -sfn $d/Docs q: && ln -sfn $d unc/localhost/" + share,
                       temp.Path(), [&] { return FileExists(Widen(unc + "\\n.doc")); }));
   Paths expected = Listed({L"T\\a.doc", L"T\\S\\c.doc"});
-  for (int i = 1000; i < 1151; ++i) {  // more than one read of the folder's listing
-    expected.push_back(Narrow(temp.Write(L"Many\\f" + std::to_wstring(i) + L".doc")));
-  }
+  // 800 names take more than one 64 KB read of the folder's listing.
+  ASSERT_TRUE(RunUnix("mkdir Many && touch Many/f{1000..1799}.doc", temp.Path(),
+                      [&] { return FileExists(temp.File(L"Many\\f1799.doc")); }));
+  for (int i = 1000; i < 1800; ++i) expected.push_back(Narrow(temp.File(L"Many\\f" + std::to_wstring(i) + L".doc")));
   expected.insert(expected.end(), {"Q:\\n.doc", "Q:\\Sub\\m.doc", unc + "\\n.doc", unc + "\\Sub\\m.doc"});
   AddFolderTree(*form, temp.File(L"T"), L"doc");
   AddFolderTree(*form, temp.File(L"Many"), L"doc");
