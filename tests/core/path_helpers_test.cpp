@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include "app/twips.h"
 #include "common/file_name.h"
 
 namespace quillory {
@@ -33,18 +32,6 @@ TEST(CenteredPosition, SplitsTheDifferenceExactly) {
     EXPECT_FLOAT_EQ(at.left, c.left);
     EXPECT_FLOAT_EQ(at.top, c.top);
   }
-}
-
-TEST(Twips, FifteenMakeAPixelAt96AndTenAt144) {
-  EXPECT_EQ(TwipsToPixels(7695, 96), 513);
-  EXPECT_EQ(TwipsToPixels(4710, 96), 314);
-  EXPECT_EQ(TwipsToPixels(-720, 96), -48);
-  EXPECT_EQ(TwipsToPixels(2415, 144), 242);  // 241.5 rounds away from zero
-  EXPECT_EQ(TwipsToPixels(120, 144), 12);
-  EXPECT_DOUBLE_EQ(PixelsToTwips(513, 96), 7695);
-  EXPECT_EQ(FontHeightForPoints(11.25, 96), -15);
-  EXPECT_EQ(FontHeightForPoints(9, 96), -12);
-  EXPECT_EQ(FontHeightForPoints(9, 144), -18);
 }
 
 }  // namespace
