@@ -25,8 +25,21 @@
 namespace quillory::test {
 namespace {
 
-// The manifest selects version 6 of the controls: only it answers BCM_GETIDEALSIZE.
-TEST(ProgramFile, SelectsCommonControlsSix) {
+// The file's version as Explorer shows it, and the manifest selecting version 6 of the
+// controls: only it answers BCM_GETIDEALSIZE.
+TEST(ProgramFile, NamesQuilloryOneZeroAndSelectsCommonControlsSix) {
+  wchar_t path[MAX_PATH] = {};
+  GetModuleFileNameW(nullptr, path, MAX_PATH);
+  std::vector<BYTE> data(GetFileVersionInfoSizeW(path, nullptr));
+  ASSERT_TRUE(GetFileVersionInfoW(path, 0, static_cast<DWORD>(data.size()), data.data()));
+  for (auto [name, expected] : {std::pair{L"FileVersion", L"1.00"}, {L"ProductVersion", L"1.00"},
+                                {L"ProductName", L"Quillory"}, {L"OriginalFilename", L"Quillory.exe"}}) {
+    wchar_t* value = nullptr;
+    UINT length = 0;
+    VerQueryValueW(data.data(), (std::wstring(L"\\StringFileInfo\\040904B0\\") + name).c_str(),
+                   reinterpret_cast<void**>(&value), &length);
+    EXPECT_STREQ(value ? value : L"", expected) << name;
+  }
   auto form = MakeForm();
   SIZE ideal = {};
   EXPECT_TRUE(SendMessageW(form->Control(IDC_CHECK1), BCM_GETIDEALSIZE, 0, reinterpret_cast<LPARAM>(&ideal)));
