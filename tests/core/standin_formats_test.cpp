@@ -166,7 +166,6 @@ TEST(StandinFormatsTest, PackagesCutShortOverlappingRepeatingOrDisagreeingAreRef
   for (size_t at = twice.find("other"); at != std::string::npos; at = twice.find("other")) twice.replace(at, 5, "first");
   renamed.replace(renamed.find("other"), 5, "OTHER");  // in the local header only
   const std::vector<std::pair<std::string, std::string>> cases = {
-      {two.substr(0, 21), "too short to be a zip package"},
       {With(two, end + 8, 0xFFFFFFFFu), "zip64"},  // the entry counts
       {With(two, end + 12, 0x7FFFFFF0u), "lies outside the file"},
       {With(two, other + 20, 0x7FFFFFF0u), "\"other.xml\" is cut short"},
@@ -212,11 +211,7 @@ TEST(StandinFormatsTest, WrittenRecordsSayWhatFollows) {
 }
 
 TEST(StandinFormatsTest, DecompressionStopsAtTheDeclaredSizeAndAnAbsoluteLimit) {
-  const std::string bomb = Bomb(kMaxEntrySize + 1000);  // about 400 KB
-  ZipEntry entry;
-  entry.name = "bomb.xml";
-  entry.method = 8;
-  entry.compressed = bomb;
+  ZipEntry entry{.name = "bomb.xml", .method = 8, .compressed = Bomb(kMaxEntrySize + 1000)};  // about 400 KB
   std::string out, error;
   for (const uint32_t declared : {1000u, kMaxEntrySize + 1000}) {
     entry.uncompressedSize = declared;

@@ -16,8 +16,7 @@ std::string_view At(std::string_view text, XmlRange range) { return text.substr(
 
 std::string Repeat(std::string_view s, size_t n) {
   std::string out;
-  out.reserve(s.size() * n);
-  for (size_t i = 0; i < n; ++i) out += s;
+  while (n--) out += s;
   return out;
 }
 
