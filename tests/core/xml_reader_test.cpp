@@ -60,6 +60,7 @@ TEST(XmlReaderTest, MalformedTextIsRefusedWithWhatAndWhere) {
       {"<a b='1'", "the start tag <a> is not closed (byte 0)"},
       {"<a><!-- x </a>", "a comment is not closed (byte 3)"},
       {"<a><!-- x -- y --></a>", "\"--\" inside a comment (byte 10)"},
+      {"<a><!-- x --", "\"--\" inside a comment"},
       {"<a><b></a></b>", "an end tag </a> does not match <b> (byte 6)"},
       {"<a>", "the element <a> is not closed (byte 0)"},
       {"</a>", "an end tag </a> with no element open"},
