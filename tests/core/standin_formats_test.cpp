@@ -6,7 +6,6 @@
 #include <fstream>
 #include <iterator>
 #include <map>
-#include <set>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -61,27 +60,19 @@ std::string Convert(const std::string& fixture, int format, const char* extensio
   return out;
 }
 
-// Read and converted as its kind allows? A refusal must say why. In a buffer of its own size,
-// so the sanitizer sees any read past the end.
-bool Taken(std::string_view bytes, std::string* why = nullptr) {
+// Why the bytes are refused, which they must be, as read or as converted. In a buffer of its
+// own size, so the sanitizer sees any read past the end.
+std::string Refusal(std::string_view bytes) {
   const std::vector<char> copy(bytes.begin(), bytes.end());
   const std::string_view input(copy.data(), copy.size());
   DocumentKind kind{};
   std::string error, out;
   const bool read = IdentifyDocument(input, &kind, &error);
   const bool binary = kind == kBinaryDocument || kind == kBinaryTemplate;
-  const bool taken = read && ConvertToTemplate(input, kind, binary ? kFormatTemplate : kFormatXmlTemplate,
-                                               binary ? ".dot" : ".dotx", &out, &error);
-  EXPECT_TRUE(taken || !error.empty()) << "refused without a reason";
-  if (why) *why = error;
-  return taken;
-}
-
-// Why the bytes are refused, which they must be.
-std::string Refusal(std::string_view bytes) {
-  std::string why;
-  EXPECT_FALSE(Taken(bytes, &why));
-  return why;
+  EXPECT_FALSE(read && ConvertToTemplate(input, kind, binary ? kFormatTemplate : kFormatXmlTemplate,
+                                         binary ? ".dot" : ".dotx", &out, &error));
+  EXPECT_FALSE(error.empty()) << "refused without a reason";
+  return error;
 }
 
 // report.docx with these entries put in and this one taken out.
@@ -147,11 +138,7 @@ TEST(StandinFormatsTest, TemplatesDifferFromTheirDocumentsOnlyInTheMainContentTy
 // password.doc is letter.doc with fEncrypted set; password.docx holds report.docx in the
 // streams of an encrypted package. Neither is ever written as a template.
 TEST(StandinFormatsTest, PasswordProtectedDocumentsAreRecognisedAndNeverConverted) {
-  const std::string doc = Fixture("letter.doc"), locked = Fixture("password.doc"), package = Fixture("password.docx");
-  const size_t at = std::mismatch(doc.begin(), doc.end(), locked.begin(), locked.end()).first - doc.begin();
-  ASSERT_TRUE(at >= 0x0B && at < doc.size() && doc.substr(at + 1) == locked.substr(at + 1));
-  EXPECT_EQ(doc.substr(at - 0x0B, 2), "\xEC\xA5");  // fEncrypted is bit 8 of the flags at FIB + 0x0A
-  EXPECT_EQ(doc[at] ^ locked[at], 0x01);
+  const std::string locked = Fixture("password.doc"), package = Fixture("password.docx");
   EXPECT_EQ(Kind(locked), kEncryptedBinary);
   EXPECT_EQ(Kind(package), kEncryptedPackage);
   for (const std::string& bytes : {locked, package}) {
@@ -170,76 +157,6 @@ TEST(StandinFormatsTest, PasswordProtectedDocumentsAreRecognisedAndNeverConverte
   }
 }
 
-// Where to cut a file and which bytes to invert in it: the file is cut before each offset and
-// just after, plus a sample between (inverted bytes in the data mostly cost a whole
-// conversion). A cut file is never taken, a damaged one never read past its end.
-using Fields = std::initializer_list<std::pair<size_t, size_t>>;  // offsets and sizes
-struct Probes {
-  std::set<size_t> cuts, flips;
-
-  // Fields from `base`: each cut at its start, its first and last bytes inverted.
-  void Add(size_t base, Fields fields) {
-    for (const auto& [at, size] : fields) {
-      cuts.insert(base + at);
-      flips.insert(base + at);
-      flips.insert(base + at + size - 1);
-    }
-  }
-  void Check(const std::string& name, const std::string& whole) {
-    for (size_t at = 0; at < whole.size(); at += 97) cuts.insert(at);
-    for (size_t at = 0; at < whole.size(); at += 199) flips.insert(at);
-    for (const size_t field : std::set<size_t>(cuts)) cuts.insert(field + 1);
-    cuts.erase(cuts.lower_bound(whole.size()), cuts.end());
-    flips.erase(flips.lower_bound(whole.size()), flips.end());
-    for (const size_t at : cuts) EXPECT_FALSE(Taken(whole.substr(0, at))) << name << " cut to " << at << " bytes";
-    for (const size_t at : flips) Taken(whole.substr(0, at) + static_cast<char>(~whole[at]) + whole.substr(at + 1));
-  }
-};
-
-// Where a compound file's readers look: the header's fields, every sector's first bytes, the
-// fields read from each directory entry and the start of the Word file information block.
-TEST(StandinFormatsTest, CutOrDamagedCompoundFilesAreRefusedWithAReason) {
-  for (const char* name : {"letter.doc", "password.docx"}) {
-    const std::string whole = Fixture(name);
-    Probes probes;
-    probes.Add(0, {{0, 8}, {0x1E, 2}, {0x20, 2}, {0x2C, 4}, {0x30, 4}, {0x38, 4}, {0x3C, 4}, {0x44, 4}, {0x48, 4}, {0x4C, 4}});
-    for (size_t sector = 512; sector < whole.size(); sector += 512) probes.Add(sector, {{0, 4}});
-    for (size_t entry = 512; entry + 128 <= whole.size(); entry += 128) {
-      const size_t nameBytes = static_cast<uint8_t>(whole[entry + 0x40]);
-      const uint8_t type = static_cast<uint8_t>(whole[entry + 0x42]);
-      if ((type == 1 || type == 2 || type == 5) && nameBytes >= 4 && nameBytes <= 64 &&
-          whole[entry + nameBytes - 2] == 0 && whole[entry + nameBytes - 4] != 0) {
-        probes.Add(entry, {{0x40, 2}, {0x42, 1}, {0x74, 4}, {0x78, 4}, {0x7C, 4}});
-      }
-    }
-    if (const size_t fib = whole.find("\xEC\xA5"); fib != std::string::npos) probes.Add(fib, {{0, 12}});
-    probes.Check(name, whole);
-  }
-}
-
-// Where a package's reader looks: the fields it reads in the first and last local and
-// directory records and in the end record, and the start of every other record.
-TEST(StandinFormatsTest, CutOrDamagedPackagesAreRefusedWithAReason) {
-  const std::string whole = Fixture("macros.docm");
-  Probes probes;
-  const auto records = [&](std::string_view signature, size_t fixedSize, Fields fields) {
-    std::vector<size_t> found;
-    for (size_t at = whole.find(signature); at != std::string::npos; at = whole.find(signature, at + 1)) {
-      found.push_back(at);
-      probes.Add(at, {{0, 4}});
-    }
-    ASSERT_FALSE(found.empty()) << "no record " << signature.substr(2);
-    for (const size_t at : {found.front(), found.back()}) {
-      probes.Add(at, fields);
-      probes.cuts.insert(at + fixedSize);
-    }
-  };
-  records(std::string_view("PK\x03\x04", 4), 30, {{8, 2}, {26, 2}, {28, 2}});
-  records(std::string_view("PK\x01\x02", 4), 46, {{10, 2}, {16, 4}, {20, 4}, {24, 4}, {28, 2}, {30, 2}, {32, 2}, {42, 4}});
-  records(std::string_view("PK\x05\x06", 4), 22, {{8, 2}, {10, 2}, {12, 4}, {16, 4}, {20, 2}});
-  probes.Check("macros.docm", whole);
-}
-
 // Each entry owns its bytes, under one name, as both its records describe it.
 TEST(StandinFormatsTest, PackagesCutShortOverlappingRepeatingOrDisagreeingAreRefused) {
   const std::string two = Package({{"first.xml", std::string(1000, 'x')}, {"other.xml", "y"}});
@@ -249,13 +166,10 @@ TEST(StandinFormatsTest, PackagesCutShortOverlappingRepeatingOrDisagreeingAreRef
   for (size_t at = twice.find("other"); at != std::string::npos; at = twice.find("other")) twice.replace(at, 5, "first");
   renamed.replace(renamed.find("other"), 5, "OTHER");  // in the local header only
   const std::vector<std::pair<std::string, std::string>> cases = {
-      {two.substr(0, 21), "too short to be a zip package"},
       {With(two, end + 8, 0xFFFFFFFFu), "zip64"},  // the entry counts
       {With(two, end + 12, 0x7FFFFFF0u), "lies outside the file"},
-      {With(two, end + 16, 0x7FFFFFF0u), "lies outside the file"},
       {With(two, other + 20, 0x7FFFFFF0u), "\"other.xml\" is cut short"},
       {With(two, first + 20, ReadU32(two, first + 20) + 1), "share their data"},  // into the next header
-      {hostile::RepeatedDirectory(two, 20000), "share their data"},  // refused before copying it twice
       {twice, "\"first.xml\" comes twice"},
       {renamed, "disagrees"},
       {With(two, otherLocal + 8, 0), "disagrees"},  // the local method
@@ -297,11 +211,7 @@ TEST(StandinFormatsTest, WrittenRecordsSayWhatFollows) {
 }
 
 TEST(StandinFormatsTest, DecompressionStopsAtTheDeclaredSizeAndAnAbsoluteLimit) {
-  const std::string bomb = Bomb(kMaxEntrySize + 1000);  // about 400 KB
-  ZipEntry entry;
-  entry.name = "bomb.xml";
-  entry.method = 8;
-  entry.compressed = bomb;
+  ZipEntry entry{.name = "bomb.xml", .method = 8, .compressed = Bomb(kMaxEntrySize + 1000)};  // about 400 KB
   std::string out, error;
   for (const uint32_t declared : {1000u, kMaxEntrySize + 1000}) {
     entry.uncompressedSize = declared;
