@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "conversion/run_report.h"
 #include "conversion/save_outcome.h"
 #include "conversion/template_path.h"
 #include "platform/pointer_shape.h"
@@ -26,6 +27,19 @@ inline constexpr char kWordNotInstalledText[] =
 
 // How many failed documents the closing message names one by one.
 inline constexpr size_t kFailuresListed = 20;
+
+// Whether a document goes to the word processor at all.
+struct DocumentCheck {
+  enum class Verdict { kConvert, kSkip, kFail };
+  Verdict verdict = Verdict::kConvert;
+  std::string reason;
+};
+
+// Where the front end kept the report of a run: its path, or why it could not be kept.
+struct KeptReport {
+  std::string path;
+  std::string error;
+};
 
 // What the front end offers the run.
 class RunView {
@@ -46,6 +60,15 @@ class RunView {
   virtual bool Closed() const = 0;
   // True once the user asked to stop (Esc): the run stops and says what it did.
   virtual bool StopRequested() const = 0;
+
+  // Asked before each document: the window sends every entry as it stands.
+  virtual DocumentCheck CheckDocument(const std::string& /*document*/, const std::string& /*templatePath*/) {
+    return {};
+  }
+  // Each document as it ends (converted, failed or skipped); `index` counts from 0.
+  virtual void DocumentEnded(size_t /*index*/, size_t /*count*/, const ReportRow& /*row*/) {}
+  // The report of a run that began, before its closing message; where it was kept, if it was.
+  virtual KeptReport KeepReport(const RunReport& /*report*/) { return {}; }
 };
 
 // What the run needs of the word processor.
@@ -68,17 +91,21 @@ enum class WordCheck { kGoOn, kDeclined };
 WordCheck ConfirmWordClosed(RunView& view, Automation& automation);
 
 // From the hourglass to the reset of bar and pointer; the caller has already applied the
-// button convention.
-void ConvertAll(RunView& view, Automation& automation);
+// button convention. The report of the run, one row per entry; no rows when nothing began
+// (an empty list, the warning declined).
+RunReport ConvertAll(RunView& view, Automation& automation);
 
 // "Done." alone, or followed by the documents that failed with their reasons (the first
 // kFailuresListed, then how many more) and, when the word processor went missing part way,
-// how many were not tried.
-std::string ClosingMessage(const std::vector<FailedDocument>& failures, size_t notTried);
+// how many were not tried. When some failures are only counted, a last line says where the
+// report naming them all was kept (or why it could not be).
+std::string ClosingMessage(const std::vector<FailedDocument>& failures, size_t notTried,
+                           const KeptReport& kept = {});
 
 // "Stopped.", how many documents were converted and how many not tried, then the failures
 // as ClosingMessage lists them.
-std::string StoppedMessage(size_t converted, const std::vector<FailedDocument>& failures, size_t notTried);
+std::string StoppedMessage(size_t converted, const std::vector<FailedDocument>& failures, size_t notTried,
+                           const KeptReport& kept = {});
 
 // Why a document that held its instance past the time limit failed.
 std::string TimeLimitReason(unsigned seconds, bool instanceEnded);

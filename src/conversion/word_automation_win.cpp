@@ -115,10 +115,10 @@ std::chrono::seconds DocumentTimeLimit() {
   return std::chrono::seconds(std::max(1ul, seconds));
 }
 
-void RunConversion(RunView& view, RunWaiter wait) {
+RunReport RunConversion(RunView& view, RunWaiter wait, std::optional<std::chrono::seconds> limit) {
   WordAutomation automation([&view] { return view.StopRequested() || view.Closed(); }, std::move(wait),
-                            DocumentTimeLimit());
-  ConvertAll(view, automation);
+                            limit.value_or(DocumentTimeLimit()));
+  return ConvertAll(view, automation);
 }
 
 }  // namespace quillory

@@ -8,6 +8,7 @@
 
 #include <chrono>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -59,7 +60,8 @@ class WordAutomation final : public Automation {
   const wchar_t* progId_;
 };
 
-// The run over the view's list, after the button convention, with the user's time limit.
-void RunConversion(RunView& view, RunWaiter wait);
+// The run over the view's list, after the button convention, with `limit` per document
+// (the user's setting when none is given). Its report, as ConvertAll gives it.
+RunReport RunConversion(RunView& view, RunWaiter wait, std::optional<std::chrono::seconds> limit = {});
 
 }  // namespace quillory

@@ -23,6 +23,10 @@ struct Fake : RunView, Automation {
   PointerShape pointer = PointerShape::kDefault;
   TemplateTarget target = TemplateTarget::kDot;
   std::function<void(Fake&)> duringSave, duringCheck, duringMessage;
+  std::map<std::string, DocumentCheck> checks;  // by path; the others are converted
+  std::vector<std::string> ended;                // "index/count result" as each document ends
+  RunReport keptReport;
+  KeptReport kept;
 
   explicit Fake(std::vector<std::string> list = {}) : entries(std::move(list)) {}
   size_t EntryCount() const override { return entries.size(); }
@@ -47,6 +51,14 @@ struct Fake : RunView, Automation {
     auto it = outcomes.find(path);
     return it == outcomes.end() ? SaveOutcome::Saved() : it->second;
   }
+  DocumentCheck CheckDocument(const std::string& path, const std::string&) override {
+    auto it = checks.find(path);
+    return it == checks.end() ? DocumentCheck{} : it->second;
+  }
+  void DocumentEnded(size_t index, size_t count, const ReportRow& row) override {
+    ended.push_back(std::to_string(index) + "/" + std::to_string(count) + " " + ResultName(row.result));
+  }
+  KeptReport KeepReport(const RunReport& report) override { return keptReport = report, kept; }
   std::string State() const {
     return "[bar " + std::to_string(bar) + (pointer == PointerShape::kHourglass ? " busy]" : " idle]");
   }
@@ -154,6 +166,66 @@ TEST(ConversionRunTest, StoppingSaysWhatWasConvertedAndWhatWasNotTried) {
   // Esc while an open instance is looked for: nothing is begun.
   EXPECT_EQ(Converted({"a.doc", "b.doc"}, [](Fake& f) { f.duringCheck = [](Fake& g) { g.stop = true; }; }),
             (Result{0, {"[bar 0 busy] Stopped.\r\n\r\n0 documents converted, 2 not tried."}, "[bar 0 idle]"}));
+}
+
+// The report as "document template result reason" per row.
+std::vector<std::string> Rows(const RunReport& report) {
+  std::vector<std::string> rows;
+  for (const ReportRow& r : report.rows) {
+    rows.push_back(r.document + " " + r.templatePath + " " + ResultName(r.result) + (r.reason.empty() ? "" : " " + r.reason));
+  }
+  return rows;
+}
+
+TEST(ConversionRunTest, TheReportHasARowPerEntryAndEachTriedDocumentEndsAsItsRowIsMade) {
+  Fake run({"a.doc", "new.doc", "gone.doc", "bad.doc", "e.doc", "f.doc"});
+  run.checks["new.doc"] = {DocumentCheck::Verdict::kSkip, "its template is newer"};
+  run.checks["gone.doc"] = {DocumentCheck::Verdict::kFail, "no such file"};
+  run.outcomes["bad.doc"] = SaveOutcome::Failed("damaged\r\n");
+  run.outcomes["e.doc"] = SaveOutcome::Stopped();
+  const RunReport report = ConvertAll(run, run);
+  EXPECT_THAT(run.saved, ElementsAre("a.doc as dot [bar 167 busy]", "bad.doc as dot [bar 667 busy]",
+                                     "e.doc as dot [bar 833 busy]"));
+  EXPECT_THAT(Rows(report), ElementsAre("a.doc a.dot converted", "new.doc new.dot skipped its template is newer",
+                                        "gone.doc gone.dot failed no such file", "bad.doc bad.dot failed damaged",
+                                        "e.doc e.dot not tried The run was stopped before it was converted.",
+                                        "f.doc f.dot not tried The run was stopped before it was converted."));
+  EXPECT_THAT(run.ended, ElementsAre("0/6 converted", "1/6 skipped", "2/6 failed", "3/6 failed"));
+  EXPECT_EQ(report.end, RunEnd::kStopped);
+  EXPECT_EQ(Rows(run.keptReport), Rows(report));
+  EXPECT_EQ(RunSummary(report), "1 converted, 2 failed, 1 skipped, 2 not tried.");
+
+  Fake gone(kAbc);  // the word processor missing part way, and a window closed on the last document
+  gone.outcomes["b.doc"] = SaveOutcome::NotInstalled("Class not registered");
+  EXPECT_EQ(ConvertAll(gone, gone).end, RunEnd::kNotInstalled);
+  EXPECT_THAT(Rows(gone.keptReport), ElementsAre("a.doc a.dot converted",
+      "b.doc b.dot not tried Microsoft Word could not be found: Class not registered",
+      "c.doc c.dot not tried Microsoft Word could not be found: Class not registered"));
+  Fake closed({"a.doc"});
+  closed.duringSave = [](Fake& f) { f.closed = true; };
+  EXPECT_EQ(ConvertAll(closed, closed).end, RunEnd::kClosed);
+  EXPECT_THAT(closed.seen, ElementsAre());
+  EXPECT_THAT(Rows(closed.keptReport), ElementsAre("a.doc a.dot converted"));
+}
+
+TEST(ConversionRunTest, TheClosingMessageNamesTheReportOnlyWhenItCannotNameEveryFailure) {
+  std::vector<FailedDocument> failures(kFailuresListed, {"d.doc", "why"});
+  EXPECT_THAT(ClosingMessage(failures, 0, {"C:\\r.csv", ""}), ::testing::EndsWith("d.doc: why"));
+  failures.push_back({"e.doc", "why"});
+  EXPECT_THAT(ClosingMessage(failures, 0, {"C:\\r.csv", ""}),
+              ::testing::EndsWith("and 1 more.\r\n\r\nThe report of this run names every document: C:\\r.csv"));
+  EXPECT_THAT(StoppedMessage(0, failures, 2, {"", "disk full\r\n"}),
+              ::testing::EndsWith("and 1 more.\r\n\r\nThe report of this run could not be saved: disk full"));
+}
+
+TEST(RunReportTest, CsvHasABomAHeaderAndQuotesOnlyWhatNeedsIt) {
+  RunReport report;
+  report.rows = {{"C:\\a,b\\\"q\".doc", "C:\\a,b\\\"q\".dot", DocumentResult::kFailed, "line\r\nbreak", 1.23456},
+                 {"C:\\R\xC3\xA9sum\xC3\xA9.doc", "C:\\R\xC3\xA9sum\xC3\xA9.dot", DocumentResult::kConverted, "", 0.5}};
+  EXPECT_EQ(ReportCsv(report),
+            "\xEF\xBB\xBF" "document,template,result,reason,seconds\r\n"
+            "\"C:\\a,b\\\"\"q\"\".doc\",\"C:\\a,b\\\"\"q\"\".dot\",failed,\"line\r\nbreak\",1.235\r\n"
+            "C:\\R\xC3\xA9sum\xC3\xA9.doc,C:\\R\xC3\xA9sum\xC3\xA9.dot,converted,,0.500\r\n");
 }
 
 }  // namespace

@@ -1,0 +1,70 @@
+#include "conversion/run_report.h"
+
+#include <algorithm>
+#include <charconv>
+
+namespace quillory {
+namespace {
+
+void AppendField(std::string& out, const std::string& field) {
+  if (field.find_first_of(",\"\r\n") == std::string::npos) {
+    out += field;
+    return;
+  }
+  out += '"';
+  for (char c : field) {
+    if (c == '"') out += '"';
+    out += c;
+  }
+  out += '"';
+}
+
+// Milliseconds are enough, and a spreadsheet in any locale reads a dot as written here.
+std::string Seconds(double seconds) {
+  char text[32];
+  const auto end = std::to_chars(text, text + sizeof text, std::max(seconds, 0.0), std::chars_format::fixed, 3);
+  return std::string(text, end.ptr);
+}
+
+}  // namespace
+
+size_t RunReport::Count(DocumentResult result) const {
+  return static_cast<size_t>(
+      std::count_if(rows.begin(), rows.end(), [result](const ReportRow& row) { return row.result == result; }));
+}
+
+const char* ResultName(DocumentResult result) {
+  switch (result) {
+    case DocumentResult::kConverted: return "converted";
+    case DocumentResult::kFailed: return "failed";
+    case DocumentResult::kSkipped: return "skipped";
+    case DocumentResult::kNotTried: return "not tried";
+  }
+  return "not tried";
+}
+
+std::string RunSummary(const RunReport& report) {
+  return std::to_string(report.Count(DocumentResult::kConverted)) + " converted, " +
+         std::to_string(report.Count(DocumentResult::kFailed)) + " failed, " +
+         std::to_string(report.Count(DocumentResult::kSkipped)) + " skipped, " +
+         std::to_string(report.Count(DocumentResult::kNotTried)) + " not tried.";
+}
+
+std::string ReportCsv(const RunReport& report) {
+  std::string csv = "\xEF\xBB\xBF" "document,template,result,reason,seconds\r\n";
+  for (const ReportRow& row : report.rows) {
+    AppendField(csv, row.document);
+    csv += ',';
+    AppendField(csv, row.templatePath);
+    csv += ',';
+    csv += ResultName(row.result);
+    csv += ',';
+    AppendField(csv, row.reason);
+    csv += ',';
+    csv += Seconds(row.seconds);
+    csv += "\r\n";
+  }
+  return csv;
+}
+
+}  // namespace quillory
