@@ -2,6 +2,12 @@
 
 #include <windows.h>
 
+#include <algorithm>
+
+#include "common/system_message_win.h"
+#include "common/utf_win.h"
+#include "platform/scoped_handles.h"
+
 namespace quillory {
 
 bool FileExists(const std::wstring& path) {
@@ -13,6 +19,32 @@ bool FileExists(const std::wstring& path) {
   const BOOL ok = GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data);
   SetLastError(lastError);
   return ok != FALSE;
+}
+
+std::string WriteWholeFile(const std::wstring& path, std::string_view bytes) {
+  auto reason = [](DWORD error) {
+    const std::wstring text = SystemMessage(error);
+    return text.empty() ? "error " + std::to_string(error) : Narrow(text);
+  };
+  ScopedHandle file(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file) return reason(GetLastError());
+  while (!bytes.empty()) {
+    const DWORD chunk = static_cast<DWORD>(std::min<size_t>(bytes.size(), 1u << 24));
+    DWORD written = 0;
+    if (!WriteFile(file.Get(), bytes.data(), chunk, &written, nullptr) || written == 0) {
+      const DWORD error = GetLastError();
+      file.Reset();
+      DeleteFileW(path.c_str());
+      return reason(error);
+    }
+    bytes.remove_prefix(written);
+  }
+  if (!CloseHandle(file.Release())) {
+    const DWORD error = GetLastError();
+    DeleteFileW(path.c_str());
+    return reason(error);
+  }
+  return {};
 }
 
 std::wstring ApplicationFolder() {

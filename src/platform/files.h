@@ -2,6 +2,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 namespace quillory {
 
@@ -9,6 +10,10 @@ namespace quillory {
 // folder. Every failure (no such path, empty or malformed path, missing drive, no access)
 // is false and leaves no error behind.
 bool FileExists(const std::wstring& path);
+
+// Writes `bytes` as the whole content of the file at `path`, created or replaced. Empty when
+// it was written; otherwise the system's reason (UTF-8), and no partial file is left behind.
+std::string WriteWholeFile(const std::wstring& path, std::string_view bytes);
 
 // The folder of the running program file, without a final backslash.
 std::wstring ApplicationFolder();
