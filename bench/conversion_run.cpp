@@ -23,11 +23,15 @@
 #include "conversion/conversion_run.h"
 #include "conversion/word_automation_win.h"
 #include "common/utf_win.h"
+#include "bare_automation.h"
 
 namespace {
 
 using namespace quillory;
 using Clock = std::chrono::steady_clock;
+using bench::BareDocument;
+using bench::Call;
+using bench::FixtureFolder;
 
 // The run's view of a window that shows nothing.
 class QuietView final : public RunView {
@@ -48,55 +52,6 @@ class QuietView final : public RunView {
   std::vector<std::string> entries_;
 };
 
-
-// The same calls with nothing around them.
-HRESULT Call(IDispatch* object, const wchar_t* member, WORD flags, std::vector<const wchar_t*> argumentNames,
-             std::vector<VARIANT> arguments, VARIANT* result) {
-  std::vector<LPOLESTR> names = {const_cast<LPOLESTR>(member)};
-  for (const wchar_t* n : argumentNames) names.push_back(const_cast<LPOLESTR>(n));
-  std::vector<DISPID> ids(names.size());
-  HRESULT hr = object->GetIDsOfNames(IID_NULL, names.data(), static_cast<UINT>(names.size()), LOCALE_USER_DEFAULT, ids.data());
-  if (FAILED(hr)) return hr;
-  std::reverse(arguments.begin(), arguments.end());
-  // Named arguments come last in the caller's list; the positional ones before them.
-  std::vector<DISPID> named(ids.begin() + 1, ids.end());
-  std::reverse(named.begin(), named.end());
-  DISPID put = DISPID_PROPERTYPUT;
-  DISPPARAMS params{arguments.data(), flags == DISPATCH_PROPERTYPUT ? &put : named.data(),
-                    static_cast<UINT>(arguments.size()),
-                    flags == DISPATCH_PROPERTYPUT ? 1u : static_cast<UINT>(named.size())};
-  return object->Invoke(ids[0], IID_NULL, LOCALE_USER_DEFAULT, flags, &params, result, nullptr, nullptr);
-}
-
-VARIANT I4(int v) { VARIANT x; VariantInit(&x); x.vt = VT_I4; x.lVal = v; return x; }
-VARIANT Bool(bool v) { VARIANT x; VariantInit(&x); x.vt = VT_BOOL; x.boolVal = v ? VARIANT_TRUE : VARIANT_FALSE; return x; }
-VARIANT Str(BSTR v) { VARIANT x; VariantInit(&x); x.vt = VT_BSTR; x.bstrVal = v; return x; }
-
-bool BareDocument(const CLSID& clsid, BSTR document, BSTR templ, BSTR empty, BSTR password) {
-  IDispatch* app = nullptr;
-  if (FAILED(CoCreateInstance(clsid, nullptr, CLSCTX_LOCAL_SERVER, IID_IDispatch, reinterpret_cast<void**>(&app)))) return false;
-  Call(app, L"AutomationSecurity", DISPATCH_PROPERTYPUT, {}, {I4(3)}, nullptr);
-  Call(app, L"DisplayAlerts", DISPATCH_PROPERTYPUT, {}, {I4(0)}, nullptr);
-  VARIANT documents, opened;
-  VariantInit(&documents);
-  VariantInit(&opened);
-  bool ok = SUCCEEDED(Call(app, L"Documents", DISPATCH_PROPERTYGET, {}, {}, &documents)) &&
-            SUCCEEDED(Call(documents.pdispVal, L"Open", DISPATCH_METHOD,
-                           {L"ConfirmConversions", L"ReadOnly", L"AddToRecentFiles", L"PasswordDocument"},
-                           {Str(document), Bool(false), Bool(true), Bool(false), Str(password)}, &opened)) &&
-            SUCCEEDED(Call(opened.pdispVal, L"SaveAs", DISPATCH_METHOD,
-                           {L"FileName", L"FileFormat", L"LockComments", L"Password", L"AddToRecentFiles",
-                            L"WritePassword", L"ReadOnlyRecommended", L"EmbedTrueTypeFonts",
-                            L"SaveNativePictureFormat", L"SaveFormsData", L"SaveAsAOCELetter"},
-                           {Str(templ), I4(1), Bool(false), Str(empty), Bool(true), Str(empty), Bool(false),
-                            Bool(false), Bool(false), Bool(false), Bool(false)},
-                           nullptr));
-  Call(app, L"Quit", DISPATCH_METHOD, {}, {}, nullptr);
-  VariantClear(&opened);
-  VariantClear(&documents);
-  app->Release();
-  return ok;
-}
 
 struct Memory {
   double heapKiB;        // bytes in use in every heap of the process
@@ -120,15 +75,6 @@ Memory Measure() {
     HeapUnlock(heaps[i]);
   }
   return {used / 1024.0, counters.WorkingSetSize / 1048576.0, counters.PagefileUsage / 1048576.0};
-}
-
-std::wstring FixtureFolder() {
-  std::string file = __FILE__;
-  for (char& c : file) {
-    if (c == '/') c = '\\';
-  }
-  if (!file.empty() && file[0] == '\\') file = "Z:" + file;
-  return Widen(file.substr(0, file.rfind("\\bench\\")) + "\\tests\\data");
 }
 
 // Sends a message to `window` again and again from a thread of its own; the longest wait.
