@@ -62,4 +62,6 @@ DWORD StartDelayMs() {
   return delay;
 }
 
+bool TakeRefusal() { return RegDeleteKeyValueW(HKEY_CURRENT_USER, kHazardKey, L"RefuseOnce") == ERROR_SUCCESS; }
+
 }  // namespace standin

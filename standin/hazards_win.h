@@ -3,6 +3,10 @@
 //   HangInOpen    REG_SZ     Open of a matching document never returns (a prompt nobody sees)
 //   ExitInOpen    REG_SZ     the process exits in the middle of Open of a matching document
 //   StartDelayMs  REG_DWORD  the server sleeps this long before it registers its class object
+//   SecondDocument REG_SZ    Open of a matching document also opens another one, as when the
+//                            word processor hands a user's document to this instance
+//   RefuseOnce    REG_DWORD  the next instance asked for by any client is refused (the value is
+//                            removed by the one server that refuses), and that server exits
 // A pattern holds * and ? and is matched, ignoring case, against the document's file name
 // without its folder.
 #pragma once
@@ -15,11 +19,14 @@ namespace standin {
 
 inline constexpr wchar_t kHangInOpen[] = L"HangInOpen";
 inline constexpr wchar_t kExitInOpen[] = L"ExitInOpen";
+inline constexpr wchar_t kSecondDocument[] = L"SecondDocument";
 
 // Whether the pattern in the named REG_SZ value matches this file name; false when the
 // value is absent or empty. Read at every call, so a test may change it between calls.
 bool HazardMatches(const wchar_t* value, std::wstring_view fileName);
 // StartDelayMs, or 0 when absent.
 DWORD StartDelayMs();
+// True for the one server that takes RefuseOnce away.
+bool TakeRefusal();
 
 }  // namespace standin

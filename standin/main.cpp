@@ -26,6 +26,7 @@ namespace {
 using namespace standin;
 
 constexpr UINT kRevokeMessage = WM_APP + 1;
+constexpr UINT kRefusedMessage = WM_APP + 2;  // nothing more to serve: the process ends
 // After "Quit" the client usually releases what it holds within moments; Wine may deliver
 // those releases late, so the process ends after a short grace whatever is still held.
 constexpr ULONGLONG kReleaseGraceMs = 1000;
@@ -41,6 +42,12 @@ class ClassFactory final : public quillory::StaticComObject<IClassFactory> {
     *object = nullptr;
     if (outer) return CLASS_E_NOAGGREGATION;
     if (served_) return CO_E_SERVER_STOPPING;  // one instance per process
+    if (TakeRefusal()) {
+      Journal(L"Server: instance refused by RefuseOnce");
+      served_ = true;
+      PostThreadMessageW(mainThread, kRefusedMessage, 0, 0);
+      return E_OUTOFMEMORY;
+    }
     IDispatch* application = CreateApplication();
     const HRESULT hr = application->QueryInterface(iid, object);
     application->Release();
@@ -86,6 +93,10 @@ int Serve() {
   std::wstring reason;
   MSG msg;
   while (reason.empty() && GetMessageW(&msg, nullptr, 0, 0) > 0) {
+    if (msg.hwnd == nullptr && msg.message == kRefusedMessage) {
+      reason = L"exit after refusing its instance";
+      continue;
+    }
     if (msg.hwnd == nullptr && msg.message == kRevokeMessage) {
       if (registered) CoRevokeClassObject(cookie);
       registered = false;

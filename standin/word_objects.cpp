@@ -107,7 +107,7 @@ class Documents final : public AutomationObject {
   HRESULT Run(const Member& member, WORD, const CallArguments& arguments, VARIANT* result,
               std::wstring* error) override {
     if (member.id == 2) {
-      ReturnInt(result, static_cast<int>(open_.size()));
+      ReturnInt(result, static_cast<int>(open_.size()) + others_);
       return S_OK;
     }
     return Open(arguments, result, error);
@@ -117,6 +117,7 @@ class Documents final : public AutomationObject {
   HRESULT Open(const CallArguments& arguments, VARIANT* result, std::wstring* error);
 
   std::vector<ComPtr<IDispatch>> open_;
+  int others_ = 0;  // documents opened by someone else (SecondDocument)
 };
 
 // Open reads the document at once; what would put a prompt in front of the word processor
@@ -167,6 +168,10 @@ HRESULT Documents::Open(const CallArguments& arguments, VARIANT* result, std::ws
   ComPtr<IDispatch> document;
   document.Attach(new Document(this, path, std::move(bytes), kind));
   open_.push_back(document);
+  if (HazardMatches(kSecondDocument, name)) {
+    Journal(L"Server: another document opened: SecondDocument matches " + Quoted(name));
+    ++others_;
+  }
   ReturnObject(result, document.Get());
   return S_OK;
 }

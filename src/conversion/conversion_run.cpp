@@ -80,7 +80,9 @@ std::string TimeLimitReason(unsigned seconds, bool instanceEnded) {
   return "It did not finish within " + std::to_string(seconds) +
          " seconds; the word processor may have been waiting on a prompt nobody could see (a "
          "password, a file in use, a repair question). " +
-         (instanceEnded ? "Its instance was ended." : "Its instance could not be told apart and was left running.");
+         (instanceEnded ? "Its instance was ended."
+                        : "Its instance could not be tied to its process, so it was not ended: it was told to quit "
+                          "and may be left running.");
 }
 
 RunReport ConvertAll(RunView& view, Automation& automation) {
@@ -106,6 +108,7 @@ RunReport ConvertAll(RunView& view, Automation& automation) {
       ReportRow row{view.EntryText(i), {}, DocumentResult::kConverted, {}, 0};
       row.templatePath = TemplatePath(row.document, target);
       const DocumentCheck check = view.CheckDocument(row.document, row.templatePath);
+      if (check.verdict == DocumentCheck::Verdict::kConvert) automation.DocumentsToCome(n - i - 1);
       SaveOutcome outcome = check.verdict == DocumentCheck::Verdict::kConvert
                                 ? automation.SaveDocAsTemplate(row.document, target)
                                 : SaveOutcome::Failed(check.reason);
@@ -126,6 +129,7 @@ RunReport ConvertAll(RunView& view, Automation& automation) {
         row.reason = OneLine(outcome.reason);
         failures.push_back({row.document, std::move(outcome.reason)});
       } else {
+        if (!outcome.reason.empty()) row.reason = OneLine(outcome.reason);
         ++saved;
       }
       view.DocumentEnded(i, n, row);

@@ -76,6 +76,9 @@ class Automation {
  public:
   virtual ~Automation() = default;
   virtual bool IsWordRunning() = 0;
+  // How many documents the run means to send after the next one, so that their instances can
+  // be started ahead; told before each document.
+  virtual void DocumentsToCome(size_t /*count*/) {}
   // One document through a new instance; every failure comes back as an outcome.
   virtual SaveOutcome SaveDocAsTemplate(const std::string& documentPath, TemplateTarget target) = 0;
 };

@@ -10,9 +10,9 @@ namespace quillory {
 struct SaveOutcome {
   enum class Status { kSaved, kFailed, kNotInstalled, kStopped };
   Status status = Status::kSaved;
-  std::string reason;  // the server's own words when it failed
+  std::string reason;  // the server's own words when it failed; when saved, anything the user should know
 
-  static SaveOutcome Saved() { return {}; }
+  static SaveOutcome Saved(std::string note = {}) { return {Status::kSaved, std::move(note)}; }
   static SaveOutcome Failed(std::string why) { return {Status::kFailed, std::move(why)}; }
   static SaveOutcome NotInstalled(std::string why) { return {Status::kNotInstalled, std::move(why)}; }
   static SaveOutcome Stopped() { return {Status::kStopped, {}}; }

@@ -4,5 +4,5 @@ list(APPEND QUILLORY_CORE_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/conversion_run.cpp)
 list(APPEND QUILLORY_WIN_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/word_instance_win.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/document_conversion_win.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/instance_thread_win.cpp
   ${CMAKE_CURRENT_LIST_DIR}/word_automation_win.cpp)

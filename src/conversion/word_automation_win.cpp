@@ -5,7 +5,6 @@
 #include <memory>
 
 #include "common/com_apartment_win.h"
-#include "conversion/document_conversion_win.h"
 #include "platform/scoped_handles.h"
 #include "platform/user_settings.h"
 #include "platform/work_thread.h"
@@ -23,8 +22,8 @@ constexpr std::chrono::seconds kQuitGrace{5};
 constexpr std::chrono::seconds kRunningCheckWait{10};
 
 // The last document given up on whose thread has not finished (the run's thread only).
-std::shared_ptr<DocumentConversion>& LastAbandoned() {
-  static std::shared_ptr<DocumentConversion> abandoned;
+std::shared_ptr<InstanceThread>& LastAbandoned() {
+  static std::shared_ptr<InstanceThread> abandoned;
   return abandoned;
 }
 
@@ -42,8 +41,8 @@ RunWaiter WaitAnsweringWindow(HWND dialogWindow) {
 }
 
 WordAutomation::WordAutomation(std::function<bool()> stop, RunWaiter wait, std::chrono::seconds limit,
-                               const wchar_t* progId)
-    : stop_(std::move(stop)), wait_(std::move(wait)), limit_(limit), progId_(progId) {}
+                               const wchar_t* progId, size_t ahead)
+    : stop_(std::move(stop)), wait_(std::move(wait)), limit_(limit), progId_(progId), ahead_(ahead) {}
 
 WordAutomation::~WordAutomation() { EndLeftovers(); }
 
@@ -74,34 +73,75 @@ bool WordAutomation::IsWordRunning() {
   return false;
 }
 
+std::shared_ptr<InstanceThread> WordAutomation::Next() {
+  if (!finder_) finder_ = std::make_shared<const ServerProcessFinder>(progId_);
+  std::shared_ptr<InstanceThread> next;
+  if (!started_.empty()) {
+    next = std::move(started_.front());
+    started_.pop_front();
+  } else {
+    next = InstanceThread::Start(progId_, finder_);
+  }
+  // The next documents' instances start while this one converts; never more than the run has
+  // documents for.
+  while (started_.size() < std::min(ahead_, toCome_)) {
+    std::shared_ptr<InstanceThread> ahead = InstanceThread::Start(progId_, finder_);
+    if (!ahead) break;
+    started_.push_back(std::move(ahead));
+  }
+  return next;
+}
+
 SaveOutcome WordAutomation::SaveDocAsTemplate(const std::string& documentPath, TemplateTarget target) {
   // A document abandoned while its instance was still starting may still be waiting for one,
   // in this run or an earlier one: a server started now could go to it, so the next document
   // waits until it has given up.
-  if (std::shared_ptr<DocumentConversion>& abandoned = LastAbandoned()) {
-    if (wait_(abandoned->Done(), After(kAbandonedWait), stop_) == WaitResult::kStopped) return SaveOutcome::Stopped();
+  if (std::shared_ptr<InstanceThread>& abandoned = LastAbandoned()) {
+    if (wait_(abandoned->Done(), After(kAbandonedWait), stop_) == WaitResult::kStopped) {
+      ReleaseAhead();
+      return SaveOutcome::Stopped();
+    }
     abandoned.reset();
   }
-  const auto deadline = After(limit_);
-  auto conversion = DocumentConversion::Start(documentPath, target, progId_);
-  if (!conversion) return SaveOutcome::Failed("The conversion could not be started: no thread for it.");
-  const WaitResult waited = wait_(conversion->Done(), deadline, stop_);
+  std::shared_ptr<InstanceThread> instance = Next();
+  if (!instance) return SaveOutcome::Failed("The conversion could not be started: no thread for it.");
+  // The limit counts from the document's turn, or from the request for its instance when that
+  // instance is still starting.
+  const auto deadline = (instance->Created() ? std::chrono::steady_clock::now() : instance->Requested()) + limit_;
+  instance->Give(documentPath, target);
+  const WaitResult waited = wait_(instance->Done(), deadline, stop_);
   if (waited == WaitResult::kSignalled) {
-    if (std::optional<ServerProcess> process = conversion->Process()) quitting_.push_back(*process);
-    return conversion->Outcome();
+    if (std::optional<ServerProcess> process = instance->Quitting()) quitting_.push_back(*process);
+    return instance->Outcome();
   }
 
   // Past the limit, or stopped: the call in progress is abandoned by ending its instance,
   // after which it returns within moments.
-  const bool ended = conversion->EndInstance();
-  if (wait_(conversion->Done(), After(kAfterEndWait), nullptr) != WaitResult::kSignalled) {
-    LastAbandoned() = conversion;
+  const bool ended = instance->EndInstance();
+  if (waited == WaitResult::kStopped) ReleaseAhead();
+  if (wait_(instance->Done(), After(kAfterEndWait), nullptr) != WaitResult::kSignalled) {
+    LastAbandoned() = instance;
   }
   if (waited == WaitResult::kStopped) return SaveOutcome::Stopped();
   return SaveOutcome::Failed(TimeLimitReason(static_cast<unsigned>(limit_.count()), ended));
 }
 
+void WordAutomation::ReleaseAhead() {
+  for (std::shared_ptr<InstanceThread>& instance : started_) {
+    instance->Release();
+    released_.push_back(std::move(instance));
+  }
+  started_.clear();
+}
+
 void WordAutomation::EndLeftovers() {
+  ReleaseAhead();
+  // An instance released while it was still starting is told to quit once it is there.
+  for (const std::shared_ptr<InstanceThread>& instance : released_) {
+    if (wait_(instance->Done(), After(kAfterEndWait), nullptr) != WaitResult::kSignalled) continue;
+    if (std::optional<ServerProcess> process = instance->Quitting()) quitting_.push_back(*process);
+  }
+  released_.clear();
   const auto deadline = After(kQuitGrace);
   for (const ServerProcess& process : quitting_) {
     ScopedHandle running = OpenServerProcess(process);
@@ -115,9 +155,14 @@ std::chrono::seconds DocumentTimeLimit() {
   return std::chrono::seconds(std::max(1ul, seconds));
 }
 
+size_t InstancesAhead() {
+  const unsigned long ahead = UserSettingNumber(kInstancesAheadSetting).value_or(kDefaultInstancesAhead);
+  return std::min<size_t>(ahead, kMostInstancesAhead);
+}
+
 RunReport RunConversion(RunView& view, RunWaiter wait, std::optional<std::chrono::seconds> limit) {
   WordAutomation automation([&view] { return view.StopRequested() || view.Closed(); }, std::move(wait),
-                            limit.value_or(DocumentTimeLimit()));
+                            limit.value_or(DocumentTimeLimit()), kWordProgId, InstancesAhead());
   return ConvertAll(view, automation);
 }
 

@@ -1,18 +1,23 @@
 // The run's automation: each document through a new instance of its own, on a thread of its own,
-// while the front end goes on answering; an instance that hangs (a prompt nobody sees) is ended
-// when the document's time runs out or the user stops the run. How the front end waits is its
-// own: the window runs its messages, a console may simply wait.
+// while the front end goes on answering. The instances for the next documents are started while
+// a document converts, but only one document is open at a time, in list order. An instance that
+// hangs (a prompt nobody sees) is ended when the document's time runs out or the user stops the
+// run. How the front end waits is its own: the window runs its messages, a console may simply
+// wait.
 #pragma once
 
 #include <windows.h>
 
 #include <chrono>
+#include <deque>
+#include <memory>
 #include <functional>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "conversion/conversion_run.h"
+#include "conversion/instance_thread_win.h"
 #include "conversion/word_instance_win.h"
 #include "platform/message_pump.h"
 #include "platform/server_process.h"
@@ -22,6 +27,11 @@ namespace quillory {
 // The user's limit per document, in seconds, under HKCU\Software\Quillory.
 inline constexpr wchar_t kTimeLimitSetting[] = L"DocumentTimeLimitSeconds";
 inline constexpr std::chrono::seconds kDefaultTimeLimit{120};
+// How many instances are started ahead of the document converting, under the same key; 0 starts
+// each only when its document's turn comes.
+inline constexpr wchar_t kInstancesAheadSetting[] = L"InstancesAhead";
+inline constexpr size_t kDefaultInstancesAhead = 2;
+inline constexpr size_t kMostInstancesAhead = 16;
 
 // Waits until `handle` is signalled or `deadline` passes; kStopped as soon as `stop` (when
 // given) says so. The front end keeps answering its user meanwhile.
@@ -34,34 +44,47 @@ RunWaiter WaitAnsweringWindow(HWND dialogWindow);
 
 // The limit per document: the user's setting, or kDefaultTimeLimit.
 std::chrono::seconds DocumentTimeLimit();
+// The instances started ahead: the user's setting (at most kMostInstancesAhead), or the default.
+size_t InstancesAhead();
 
 class WordAutomation final : public Automation {
  public:
   // Past `limit`, or once `stop` says so, a document's instance is ended and the document
-  // abandoned.
+  // abandoned. Up to `ahead` instances are started before their documents' turn.
   WordAutomation(std::function<bool()> stop, RunWaiter wait, std::chrono::seconds limit,
-                 const wchar_t* progId = kWordProgId);
+                 const wchar_t* progId = kWordProgId, size_t ahead = 0);
   // Ends whatever instance is still running once the run is over (see EndLeftovers).
   ~WordAutomation() override;
   // As quillory::IsWordRunning, asked from another thread while the front end answers; an
   // instance that does not answer within seconds counts as running.
   bool IsWordRunning() override;
+  void DocumentsToCome(size_t count) override { toCome_ = count; }
   SaveOutcome SaveDocAsTemplate(const std::string& documentPath, TemplateTarget target) override;
 
-  // An instance told to quit is given a few seconds to go; one still running after that is
-  // ended, so that no instance this run started is left behind.
+  // Instances started ahead and not needed are told to quit; an instance told to quit is given a
+  // few seconds to go, and one still running after that is ended, so that no instance this run
+  // started is left behind.
   void EndLeftovers();
 
  private:
-  std::vector<ServerProcess> quitting_;
+  std::shared_ptr<InstanceThread> Next();
+  void ReleaseAhead();
+
   std::function<bool()> stop_;
   RunWaiter wait_;
   std::chrono::seconds limit_;
   const wchar_t* progId_;
+  size_t ahead_;
+  size_t toCome_ = 0;
+  std::shared_ptr<const ServerProcessFinder> finder_;  // made before the first instance is asked for
+  std::deque<std::shared_ptr<InstanceThread>> started_;  // ahead of the document converting, in order
+  std::vector<std::shared_ptr<InstanceThread>> released_;
+  std::vector<ServerProcess> quitting_;
 };
 
 // The run over the view's list, after the button convention, with `limit` per document
-// (the user's setting when none is given). Its report, as ConvertAll gives it.
+// (the user's setting when none is given) and the user's instances ahead. Its report, as
+// ConvertAll gives it.
 RunReport RunConversion(RunView& view, RunWaiter wait, std::optional<std::chrono::seconds> limit = {});
 
 }  // namespace quillory

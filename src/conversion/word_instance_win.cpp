@@ -60,8 +60,7 @@ StepFailure WordInstance::OpenAndSaveAs(std::string_view documentPath, TemplateT
   DispatchResult opened =
       CallMethod(documentsObject.Get(), L"Open", std::span<const Variant>(&path, 1), openOptions);
   if (!opened.Ok()) return Failure("Open", opened);
-  ComPtr<IDispatch> document;
-  if (!opened.value.ToDispatch(&document)) {
+  if (!opened.value.ToDispatch(&document_)) {
     return SaveOutcome::Failed("Open: the server returned no document");
   }
 
@@ -78,9 +77,36 @@ StepFailure WordInstance::OpenAndSaveAs(std::string_view documentPath, TemplateT
       {L"SaveFormsData", Variant::Bool(false)},
       {L"SaveAsAOCELetter", Variant::Bool(false)},
   }};
-  DispatchResult saved = CallMethod(document.Get(), L"SaveAs", {}, saveAs);
+  DispatchResult saved = CallMethod(document_.Get(), L"SaveAs", {}, saveAs);
   if (!saved.Ok()) return Failure("SaveAs", saved);
   return std::nullopt;
+}
+
+std::optional<std::string> WordInstance::QuitUnlessShared(bool keepNothing) {
+  if (!application_) return std::nullopt;
+  int32_t open = 0;
+  const DispatchResult documents = GetProperty(application_.Get(), L"Documents");
+  ComPtr<IDispatch> documentsObject;
+  if (documents.Ok() && documents.value.ToDispatch(&documentsObject)) {
+    const DispatchResult count = GetProperty(documentsObject.Get(), L"Count");
+    if (!count.Ok() || !count.value.ToInt32(&open)) open = 0;
+  }
+  const int32_t others = open - (document_ ? 1 : 0);
+  if (others <= 0) {
+    document_.Reset();
+    Quit(keepNothing);
+    return std::nullopt;
+  }
+  if (document_) {
+    const std::array<NamedArgument, 1> dontSave = {{{L"SaveChanges", Variant::Int32(kWdDoNotSaveChanges)}}};
+    CallMethod(document_.Get(), L"Close", {}, dontSave);
+    document_.Reset();
+  }
+  PutProperty(application_.Get(), L"Visible", Variant::Bool(true));
+  application_.Reset();
+  return "Its instance of the word processor also held " + std::to_string(others) +
+         (others == 1 ? " other document" : " other documents") +
+         ", so it was left open and made visible rather than told to quit.";
 }
 
 StepFailure WordInstance::Quit(bool keepNothing) {

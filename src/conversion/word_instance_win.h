@@ -9,6 +9,7 @@
 #include <wrl/client.h>
 
 #include <optional>
+#include <string>
 #include <string_view>
 
 #include "conversion/save_outcome.h"
@@ -35,11 +36,20 @@ class WordInstance {
   // Macros forced off and alerts silenced, then the document opened read-only with no prompt
   // and saved beside itself as the template.
   StepFailure OpenAndSaveAs(std::string_view documentPath, TemplateTarget target);
-  // Asks the instance to quit; `keepNothing` (after a failure) adds SaveChanges 0.
-  StepFailure Quit(bool keepNothing);
+  // Asks the instance to quit, unless it holds documents besides the one it opened: a user's
+  // own, handed to this invisible instance, would be lost with it. Then the document it opened
+  // is closed unsaved, the instance is made visible and left running, and the answer says so.
+  // `keepNothing` (after a failure) quits with SaveChanges 0.
+  std::optional<std::string> QuitUnlessShared(bool keepNothing);
+
+  // The instance, for telling which process serves it.
+  IUnknown* Object() const { return application_.Get(); }
 
  private:
+  StepFailure Quit(bool keepNothing);
+
   Microsoft::WRL::ComPtr<IDispatch> application_;
+  Microsoft::WRL::ComPtr<IDispatch> document_;  // the one it opened for us
 };
 
 // True when an active instance answers its default member with exactly "Microsoft Word".

@@ -69,6 +69,14 @@ bool Variant::ToString(std::wstring* text) const {
   return true;
 }
 
+bool Variant::ToInt32(int32_t* number) const {
+  VARIANT converted;
+  VariantInit(&converted);
+  if (FAILED(VariantChangeType(&converted, Mutable(), 0, VT_I4))) return false;
+  *number = converted.lVal;
+  return true;
+}
+
 bool Variant::ToDispatch(IDispatch** object) const {
   *object = nullptr;
   VARIANT plain;

@@ -28,6 +28,7 @@ class Variant {
 
   // Conversions that look through VT_BYREF; false when the value does not convert.
   bool ToString(std::wstring* text) const;
+  bool ToInt32(int32_t* number) const;
   // The object held (VT_DISPATCH, or VT_UNKNOWN answering IDispatch), with a new reference.
   bool ToDispatch(IDispatch** object) const;
 

@@ -1,11 +1,13 @@
 #include "platform/server_process.h"
 
 #include <objbase.h>
+#include <wrl/client.h>
 #include <tlhelp32.h>
 
 #include <algorithm>
 
 #include "common/file_name.h"
+#include "platform/objref.h"
 #include "platform/scoped_handles.h"
 
 namespace quillory {
@@ -80,6 +82,43 @@ std::wstring ImageOf(HANDLE process) {
   return LongPath(std::wstring(path, size));
 }
 
+bool RunningUnderWine() {
+  static const bool wine = GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_version") != nullptr;
+  return wine;
+}
+
+// Windows 8 and later decode a proxy into its server's process id (documented for debuggers).
+// Wine does not, and older systems lack the call.
+std::optional<DWORD> DecodedServerId(IUnknown* object) {
+  using Decode = HRESULT(WINAPI*)(DWORD, UINT64, PServerInformation);
+  static const auto decode = reinterpret_cast<Decode>(reinterpret_cast<void (*)()>(
+      RunningUnderWine() ? nullptr : GetProcAddress(GetModuleHandleW(L"combase.dll"), "CoDecodeProxy")));
+  ServerInformation information{};
+  if (!decode || FAILED(decode(GetCurrentProcessId(), reinterpret_cast<UINT64>(object), &information))) {
+    return std::nullopt;
+  }
+  return information.dwServerPid;
+}
+
+// The IPID of the standard reference COM marshals for the object. The reference is taken back
+// at once, so the server keeps no count for it.
+std::optional<Ipid> MarshalledIpid(IUnknown* object) {
+  Microsoft::WRL::ComPtr<IStream> stream;
+  if (FAILED(CreateStreamOnHGlobal(nullptr, TRUE, &stream))) return std::nullopt;
+  if (FAILED(CoMarshalInterface(stream.Get(), IID_IUnknown, object, MSHCTX_LOCAL, nullptr, MSHLFLAGS_NORMAL))) {
+    return std::nullopt;
+  }
+  std::optional<Ipid> ipid;
+  HGLOBAL memory = nullptr;
+  if (SUCCEEDED(GetHGlobalFromStream(stream.Get(), &memory))) {
+    GlobalLockScope bytes(memory);
+    if (bytes.Data()) ipid = ReadIpid(std::string_view(static_cast<const char*>(bytes.Data()), bytes.Size()));
+  }
+  const LARGE_INTEGER start{};
+  if (SUCCEEDED(stream->Seek(start, STREAM_SEEK_SET, nullptr))) CoReleaseMarshalData(stream.Get());
+  return ipid;
+}
+
 }  // namespace
 
 ServerProcessFinder::ServerProcessFinder(const wchar_t* progId) : image_(RegisteredProgram(progId)) {
@@ -87,17 +126,25 @@ ServerProcessFinder::ServerProcessFinder(const wchar_t* progId) : image_(Registe
   if (!image_.empty()) before_ = ProcessesNamed(image_);
 }
 
-std::optional<ServerProcess> ServerProcessFinder::StartedSince() const {
-  if (image_.empty()) return std::nullopt;
+std::optional<ServerProcess> ServerProcessFinder::ServingProcess(IUnknown* object) const {
+  if (image_.empty() || !object) return std::nullopt;
+  const std::optional<DWORD> exact = DecodedServerId(object);
+  std::optional<uint16_t> bits;
+  if (!exact) {
+    const std::optional<Ipid> ipid = MarshalledIpid(object);
+    if (!ipid) return std::nullopt;
+    bits = ProcessIdBits(*ipid, RunningUnderWine() ? IpidLayout::kWine : IpidLayout::kWindows);
+  }
   std::optional<ServerProcess> found;
   for (DWORD id : ProcessesNamed(image_)) {
+    if (exact ? id != *exact : static_cast<uint16_t>(id) != *bits) continue;
     if (std::find(before_.begin(), before_.end(), id) != before_.end()) continue;
     ScopedHandle process(OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, id));
     ServerProcess candidate{id, {}};
     if (!process || !StartTime(process.Get(), &candidate.created)) continue;
     if (CompareFileTime(&candidate.created, &startedAt_) < 0) continue;
     if (!SameText(ImageOf(process.Get()), image_)) continue;
-    if (found) return std::nullopt;  // two started since: which one is ours cannot be told
+    if (found) return std::nullopt;  // two share the id's low bits: which one serves cannot be told
     found = candidate;
   }
   return found;

@@ -1,11 +1,13 @@
-// The process of a local automation server this program asks for, told apart from every other
-// process so that an instance that hangs can be ended. A process is taken for ours only when it
-// runs the program file registered for the server's class, was started after the request began,
-// and is the only such process started since: the user's own instance of the same program, or
-// another program's, is never taken for it.
+// The process of a local automation server this program asks for, so that an instance that
+// hangs can be ended. An instance names its own process: on Windows the system decodes the
+// proxy (CoDecodeProxy), and in every case the reference COM marshals for it carries the
+// server's process id in its IPID. The id is then checked against the processes that run the
+// program file registered for the class and were started since the finder was made: the
+// user's own instance, or any other program, is never taken for ours.
 #pragma once
 
 #include <windows.h>
+#include <unknwn.h>
 
 #include <optional>
 #include <string>
@@ -23,12 +25,13 @@ struct ServerProcess {
 class ServerProcessFinder {
  public:
   // Finds the program file registered for the ProgID's class and notes the processes running it
-  // now. Call just before the request for a new instance.
+  // now. Made before the first request for a new instance.
   explicit ServerProcessFinder(const wchar_t* progId);
 
-  // The one process of the server's program started since construction; nothing when there is
-  // none (yet), or more than one (which is ours cannot be told).
-  std::optional<ServerProcess> StartedSince() const;
+  // The process that serves `object`, a proxy to a new instance held by the calling thread;
+  // nothing when the instance does not name it or it is not a process of the registered
+  // program started since construction.
+  std::optional<ServerProcess> ServingProcess(IUnknown* object) const;
 
  private:
   std::wstring image_;  // the registered program file, long form

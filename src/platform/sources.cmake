@@ -1,4 +1,5 @@
 list(APPEND QUILLORY_CORE_SOURCES
+  ${CMAKE_CURRENT_LIST_DIR}/objref.cpp
   ${CMAKE_CURRENT_LIST_DIR}/path_helpers.cpp)
 list(APPEND QUILLORY_WIN_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/com_activation.cpp

@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <sstream>
 #include <thread>
 
 #include "app/main_window.h"
@@ -51,9 +52,14 @@ Calls Sent(const std::wstring& document, const std::wstring& templ, int format, 
           ", LockComments:=False, Password:=\"\", AddToRecentFiles:=True, WritePassword:=\"\", "
           "ReadOnlyRecommended:=False, EmbedTrueTypeFonts:=False, SaveNativePictureFormat:=False, "
           "SaveFormsData:=False, SaveAsAOCELetter:=False)"};
-  const Calls quit = error.empty() ? Calls{"Application: names Quit", "Application: call Quit()"}
-                                   : Calls{"Document: error " + error, "Application: names Quit, SaveChanges",
-                                           "Application: call Quit(SaveChanges:=0)"};
+  // Before Quit, the instance is asked whether it holds documents besides ours.
+  const Calls count = {"Application: names Documents", "Application: get Documents", "Documents: names Count",
+                       "Documents: get Count"};
+  Calls quit = error.empty() ? count : Calls{"Document: error " + error};
+  if (!error.empty()) quit.insert(quit.end(), count.begin(), count.end());
+  const Calls told = error.empty() ? Calls{"Application: names Quit", "Application: call Quit()"}
+                                   : Calls{"Application: names Quit, SaveChanges", "Application: call Quit(SaveChanges:=0)"};
+  quit.insert(quit.end(), told.begin(), told.end());
   calls.insert(calls.end(), quit.begin(), quit.end());
   calls.push_back("Server: exit after Quit");
   return calls;
@@ -143,8 +149,9 @@ class ConversionRun : public ::testing::Test {
   // The user's limit per document, for the test's life.
   bool LimitTo(DWORD seconds) { return settings.Number(kTimeLimitSetting, seconds); }
   // Presses "Save As Dot" and answers each message box with `answer`, running `whenHanging` on a
-  // thread of its own once the stand-in journals the Open of "hang.doc"; the boxes the run showed.
-  std::vector<Shown> Press(int answer = IDOK, std::function<void()> whenHanging = {}) {
+  // thread of its own once the stand-in journals the Open of `opened`; the boxes the run showed.
+  std::vector<Shown> Press(int answer = IDOK, std::function<void()> whenHanging = {},
+                           const std::string& opened = "hang.doc") {
     std::vector<Shown> seen;
     DialogWatcher watcher([&](HWND dialog) {
       seen.push_back({DescribeDialog(dialog), form->Progress(), form->MousePointer()});
@@ -152,7 +159,7 @@ class ConversionRun : public ::testing::Test {
     });
     std::atomic<bool> pressed{false};
     std::thread hang([&] {
-      while (!pressed && journal.Text().find("hang.doc\"") == std::string::npos) Sleep(20);
+      while (!pressed && journal.Text().find(opened + "\"") == std::string::npos) Sleep(20);
       if (!pressed && whenHanging) whenHanging();
     });
     SendMessageW(form->Control(IDC_CHECK2), BM_CLICK, 0, 0);
@@ -291,7 +298,7 @@ TEST_F(ConversionRun, GoodDocumentsAreConvertedAndEveryOtherIsListedWithItsReaso
   EXPECT_EQ(form->MousePointer(), PointerShape::kDefault);
 }
 
-TEST_F(ConversionRun, AnInstanceThatNeverAnswersItsCreationIsEndedAtTheLimit) {
+TEST_F(ConversionRun, AnInstanceThatNeverAnswersItsCreationFailsAtTheLimitAndIsNotEndedOnAGuess) {
   ASSERT_TRUE(LimitTo(2));
   const std::string slow = Add(L"letter.doc", L"slow.doc");
   std::string text;
@@ -300,8 +307,14 @@ TEST_F(ConversionRun, AnInstanceThatNeverAnswersItsCreationIsEndedAtTheLimit) {
     ASSERT_TRUE(slowStart.Number(L"StartDelayMs", 600000));
     text = Narrow(PressForOne().box.text);
   }
+  // Still starting, the instance has not named its process, so none is ended on a guess.
   EXPECT_THAT(text, HasSubstr(slow + ": It did not finish within 2 seconds"));
-  EXPECT_THAT(text, HasSubstr("Its instance was ended."));
+  EXPECT_THAT(text, HasSubstr("could not be tied to its process, so it was not ended"));
+  std::vector<DWORD> pids;
+  ASSERT_EQ(journal.Calls(&pids).size(), 1u);
+  ScopedHandle slowServer(OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, pids[0]));
+  EXPECT_EQ(WaitForSingleObject(slowServer.Get(), 0), static_cast<DWORD>(WAIT_TIMEOUT));
+  TerminateProcess(slowServer.Get(), 0);
   EXPECT_TRUE(journal.AllExited());
 }
 
@@ -319,6 +332,12 @@ TEST_F(ConversionRun, EscStopsTheRunWhileTheWindowAnswersAndClosingEndsItWithNot
   EXPECT_EQ(stopped.box.text, L"Stopped.\r\n\r\n1 document converted, 2 not tried.");
   EXPECT_FALSE(Written(L"later.dot"));
   EXPECT_TRUE(journal.AllExited());
+  // The instance started ahead for later.doc was told to quit without a document.
+  const std::vector<Calls> calls = journal.Calls();
+  EXPECT_EQ(std::count_if(calls.begin(), calls.end(), [](const Calls& process) {
+              return process.size() > 1 && process[1] == "Application: names Documents" &&
+                     process.back() == "Server: exit after Quit";
+            }), 1);
 
   // Closing the window mid-run ends the run without a word; the program can end.
   EXPECT_TRUE(Press(IDOK, [&] { PostMessageW(form->Hwnd(), WM_CLOSE, 0, 0); }).empty());
@@ -327,31 +346,124 @@ TEST_F(ConversionRun, EscStopsTheRunWhileTheWindowAnswersAndClosingEndsItWithNot
   EXPECT_TRUE(journal.AllExited());
 }
 
-// Processes of the stand-in's program, started as COM would start them.
-ScopedHandle StartStandin(DWORD* id) {
-  ScopedHandle process;
-  StartProgram(L"\"" + ApplicationFolder() + L"\\QuilloryStandin.exe\" -Embedding", &process, id);
-  return process;
+// The documents opened, in the order of the journal's Opens; fails the test when a document is
+// opened before the one opened last has been saved and its instance told to quit.
+std::vector<std::string> OpenedOneAtATime(const std::string& journal) {
+  std::vector<std::pair<std::string, std::string>> lines;  // pid, text
+  std::istringstream in(journal);
+  for (std::string line; std::getline(in, line);) {
+    const size_t tab = line.find('\t');
+    if (tab != std::string::npos) lines.emplace_back(line.substr(0, tab), line.substr(tab + 1));
+  }
+  auto starts = [](const std::string& text, const char* head) { return text.rfind(head, 0) == 0; };
+  std::vector<std::string> opened;
+  std::string previous;  // the process of the document opened last
+  for (size_t i = 0; i < lines.size(); ++i) {
+    const std::string& text = lines[i].second;
+    if (!starts(text, "Documents: call Open(\"")) continue;
+    for (size_t j = i + 1; j < lines.size(); ++j) {
+      EXPECT_FALSE(lines[j].first == previous && (starts(lines[j].second, "Document: call SaveAs") ||
+                                                  starts(lines[j].second, "Application: call Quit")))
+          << "opened while the previous document was still open: " << text;
+    }
+    previous = lines[i].first;
+    opened.push_back(text.substr(22, text.find('"', 22) - 22));
+  }
+  return opened;
 }
 
-TEST(ServerProcess, OnlyTheOneProcessStartedSinceTheRequestIsTakenAndOnlyItIsEnded) {
-  DWORD userId = 0, oursId = 0, otherId = 0;
-  ScopedHandle user = StartStandin(&userId);  // running before: the user's own
-  ServerProcessFinder finder(kWordProgId);
-  EXPECT_FALSE(finder.StartedSince());
-  ScopedHandle ours = StartStandin(&oursId);
-  const std::optional<ServerProcess> found = finder.StartedSince();
-  ASSERT_TRUE(found);
-  EXPECT_EQ(found->id, oursId);
-  ScopedHandle other = StartStandin(&otherId);
-  EXPECT_FALSE(finder.StartedSince());  // two started since: which is ours cannot be told
+TEST_F(ConversionRun, InstancesStartedAheadEachTakeOneDocumentOpenedOneAtATimeInOrderAndOnlyAHangingOneIsEnded) {
+  ASSERT_TRUE(LimitTo(4) && settings.Number(kInstancesAheadSetting, 3));
+  std::vector<std::string> documents;
+  for (const wchar_t* name : {L"a.doc", L"b.doc", L"hang.doc", L"c.doc", L"d.doc", L"e.doc"}) {
+    documents.push_back(Add(L"letter.doc", name));
+  }
+  const std::string text = Narrow(PressForOne().box.text);
+  EXPECT_EQ(text.substr(0, text.find("within")), "Done.\r\n\r\n1 document could not be converted:\r\n" +
+                                                     documents[2] + ": It did not finish ");
+  EXPECT_THAT(text, HasSubstr("Its instance was ended."));
+  EXPECT_EQ(OpenedOneAtATime(journal.Text()), documents);
+  // One process a document, each told to quit but the one that hung, which alone was ended.
+  std::vector<DWORD> pids;
+  const std::vector<Calls> calls = journal.Calls(&pids);
+  ASSERT_EQ(calls.size(), documents.size());
+  for (const Calls& process : calls) {
+    const bool hung = std::find(process.begin(), process.end(), "Server: waiting for ever: HangInOpen matches \"hang.doc\"") != process.end();
+    EXPECT_EQ(process.back() == "Server: exit after Quit", !hung) << process.back();
+  }
+  EXPECT_TRUE(journal.AllExited());
+}
 
-  EXPECT_TRUE(EndServerProcess(*found));
-  EXPECT_EQ(WaitForSingleObject(ours.Get(), 0), WAIT_OBJECT_0);
-  EXPECT_EQ(WaitForSingleObject(user.Get(), 0), static_cast<DWORD>(WAIT_TIMEOUT));
-  EXPECT_EQ(WaitForSingleObject(other.Get(), 0), static_cast<DWORD>(WAIT_TIMEOUT));
-  EXPECT_TRUE(EndServerProcess(*found));  // gone already: nothing else is touched
-  for (HANDLE process : {user.Get(), other.Get()}) TerminateProcess(process, 0);
+// A user's document handed to one of the run's instances is never thrown away with it; an
+// instance that cannot be had fails its own document and no other.
+TEST_F(ConversionRun, AnInstanceHoldingAnotherDocumentIsLeftVisibleAndOneThatFailsToStartFailsOnlyItsDocument) {
+  ASSERT_TRUE(hazards.Text(L"SecondDocument", L"shared.doc"));
+  std::vector<std::string> documents;
+  for (const wchar_t* name : {L"shared.doc", L"b.doc", L"c.doc", L"d.doc", L"e.doc"}) {
+    documents.push_back(Add(L"letter.doc", name));
+  }
+  const std::vector<Shown> seen = Press(IDOK, [&] { hazards.Number(L"RefuseOnce", 1); }, "shared.doc");
+  ASSERT_EQ(seen.size(), 1u);
+  const std::string text = Narrow(seen[0].box.text);
+  EXPECT_THAT(text, HasSubstr("Done.\r\n\r\n1 document could not be converted:\r\n"));
+  EXPECT_THAT(text, HasSubstr(": Word could not be started: "));
+  EXPECT_EQ(text.find(documents[0]), std::string::npos);
+  EXPECT_TRUE(Written(L"shared.dot"));
+
+  std::vector<DWORD> pids;
+  const std::vector<Calls> calls = journal.Calls(&pids);
+  // Servers answer requests in no set order: the one that opened shared.doc is found by its Open.
+  const auto holder = std::find_if(calls.begin(), calls.end(), [&](const Calls& process) {
+    return std::any_of(process.begin(), process.end(), [&](const std::string& line) {
+      return line.find("call Open(\"" + documents[0] + "\"") != std::string::npos;
+    });
+  });
+  ASSERT_NE(holder, calls.end());
+  const Calls& shared = *holder;
+  EXPECT_THAT(shared, ::testing::Contains("Document: call Close(SaveChanges:=0)"));
+  EXPECT_THAT(shared, ::testing::Contains(::testing::StartsWith("Application: put Visible = ")));
+  EXPECT_THAT(shared, ::testing::Not(::testing::Contains(::testing::StartsWith("Application: call Quit"))));
+  ScopedHandle left(OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, pids[holder - calls.begin()]));
+  EXPECT_EQ(WaitForSingleObject(left.Get(), 0), static_cast<DWORD>(WAIT_TIMEOUT)) << "the shared instance was ended";
+  TerminateProcess(left.Get(), 0);
+  EXPECT_TRUE(journal.AllExited());
+}
+
+// Each instance names its own process, whichever server answered which request; the user's own
+// instance, running before, is never taken, and only the process named is ended.
+TEST(ServerProcess, EachInstanceNamesItsOwnProcessAndOnlyThatProcessIsEnded) {
+  StandinJournal journal;
+  CLSID clsid{};
+  ASSERT_TRUE(SUCCEEDED(CLSIDFromProgID(kWordProgId, &clsid)));
+  auto create = [&] {
+    Microsoft::WRL::ComPtr<IDispatch> instance;
+    EXPECT_TRUE(SUCCEEDED(CoCreateInstance(clsid, nullptr, CLSCTX_LOCAL_SERVER, IID_PPV_ARGS(&instance))));
+    return instance;
+  };
+  Microsoft::WRL::ComPtr<IDispatch> user = create();
+  ServerProcessFinder finder(kWordProgId);
+  Microsoft::WRL::ComPtr<IDispatch> first = create(), second = create();
+  EXPECT_FALSE(finder.ServingProcess(user.Get()));
+  const std::optional<ServerProcess> firstProcess = finder.ServingProcess(first.Get());
+  const std::optional<ServerProcess> secondProcess = finder.ServingProcess(second.Get());
+  ASSERT_TRUE(firstProcess && secondProcess);
+  EXPECT_NE(firstProcess->id, secondProcess->id);
+  // The process that journals a call made through `first` is the one it named.
+  GetDefaultValue(first.Get());
+  std::vector<DWORD> pids;
+  const std::vector<Calls> calls = journal.Calls(&pids);
+  ASSERT_EQ(calls.size(), 3u);
+  for (size_t i = 0; i < calls.size(); ++i) {
+    EXPECT_EQ(calls[i].back() == "Application: get (default)", pids[i] == firstProcess->id) << i;
+  }
+
+  ScopedHandle ended(OpenProcess(SYNCHRONIZE, FALSE, firstProcess->id));
+  EXPECT_TRUE(EndServerProcess(*firstProcess));
+  EXPECT_EQ(WaitForSingleObject(ended.Get(), 0), WAIT_OBJECT_0);
+  EXPECT_TRUE(EndServerProcess(*firstProcess));  // gone already: nothing else is touched
+  for (auto* instance : {user.Get(), second.Get()}) EXPECT_TRUE(CallMethod(instance, L"Quit").Ok());
+  first.Reset(), second.Reset(), user.Reset();
+  EXPECT_TRUE(journal.AllExited());
 }
 
 }  // namespace
