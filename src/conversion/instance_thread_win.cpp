@@ -40,7 +40,10 @@ void InstanceThread::Run() {
 SaveOutcome InstanceThread::Convert() {
   MessageFilterScope retryBusyServer;
   WordInstance word;
-  StepFailure failure = word.Create(progId_);
+  StepFailure failure = word.Create(progId_, [this] {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return !abandoned_ && order_ != Order::kRelease;
+  });
   {
     std::optional<ServerProcess> process;
     if (!failure) process = finder_->ServingProcess(word.Object());

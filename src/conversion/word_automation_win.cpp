@@ -75,6 +75,12 @@ bool WordAutomation::IsWordRunning() {
 
 std::shared_ptr<InstanceThread> WordAutomation::Next() {
   if (!finder_) finder_ = std::make_shared<const ServerProcessFinder>(progId_);
+  // New instances are asked for together, once those started ahead are used up, and never while
+  // earlier requests are still waiting: under Wine a request's server is whichever answers first,
+  // and a request made a moment later would take the server of one still waiting for it, which
+  // then fails. Together, the requests' waits for their servers overlap.
+  const bool starting = std::any_of(started_.begin(), started_.end(),
+                                    [](const std::shared_ptr<InstanceThread>& instance) { return !instance->Created(); });
   std::shared_ptr<InstanceThread> next;
   if (!started_.empty()) {
     next = std::move(started_.front());
@@ -84,7 +90,8 @@ std::shared_ptr<InstanceThread> WordAutomation::Next() {
   }
   // The next documents' instances start while this one converts; never more than the run has
   // documents for.
-  while (started_.size() < std::min(ahead_, toCome_)) {
+  const bool refill = !starting && started_.empty();
+  while (refill && started_.size() < std::min(ahead_, toCome_)) {
     std::shared_ptr<InstanceThread> ahead = InstanceThread::Start(progId_, finder_);
     if (!ahead) break;
     started_.push_back(std::move(ahead));

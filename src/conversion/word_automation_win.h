@@ -30,7 +30,7 @@ inline constexpr std::chrono::seconds kDefaultTimeLimit{120};
 // How many instances are started ahead of the document converting, under the same key; 0 starts
 // each only when its document's turn comes.
 inline constexpr wchar_t kInstancesAheadSetting[] = L"InstancesAhead";
-inline constexpr size_t kDefaultInstancesAhead = 2;
+inline constexpr size_t kDefaultInstancesAhead = 4;
 inline constexpr size_t kMostInstancesAhead = 16;
 
 // Waits until `handle` is signalled or `deadline` passes; kStopped as soon as `stop` (when

@@ -17,6 +17,8 @@ using Microsoft::WRL::ComPtr;
 constexpr int32_t kMsoAutomationSecurityForceDisable = 3;
 constexpr int32_t kWdAlertsNone = 0;
 constexpr int32_t kWdDoNotSaveChanges = 0;
+// How many times a request whose server went to another request is made again.
+constexpr int kCreateRetries = 3;
 
 // The server's own description says enough; without one, the step and the system's text.
 SaveOutcome Failure(std::string_view step, const DispatchResult& result) {
@@ -26,8 +28,16 @@ SaveOutcome Failure(std::string_view step, const DispatchResult& result) {
 
 }  // namespace
 
-StepFailure WordInstance::Create(const wchar_t* progId) {
-  const HRESULT hr = CreateLocalInstance(progId, &application_);
+StepFailure WordInstance::Create(const wchar_t* progId, const std::function<bool()>& mayAskAgain) {
+  HRESULT hr = CreateLocalInstance(progId, &application_);
+  // With several requests in flight, a server started for this one may serve another request
+  // and be gone before this one reaches it (Wine then answers E_NOINTERFACE), or be taken just
+  // as it stops serving: asked again, the request gets a server of its own or one left over.
+  for (int again = 0; again < kCreateRetries && (hr == E_NOINTERFACE || hr == CO_E_SERVER_STOPPING) &&
+                     mayAskAgain && mayAskAgain();
+       ++again) {
+    hr = CreateLocalInstance(progId, &application_);
+  }
   if (IsUnknownClass(hr)) return SaveOutcome::NotInstalled(HresultText(hr));
   if (FAILED(hr)) return SaveOutcome::Failed("Word could not be started: " + HresultText(hr));
   return std::nullopt;

@@ -8,6 +8,7 @@
 #include <oaidl.h>
 #include <wrl/client.h>
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -31,8 +32,9 @@ using StepFailure = std::optional<SaveOutcome>;
 class WordInstance {
  public:
   // Always a new instance of its own, never the user's running one. An unknown ProgID fails
-  // as kNotInstalled.
-  StepFailure Create(const wchar_t* progId = kWordProgId);
+  // as kNotInstalled. A request whose server went to another request is made again while
+  // `mayAskAgain` allows.
+  StepFailure Create(const wchar_t* progId = kWordProgId, const std::function<bool()>& mayAskAgain = {});
   // Macros forced off and alerts silenced, then the document opened read-only with no prompt
   // and saved beside itself as the template.
   StepFailure OpenAndSaveAs(std::string_view documentPath, TemplateTarget target);

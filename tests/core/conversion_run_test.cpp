@@ -27,6 +27,7 @@ struct Fake : RunView, Automation {
   std::vector<std::string> ended;                // "index/count result" as each document ends
   RunReport keptReport;
   KeptReport kept;
+  std::vector<size_t> toCome;  // what the automation was told before each document
 
   explicit Fake(std::vector<std::string> list = {}) : entries(std::move(list)) {}
   size_t EntryCount() const override { return entries.size(); }
@@ -45,6 +46,7 @@ struct Fake : RunView, Automation {
     if (duringCheck) duringCheck(*this);
     return running;
   }
+  void DocumentsToCome(size_t count) override { toCome.push_back(count); }
   SaveOutcome SaveDocAsTemplate(const std::string& path, TemplateTarget as) override {
     saved.push_back(path + (as == TemplateTarget::kDot ? " as dot " : " as dotx ") + State());
     if (duringSave) duringSave(*this);
@@ -183,10 +185,12 @@ TEST(ConversionRunTest, TheReportHasARowPerEntryAndEachTriedDocumentEndsAsItsRow
   run.checks["gone.doc"] = {DocumentCheck::Verdict::kFail, "no such file"};
   run.outcomes["bad.doc"] = SaveOutcome::Failed("damaged\r\n");
   run.outcomes["e.doc"] = SaveOutcome::Stopped();
+  run.outcomes["a.doc"] = SaveOutcome::Saved("left open");
   const RunReport report = ConvertAll(run, run);
+  EXPECT_THAT(run.toCome, ElementsAre(5, 2, 1));  // only documents sent to an instance are told
   EXPECT_THAT(run.saved, ElementsAre("a.doc as dot [bar 167 busy]", "bad.doc as dot [bar 667 busy]",
                                      "e.doc as dot [bar 833 busy]"));
-  EXPECT_THAT(Rows(report), ElementsAre("a.doc a.dot converted", "new.doc new.dot skipped its template is newer",
+  EXPECT_THAT(Rows(report), ElementsAre("a.doc a.dot converted left open", "new.doc new.dot skipped its template is newer",
                                         "gone.doc gone.dot failed no such file", "bad.doc bad.dot failed damaged",
                                         "e.doc e.dot not tried The run was stopped before it was converted.",
                                         "f.doc f.dot not tried The run was stopped before it was converted."));
