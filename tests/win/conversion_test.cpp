@@ -11,6 +11,10 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <filesystem>
+#include <fstream>
+#include <optional>
+#include <sstream>
 #include <thread>
 
 #include "app/main_window.h"
@@ -289,6 +293,81 @@ TEST_F(ConversionRun, GoodDocumentsAreConvertedAndEveryOtherIsListedWithItsReaso
   EXPECT_FALSE(Written(L"hang.dot") || Written(L"dies.dot") || Written(L"locked.dot"));
   EXPECT_TRUE(journal.AllExited());
   EXPECT_EQ(form->MousePointer(), PointerShape::kDefault);
+}
+
+// Fails every document at once: many failures without an instance started for each.
+struct FailingAutomation final : Automation {
+  bool IsWordRunning() override { return false; }
+  SaveOutcome SaveDocAsTemplate(const std::string&, TemplateTarget) override {
+    return SaveOutcome::Failed("Not a document.");
+  }
+};
+
+// The LOCALAPPDATA environment variable of the test's process, for the object's life.
+class LocalAppData {
+ public:
+  explicit LocalAppData(const std::wstring& path) {
+    if (DWORD size = GetEnvironmentVariableW(L"LOCALAPPDATA", nullptr, 0)) {
+      saved_.emplace(size, L'\0');
+      saved_->resize(GetEnvironmentVariableW(L"LOCALAPPDATA", saved_->data(), size));
+    }
+    Set(path);
+  }
+  ~LocalAppData() { SetEnvironmentVariableW(L"LOCALAPPDATA", saved_ ? saved_->c_str() : nullptr); }
+  void Set(const std::wstring& path) { SetEnvironmentVariableW(L"LOCALAPPDATA", path.c_str()); }
+
+ private:
+  std::optional<std::wstring> saved_;
+};
+
+// The window keeps each run's report and, when the closing message cannot name every failure,
+// ends it with the report's path. The newest 50 reports stay; nothing else there is touched.
+TEST(KeptReports, AReportNamesEveryDocumentAndOnlyTheNewestFiftyStay) {
+  TempFolder appData;
+  LocalAppData redirected(appData.Path());
+  const std::wstring reports = appData.File(L"Quillory\\Reports");
+  auto form = MakeForm();
+  ASSERT_TRUE(form);
+  for (int i = 1; i <= 21; ++i) form->AppendEntries({Narrow(appData.File(L"doc " + std::to_wstring(i) + L".doc"))});
+  // A run through the window; the last line of its closing message.
+  auto run = [&form] {
+    DialogWatcher watcher(PressButton(IDOK));
+    FailingAutomation automation;
+    ConvertAll(*form, automation);
+    watcher.Stop();
+    const std::vector<SeenDialog> seen = watcher.Seen();
+    if (seen.size() != 1) return "message boxes shown: " + std::to_string(seen.size());
+    return Narrow(seen[0].text.substr(seen[0].text.rfind(L'\n') + 1));
+  };
+
+  const std::string named = "The report of this run names every document: ";
+  const std::string line = run();
+  ASSERT_THAT(line, ::testing::StartsWith(named + Narrow(reports) + "\\"));
+  std::ostringstream csv;
+  csv << std::ifstream(std::filesystem::path(Widen(line.substr(named.size()))), std::ios::binary).rdbuf();
+  std::vector<std::string> rows;
+  for (std::string text = csv.str(); !text.empty(); text.erase(0, text.find("\r\n") + 2)) {
+    rows.push_back(text.substr(0, text.find("\r\n")));
+  }
+  ASSERT_EQ(rows.size(), 22u);
+  EXPECT_THAT(rows[21], ::testing::StartsWith(form->EntryText(20) + ","));
+
+  for (int minute = 0; minute < 55; ++minute) {
+    appData.Write(L"Quillory\\Reports\\2020-01-01 00-" + std::to_wstring(100 + minute).substr(1) + L"-00.csv");
+  }
+  appData.Write(L"Quillory\\Reports\\notes.csv");
+  ASSERT_THAT(run(), ::testing::StartsWith(named));
+  // 55 older and 2 new: the 7 oldest went.
+  size_t files = 0;
+  for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(reports)) ++files;
+  EXPECT_EQ(files, 51u);
+  EXPECT_FALSE(FileExists(reports + L"\\2020-01-01 00-06-00.csv"));
+  EXPECT_TRUE(FileExists(reports + L"\\2020-01-01 00-07-00.csv") && FileExists(reports + L"\\notes.csv") &&
+              FileExists(Widen(line.substr(named.size()))));
+
+  // Where the reports cannot go, the message says why.
+  redirected.Set(appData.Write(L"a file"));
+  EXPECT_THAT(run(), ::testing::StartsWith("The report of this run could not be saved: " + Narrow(appData.File(L"a file"))));
 }
 
 TEST_F(ConversionRun, AnInstanceThatNeverAnswersItsCreationIsEndedAtTheLimit) {
