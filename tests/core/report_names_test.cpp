@@ -8,7 +8,8 @@ namespace {
 TEST(ReportNames, SayWhenAndNeverTakeANameTakenInAnyCase) {
   const ReportTime time{2026, 12, 7, 8, 4, 5};
   EXPECT_EQ(FreeReportName(time, {}), "2026-12-07 08-04-05.csv");
-  EXPECT_EQ(FreeReportName(time, {"2026-12-07 08-04-05.CSV", "2026-12-07 08-04-05 (2).csv"}),
+  EXPECT_EQ(FreeReportName(time, {"2026-12-07 08-04-05.CSV"}), "2026-12-07 08-04-05 (2).csv");
+  EXPECT_EQ(FreeReportName(time, {"2026-12-07 08-04-05.csv", "2026-12-07 08-04-05 (2).csv"}),
             "2026-12-07 08-04-05 (3).csv");
 }
 
@@ -17,7 +18,8 @@ TEST(ReportNames, TheOldestReportsBeyondTheKeptGoAndNothingElse) {
   const std::vector<std::string> names = {
       "2026-12-07 08-04-05 (10).csv", "2026-12-07 08-04-05 (9).csv", "2026-12-07 08-04-05.csv",
       "2026-12-07 08-04-04 (2).csv",  "notes.csv",  "2026-12-07 08-04-0x.csv", "2026-12-07 08-04-03 (0).csv",
-      "2026-12-07 08-04-03.csv.txt",  "2026-12-07 08-04-03 (2.csv", "1999-01-01 00-00-00 copy.csv"};
+      "2026-12-07 08-04-03 (2).txt",  "2026-12-07 08-04-03 (2.csv", "2026-12-07 08-04-09x(2).csv",
+      "2026-12-07 08-04-09 (2a).csv"};
   EXPECT_EQ(ReportsBeyond(names, 2), (std::vector<std::string>{"2026-12-07 08-04-04 (2).csv",
                                                                  "2026-12-07 08-04-05.csv"}));
   EXPECT_TRUE(ReportsBeyond(names, 4).empty());
