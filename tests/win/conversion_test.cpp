@@ -367,7 +367,8 @@ TEST(KeptReports, AReportNamesEveryDocumentAndOnlyTheNewestFiftyStay) {
 
   // Where the reports cannot go, the message says why.
   redirected.Set(appData.Write(L"a file"));
-  EXPECT_THAT(run(), ::testing::StartsWith("The report of this run could not be saved: " + Narrow(appData.File(L"a file"))));
+  EXPECT_THAT(run(), ::testing::StartsWith("The report of this run could not be saved: " +
+                                           Narrow(appData.File(L"a file")) + ": "));
 }
 
 TEST_F(ConversionRun, AnInstanceThatNeverAnswersItsCreationIsEndedAtTheLimit) {
