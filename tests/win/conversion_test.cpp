@@ -13,7 +13,6 @@
 #include <atomic>
 #include <filesystem>
 #include <fstream>
-#include <optional>
 #include <sstream>
 #include <thread>
 
@@ -298,26 +297,15 @@ TEST_F(ConversionRun, GoodDocumentsAreConvertedAndEveryOtherIsListedWithItsReaso
 // Fails every document at once: many failures without an instance started for each.
 struct FailingAutomation final : Automation {
   bool IsWordRunning() override { return false; }
-  SaveOutcome SaveDocAsTemplate(const std::string&, TemplateTarget) override {
-    return SaveOutcome::Failed("Not a document.");
-  }
+  SaveOutcome SaveDocAsTemplate(const std::string&, TemplateTarget) override { return SaveOutcome::Failed("No."); }
 };
 
-// The LOCALAPPDATA environment variable of the test's process, for the object's life.
-class LocalAppData {
- public:
-  explicit LocalAppData(const std::wstring& path) {
-    if (DWORD size = GetEnvironmentVariableW(L"LOCALAPPDATA", nullptr, 0)) {
-      saved_.emplace(size, L'\0');
-      saved_->resize(GetEnvironmentVariableW(L"LOCALAPPDATA", saved_->data(), size));
-    }
-    Set(path);
-  }
-  ~LocalAppData() { SetEnvironmentVariableW(L"LOCALAPPDATA", saved_ ? saved_->c_str() : nullptr); }
+// LOCALAPPDATA of the test's process, for the object's life.
+struct LocalAppData {
+  explicit LocalAppData(const std::wstring& path) { GetEnvironmentVariableW(L"LOCALAPPDATA", saved, MAX_PATH), Set(path); }
+  ~LocalAppData() { SetEnvironmentVariableW(L"LOCALAPPDATA", saved[0] ? saved : nullptr); }
   void Set(const std::wstring& path) { SetEnvironmentVariableW(L"LOCALAPPDATA", path.c_str()); }
-
- private:
-  std::optional<std::wstring> saved_;
+  wchar_t saved[MAX_PATH] = {};
 };
 
 // The window keeps each run's report and, when the closing message cannot name every failure,
@@ -335,35 +323,31 @@ TEST(KeptReports, AReportNamesEveryDocumentAndOnlyTheNewestFiftyStay) {
     FailingAutomation automation;
     ConvertAll(*form, automation);
     watcher.Stop();
-    const std::vector<SeenDialog> seen = watcher.Seen();
-    if (seen.size() != 1) return "message boxes shown: " + std::to_string(seen.size());
-    return Narrow(seen[0].text.substr(seen[0].text.rfind(L'\n') + 1));
+    const std::wstring text = watcher.Count() == 1 ? watcher.Seen()[0].text : L"boxes shown";
+    return Narrow(text.substr(text.rfind(L'\n') + 1));
   };
 
   const std::string named = "The report of this run names every document: ";
   const std::string line = run();
   ASSERT_THAT(line, ::testing::StartsWith(named + Narrow(reports) + "\\"));
-  std::ostringstream csv;
-  csv << std::ifstream(std::filesystem::path(Widen(line.substr(named.size()))), std::ios::binary).rdbuf();
-  std::vector<std::string> rows;
-  for (std::string text = csv.str(); !text.empty(); text.erase(0, text.find("\r\n") + 2)) {
-    rows.push_back(text.substr(0, text.find("\r\n")));
-  }
-  ASSERT_EQ(rows.size(), 22u);
-  EXPECT_THAT(rows[21], ::testing::StartsWith(form->EntryText(20) + ","));
+  const std::wstring first = Widen(line.substr(named.size()));
+  std::ostringstream read;
+  read << std::ifstream(std::filesystem::path(first), std::ios::binary).rdbuf();
+  const std::string csv = read.str();
+  EXPECT_EQ(std::count(csv.begin(), csv.end(), '\n'), 22);  // a header and a row per document
+  EXPECT_THAT(csv, HasSubstr("\r\n" + form->EntryText(20) + ","));
 
-  for (int minute = 0; minute < 55; ++minute) {
-    appData.Write(L"Quillory\\Reports\\2020-01-01 00-" + std::to_wstring(100 + minute).substr(1) + L"-00.csv");
+  for (int year = 1970; year < 2025; ++year) {
+    appData.Write(L"Quillory\\Reports\\" + std::to_wstring(year) + L"-01-01 00-00-00.csv");
   }
   appData.Write(L"Quillory\\Reports\\notes.csv");
   ASSERT_THAT(run(), ::testing::StartsWith(named));
   // 55 older and 2 new: the 7 oldest went.
-  size_t files = 0;
-  for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(reports)) ++files;
-  EXPECT_EQ(files, 51u);
-  EXPECT_FALSE(FileExists(reports + L"\\2020-01-01 00-06-00.csv"));
-  EXPECT_TRUE(FileExists(reports + L"\\2020-01-01 00-07-00.csv") && FileExists(reports + L"\\notes.csv") &&
-              FileExists(Widen(line.substr(named.size()))));
+  const auto files = std::distance(std::filesystem::directory_iterator(reports), {});
+  EXPECT_EQ(files, 51);
+  EXPECT_FALSE(FileExists(reports + L"\\1976-01-01 00-00-00.csv"));
+  EXPECT_TRUE(FileExists(reports + L"\\1977-01-01 00-00-00.csv") && FileExists(reports + L"\\notes.csv") &&
+              FileExists(first));
 
   // Where the reports cannot go, the message says why.
   redirected.Set(appData.Write(L"a file"));
