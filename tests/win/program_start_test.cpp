@@ -2,7 +2,7 @@
 // the same resource script). Started as a user starts it: the system DLLs its first paint does not
 // need load at their first call; the list becomes a drop target once OLE is there, the Open
 // dialog and the folder picker come up from DLLs loaded then, and closing the window ends
-// the program.
+// the program. Started with documents, as Explorer starts it, it lists them.
 #include <windows.h>
 #include <commctrl.h>
 
