@@ -85,6 +85,16 @@ std::string CheckWritable(const std::wstring& path) {
 }
 
 int Run(const CommandLine& line, ConsoleOutput& out, ConsoleOutput& err) {
+  // Before anything else: a report that cannot be written is known before a long walk.
+  std::wstring reportPath;
+  if (!line.reportPath.empty()) {
+    reportPath = FullPath(Widen(line.reportPath));
+    if (const std::string reason = CheckWritable(reportPath); !reason.empty()) {
+      err.Line("The report file " + Narrow(reportPath) + " cannot be written: " + reason +
+               " Nothing was converted. Type Quillory.com /? for the usage.");
+      return kExitBadCommand;
+    }
+  }
   // Every document by its full path, so templates and the report name them in full.
   WindowsDirectoryLister lister;
   const KeepGoing keepGoing = [] { return !g_stop.requested; };
@@ -103,16 +113,6 @@ int Run(const CommandLine& line, ConsoleOutput& out, ConsoleOutput& err) {
     err.Line("Nothing to convert: no file matches the names given, and no folder given holds a *." + line.extension +
              " file. Type Quillory.com /? for the usage.");
     return kExitBadCommand;
-  }
-
-  std::wstring reportPath;
-  if (!line.reportPath.empty()) {
-    reportPath = FullPath(Widen(line.reportPath));
-    if (const std::string reason = CheckWritable(reportPath); !reason.empty()) {
-      err.Line("The report file " + Narrow(reportPath) + " cannot be written: " + reason +
-               " Nothing was converted. Type Quillory.com /? for the usage.");
-      return kExitBadCommand;
-    }
   }
 
   ComApartment apartment;

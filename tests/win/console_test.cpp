@@ -111,6 +111,7 @@ TEST_F(ConsoleRun, TreesPatternsAndMissingPathsRunInOrderWithALineEachAndTheRepo
   const std::string resume = Add(L"letter.doc", "tree\\" + kResume + ".doc");
   const std::string letter = Add(L"letter.doc", "tree\\sub\\letter.doc");
   Add(L"letter.doc", "tree\\~lock.doc");  // the word processor's own: never taken
+  CreateDirectoryW(folder.File(L"tree\\old.doc").c_str(), nullptr);  // a folder: never a document
   // Relative paths are taken from the current folder and made full.
   const Ended first = RunConsole("/report:report.csv tree missing.doc", folder.Path());
   EXPECT_EQ(first.code, 1u);
@@ -156,7 +157,7 @@ TEST_F(ConsoleRun, AWrongCommandLineOrReportFileConvertsNothingAndExitsWith2) {
     std::string arguments, error;
   } wrong[] = {
       {"/limit:0 a.doc", "The option /limit:0 needs a whole number of seconds"},
-      {"empty nothing*.doc", "Nothing to convert: "},
+      {"/report:new.csv empty nothing*.doc", "Nothing to convert: "},
       {"/report:gone\\r.csv a.doc", "The report file " + At("gone\\r.csv") + " cannot be written: "},
   };
   for (const auto& c : wrong) {
@@ -166,7 +167,7 @@ TEST_F(ConsoleRun, AWrongCommandLineOrReportFileConvertsNothingAndExitsWith2) {
     EXPECT_THAT(ended.err, HasSubstr("Quillory.com /? "));
     EXPECT_EQ(ended.out, "");
   }
-  EXPECT_FALSE(FileExists(folder.File(L"a.dot")));
+  EXPECT_FALSE(FileExists(folder.File(L"a.dot")) || FileExists(folder.File(L"new.csv")));
 
   // A report that cannot be written at the end says so, and 2 outranks a failed document.
   const std::wstring report = folder.File(L"held.csv");
