@@ -130,7 +130,7 @@ std::string UsageText() {
 std::string DocumentLine(size_t index, size_t count, const ReportRow& row) {
   std::string line = std::to_string(index + 1) + "/" + std::to_string(count) + " " + ResultName(row.result) + " " +
                      row.document;
-  if (row.result != DocumentResult::kConverted && !row.reason.empty()) line += ": " + row.reason;
+  if (!row.reason.empty()) line += ": " + row.reason;  // a converted document has none
   return line;
 }
 
