@@ -46,7 +46,9 @@ std::string ReadAll(HANDLE pipe) {
 Ended RunConsole(const std::string& arguments, const std::wstring& folder) {
   SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
   HANDLE outRead, outWrite, errRead, errWrite;
-  if (!CreatePipe(&outRead, &outWrite, &inherit, 0) || !CreatePipe(&errRead, &errWrite, &inherit, 0)) return {99, {}, {}};
+  if (!CreatePipe(&outRead, &outWrite, &inherit, 0) || !CreatePipe(&errRead, &errWrite, &inherit, 0)) {
+    return {99, {}, {}};
+  }
   ScopedHandle outReader(outRead), outWriter(outWrite), errReader(errRead), errWriter(errWrite);
   SetHandleInformation(outRead, HANDLE_FLAG_INHERIT, 0);
   SetHandleInformation(errRead, HANDLE_FLAG_INHERIT, 0);
@@ -120,9 +122,10 @@ TEST_F(ConsoleRun, TreesPatternsAndMissingPathsRunInOrderWithALineEachAndTheRepo
                            "2 converted, 1 failed, 0 skipped, 0 not tried.\r\n");
   EXPECT_EQ(first.err, "");
   EXPECT_EQ(ReportRows(folder.File(L"report.csv")),
-            (std::vector<std::string>{resume + "," + At("tree\\" + kResume + ".dot") + ",converted,",
-                                      letter + "," + At("tree\\sub\\letter.dot") + ",converted,",
-                                      At("missing.doc") + "," + At("missing.dot") + ",failed,The file does not exist."}));
+            (std::vector<std::string>{
+                resume + "," + At("tree\\" + kResume + ".dot") + ",converted,",
+                letter + "," + At("tree\\sub\\letter.dot") + ",converted,",
+                At("missing.doc") + "," + At("missing.dot") + ",failed,The file does not exist."}));
   EXPECT_TRUE(FileExists(folder.File(Widen("tree\\" + kResume + ".dot"))));
 
   // Their templates are newer now: /newer skips both, found this time by a pattern and by name.
@@ -247,7 +250,8 @@ TEST_F(ConsoleRun, OnAConsoleNamesShowAsTheyAreAndCtrlCEndsTheDocumentInHandWith
   startup.dwFlags = STARTF_USESTDHANDLES;
   startup.hStdOutput = startup.hStdError = screen.Get();
   PROCESS_INFORMATION started{};
-  std::wstring commandLine = L"\"" + Program() + L"\" /report:r.csv " + Widen("\"" + kResume + ".doc\" hang.doc later.doc");
+  std::wstring commandLine =
+      L"\"" + Program() + L"\" /report:r.csv " + Widen("\"" + kResume + ".doc\" hang.doc later.doc");
   ASSERT_TRUE(CreateProcessW(Program().c_str(), commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr,
                              folder.Path().c_str(), &startup, &started));
   ScopedHandle process(started.hProcess), thread(started.hThread);
@@ -274,7 +278,8 @@ TEST_F(ConsoleRun, OnAConsoleNamesShowAsTheyAreAndCtrlCEndsTheDocumentInHandWith
   const std::string notTried = ",not tried,The run was stopped before it was converted.";
   EXPECT_EQ(ReportRows(folder.File(L"r.csv")),
             (std::vector<std::string>{resume + "," + At(kResume + ".dot") + ",converted,",
-                                      hang + "," + At("hang.dot") + notTried, later + "," + At("later.dot") + notTried}));
+                                      hang + "," + At("hang.dot") + notTried,
+                                      later + "," + At("later.dot") + notTried}));
   EXPECT_EQ(journal.Calls().size(), 2u);
   EXPECT_TRUE(journal.AllExited());
 }
