@@ -2,6 +2,8 @@
 // the line for each and the summary (UTF-8 on a pipe, UTF-16 on a console), the report read
 // back, every exit code, and Ctrl+C ending the document in hand with nothing left running.
 #include <windows.h>
+#include <ole2.h>
+#include <wrl/client.h>
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -12,8 +14,11 @@
 #include <sstream>
 #include <thread>
 
+#include "common/com_apartment_win.h"
 #include "common/utf_win.h"
 #include "conversion/conversion_run.h"
+#include "conversion/word_instance_win.h"
+#include "platform/dispatch.h"
 #include "platform/files.h"
 #include "platform/scoped_handles.h"
 #include "support/form_fixture.h"
@@ -129,12 +134,25 @@ TEST_F(ConsoleRun, TreesPatternsAndMissingPathsRunInOrderWithALineEachAndTheRepo
   EXPECT_TRUE(FileExists(folder.File(Widen("tree\\" + kResume + ".dot"))));
 
   // Their templates are newer now: /newer skips both, found this time by a pattern and by name.
+  // The word processor seems open: a script cannot answer, so the warning goes to errors.
+  ComApartment apartment;
+  CLSID clsid{};
+  ASSERT_TRUE(SUCCEEDED(CLSIDFromProgID(kWordProgId, &clsid)));
+  Microsoft::WRL::ComPtr<IDispatch> word;
+  ASSERT_TRUE(SUCCEEDED(CoCreateInstance(clsid, nullptr, CLSCTX_LOCAL_SERVER, IID_PPV_ARGS(&word))));
+  DWORD cookie = 0;
+  ASSERT_TRUE(SUCCEEDED(RegisterActiveObject(word.Get(), clsid, ACTIVEOBJECT_STRONG, &cookie)));
   const Ended second = RunConsole("-NEWER tree\\*.DOC " + letter, folder.Path());
+  RevokeActiveObject(cookie, nullptr);
+  CallMethod(word.Get(), L"Quit");
+  word.Reset();
   EXPECT_EQ(second.code, 0u);
   const std::string newer = ": Its template is newer than the document.\r\n";
   EXPECT_EQ(second.out, "1/2 skipped " + resume + newer + "2/2 skipped " + letter + newer +
                             "0 converted, 0 failed, 2 skipped, 0 not tried.\r\n");
-  EXPECT_EQ(journal.Calls().size(), 2u);  // one instance for each converted document
+  EXPECT_EQ(second.err, "Word may be open. It is recommended that you close Word first. The run goes on: a command "
+                        "line cannot answer.\r\n");
+  EXPECT_EQ(journal.Calls().size(), 3u);  // one instance for each converted document, and the open one
   EXPECT_TRUE(journal.AllExited());
 }
 
