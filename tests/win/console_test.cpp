@@ -200,29 +200,33 @@ TEST_F(ConsoleRun, AWrongCommandLineOrReportFileConvertsNothingAndExitsWith2) {
   EXPECT_TRUE(journal.Calls().empty());
 }
 
-// Takes "Word.Application" out of the machine's classes for the scope's life.
+// Takes "Word.Application" out of the machine's classes for the scope's life (the prefix's
+// registration is made afresh before each test run should a crash leave it out).
 class ProgIdHidden {
  public:
   ProgIdHidden() {
-    wchar_t clsid[64] = {};
-    DWORD size = sizeof clsid;
-    ok_ = RegGetValueW(HKEY_LOCAL_MACHINE, (std::wstring(kKey) + L"\\CLSID").c_str(), nullptr, RRF_RT_REG_SZ, nullptr,
-                       clsid, &size) == ERROR_SUCCESS &&
-          RegDeleteTreeW(HKEY_LOCAL_MACHINE, kKey) == ERROR_SUCCESS;
-    clsid_ = clsid;
+    ok_ = Read(kKey, name_) && Read(kClsidKey, clsid_) && RegDeleteTreeW(HKEY_LOCAL_MACHINE, kKey) == ERROR_SUCCESS;
   }
   ~ProgIdHidden() {
     if (!ok_) return;
-    const std::wstring name = L"Quillory stand-in for Word.Application";
-    RegSetKeyValueW(HKEY_LOCAL_MACHINE, kKey, nullptr, REG_SZ, name.c_str(), (name.size() + 1) * sizeof(wchar_t));
-    RegSetKeyValueW(HKEY_LOCAL_MACHINE, (std::wstring(kKey) + L"\\CLSID").c_str(), nullptr, REG_SZ, clsid_.c_str(),
-                    (clsid_.size() + 1) * sizeof(wchar_t));
+    for (const auto& [key, value] : {std::pair{kKey, &name_}, std::pair{kClsidKey, &clsid_}}) {
+      RegSetKeyValueW(HKEY_LOCAL_MACHINE, key, nullptr, REG_SZ, value->c_str(),
+                      static_cast<DWORD>((value->size() + 1) * sizeof(wchar_t)));
+    }
   }
   bool Ok() const { return ok_; }
 
  private:
   static constexpr wchar_t kKey[] = L"Software\\Classes\\Word.Application";
-  std::wstring clsid_;
+  static constexpr wchar_t kClsidKey[] = L"Software\\Classes\\Word.Application\\CLSID";
+  static bool Read(const wchar_t* key, std::wstring& value) {
+    wchar_t text[256] = {};
+    DWORD size = sizeof text - sizeof(wchar_t);
+    const bool read = RegGetValueW(HKEY_LOCAL_MACHINE, key, nullptr, RRF_RT_REG_SZ, nullptr, text, &size) == ERROR_SUCCESS;
+    value = text;
+    return read;
+  }
+  std::wstring name_, clsid_;
   bool ok_ = false;
 };
 
