@@ -80,14 +80,10 @@ Ended RunConsole(const std::string& arguments, const std::wstring& folder) {
   return ended;
 }
 
-std::string ReadFileText(const std::wstring& path) {
-  std::ifstream in(std::filesystem::path(path), std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), {}};
-}
-
 // The report's rows without their last column (the seconds), after its BOM and header.
 std::vector<std::string> ReportRows(const std::wstring& path) {
-  const std::string text = ReadFileText(path);
+  std::ifstream file(std::filesystem::path(path), std::ios::binary);
+  const std::string text{std::istreambuf_iterator<char>(file), {}};
   EXPECT_THAT(text, StartsWith("\xEF\xBB\xBF" "document,template,result,reason,seconds\r\n"));
   std::vector<std::string> rows;
   std::istringstream in(text);
