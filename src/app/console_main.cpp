@@ -13,7 +13,6 @@
 #include "app/command_line.h"
 #include "app/console_output.h"
 #include "app/console_run_view.h"
-#include "common/com_apartment_win.h"
 #include "common/system_message_win.h"
 #include "common/utf_win.h"
 #include "platform/files.h"
@@ -115,7 +114,6 @@ int Run(const CommandLine& line, ConsoleOutput& out, ConsoleOutput& err) {
     return kExitBadCommand;
   }
 
-  ComApartment apartment;
   ConsoleRunView view(std::move(documents), line.target, line.newer, g_stop.requested, out, err);
   const RunReport report = RunConversion(view, WaitOrStop(g_stop.stopEvent), line.limit);
 
