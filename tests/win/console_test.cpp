@@ -259,6 +259,7 @@ TEST_F(ConsoleRun, OnAConsoleNamesShowAsTheyAreAndCtrlCEndsTheDocumentInHandWith
   // A console of the test's own, shared with the program; Ctrl+C reaches every process on it.
   FreeConsole();
   ASSERT_TRUE(AllocConsole());
+  SetConsoleOutputCP(437);  // as many a console is: UTF-8 bytes would show garbled
   SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
   ScopedHandle screen(CreateFileW(L"CONOUT$", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
                                   &inherit, OPEN_EXISTING, 0, nullptr));
