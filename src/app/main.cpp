@@ -1,19 +1,57 @@
 // Quillory's start: the main window is the whole program.
 #include <windows.h>
+#include <shellapi.h>
 
 #include <optional>
+#include <string>
+#include <vector>
 
 #include "app/main_window.h"
+#include "common/utf_win.h"
 #include "platform/message_pump.h"
 #include "platform/scoped_handles.h"
 
-int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
+namespace {
+
+bool IsFullPath(const std::wstring& path) {
+  return path.starts_with(L"\\\\") || (path.size() >= 3 && path[1] == L':' && (path[2] == L'\\' || path[2] == L'/'));
+}
+
+// The documents named after the program (what Explorer passes for files dropped on its icon or
+// sent to it), full paths in their order. `afterProgram` is what follows the program's name: a
+// start without arguments, the usual one, loads nothing more.
+std::vector<std::string> DocumentsToList(const wchar_t* afterProgram) {
+  std::vector<std::string> documents;
+  if (!afterProgram || !afterProgram[wcsspn(afterProgram, L" \t")]) return documents;
+  int count = 0;
+  wchar_t** arguments = CommandLineToArgvW(GetCommandLineW(), &count);
+  if (!arguments) return documents;
+  for (int i = 1; i < count; ++i) {
+    std::wstring path = arguments[i];
+    if (path.empty()) continue;
+    if (!IsFullPath(path)) {
+      // The buffer's size includes the final NUL; the path written does not.
+      std::wstring full(GetFullPathNameW(path.c_str(), 0, nullptr, nullptr), L'\0');
+      const DWORD length = full.empty() ? 0 : GetFullPathNameW(path.c_str(), static_cast<DWORD>(full.size()),
+                                                                full.data(), nullptr);
+      if (length > 0 && length < full.size()) path = full.substr(0, length);
+    }
+    documents.push_back(quillory::Narrow(path));
+  }
+  LocalFree(arguments);
+  return documents;
+}
+
+}  // namespace
+
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int showCommand) {
   // One thread, an apartment of its own: automation and drag and drop both need OLE, the
   // window's first paint does not. The window asks for the drop target once it is shown,
   // from the loop below, by which time the apartment is there.
   std::optional<quillory::OleApartment> apartment;
   quillory::Form1Options options;
   options.showCommand = showCommand;
+  options.initialEntries = DocumentsToList(commandLine);
   options.onClosed = [] { PostQuitMessage(0); };
   std::unique_ptr<quillory::Form1> form = quillory::Form1::Create(instance, std::move(options));
   if (!form) return 1;

@@ -9,6 +9,7 @@
 #include "adding/add_folder_press_win.h"
 #include "adding/open_dialog_press_win.h"
 #include "app/main_window_layout.h"
+#include "app/report_store.h"
 #include "app/twips.h"
 #include "app/window_helpers.h"
 #include "conversion/word_automation_win.h"
@@ -270,11 +271,13 @@ void Form1::OnDpiChanged(unsigned dpi, const RECT* suggested) {
   }
 }
 
-// Start-up, what the first paint shows, in this order: the caption, the list's column, the
-// progress bar's white background. The window was made in the middle of the screen.
+// Start-up, what the first paint shows, in this order: the caption, the list's column and the
+// documents the program was started with, the progress bar's white background. The window
+// was made in the middle of the screen.
 void Form1::Form_Load() {
   SetWindowTextW(hwnd_, kAppTitle);
   list_.InsertColumn(dpi_);
+  AppendEntries(std::move(options_.initialEntries));
   SendMessageW(Control(IDC_PROGRESSBAR1), CCM_SETBKCOLOR, 0, RGB(255, 255, 255));
 }
 
@@ -349,6 +352,8 @@ int Form1::Progress() const {
 }
 
 void Form1::ShowInformation(const std::string& text) { ShowMessage(hwnd_, text, MB_OK); }
+
+KeptReport Form1::KeepReport(const RunReport& report) { return KeepReportFile(ReportCsv(report)); }
 
 bool Form1::AskYesNo(const std::string& text) {
   return ShowMessage(hwnd_, text, MB_YESNO | MB_DEFBUTTON1) == IDYES;

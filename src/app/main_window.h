@@ -32,6 +32,9 @@ struct Form1Options {
   HomePageChance homePage;
   bool show = true;
   int showCommand = SW_SHOWNORMAL;
+  // Listed from the first paint, as a drop on the list would add them (the program's
+  // command line: files dropped on its icon or sent to it).
+  std::vector<std::string> initialEntries;
   // Called when the window has been closed (the program ends its message loop there).
   std::function<void()> onClosed;
 };
@@ -66,6 +69,8 @@ class Form1 final : public AddingView, public RunView, public ActionButtonHandle
   TemplateTarget Target() const override { return TargetFromOption1(Option1Selected()); }
   void ShowInformation(const std::string& text) override;
   bool AskYesNo(const std::string& text) override;
+  // Under %LOCALAPPDATA%\Quillory\Reports, the newest 50 (report_store.h).
+  KeptReport KeepReport(const RunReport& report) override;
   // Esc during a run asks it to stop.
   bool StopRequested() const override { return stopRequested_; }
 

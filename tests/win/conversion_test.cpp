@@ -11,6 +11,8 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <filesystem>
+#include <fstream>
 #include <sstream>
 #include <thread>
 
@@ -296,6 +298,67 @@ TEST_F(ConversionRun, GoodDocumentsAreConvertedAndEveryOtherIsListedWithItsReaso
   EXPECT_FALSE(Written(L"hang.dot") || Written(L"dies.dot") || Written(L"locked.dot"));
   EXPECT_TRUE(journal.AllExited());
   EXPECT_EQ(form->MousePointer(), PointerShape::kDefault);
+}
+
+// Fails every document at once: many failures without an instance started for each.
+struct FailingAutomation final : Automation {
+  bool IsWordRunning() override { return false; }
+  SaveOutcome SaveDocAsTemplate(const std::string&, TemplateTarget) override { return SaveOutcome::Failed("No."); }
+};
+
+// LOCALAPPDATA of the test's process, for the object's life.
+struct LocalAppData {
+  explicit LocalAppData(const std::wstring& path) { GetEnvironmentVariableW(L"LOCALAPPDATA", saved, MAX_PATH), Set(path); }
+  ~LocalAppData() { SetEnvironmentVariableW(L"LOCALAPPDATA", saved[0] ? saved : nullptr); }
+  void Set(const std::wstring& path) { SetEnvironmentVariableW(L"LOCALAPPDATA", path.c_str()); }
+  wchar_t saved[MAX_PATH] = {};
+};
+
+// The window keeps each run's report and, when the closing message cannot name every failure,
+// ends it with the report's path. The newest 50 reports stay; nothing else there is touched.
+TEST(KeptReports, AReportNamesEveryDocumentAndOnlyTheNewestFiftyStay) {
+  TempFolder appData;
+  LocalAppData redirected(appData.Path());
+  const std::wstring reports = appData.File(L"Quillory\\Reports");
+  auto form = MakeForm();
+  ASSERT_TRUE(form);
+  for (int i = 1; i <= 21; ++i) form->AppendEntries({Narrow(appData.File(L"doc " + std::to_wstring(i) + L".doc"))});
+  // A run through the window; the last line of its closing message.
+  auto run = [&form] {
+    DialogWatcher watcher(PressButton(IDOK));
+    FailingAutomation automation;
+    ConvertAll(*form, automation);
+    watcher.Stop();
+    const std::wstring text = watcher.Count() == 1 ? watcher.Seen()[0].text : L"boxes shown";
+    return Narrow(text.substr(text.rfind(L'\n') + 1));
+  };
+
+  const std::string named = "The report of this run names every document: ";
+  const std::string line = run();
+  ASSERT_THAT(line, ::testing::StartsWith(named + Narrow(reports) + "\\"));
+  const std::wstring first = Widen(line.substr(named.size()));
+  std::ostringstream read;
+  read << std::ifstream(std::filesystem::path(first), std::ios::binary).rdbuf();
+  const std::string csv = read.str();
+  EXPECT_EQ(std::count(csv.begin(), csv.end(), '\n'), 22);  // a header and a row per document
+  EXPECT_THAT(csv, HasSubstr("\r\n" + form->EntryText(20) + ","));
+
+  for (int year = 1970; year < 2025; ++year) {
+    appData.Write(L"Quillory\\Reports\\" + std::to_wstring(year) + L"-01-01 00-00-00.csv");
+  }
+  appData.Write(L"Quillory\\Reports\\notes.csv");
+  ASSERT_THAT(run(), ::testing::StartsWith(named));
+  // 55 older and 2 new: the 7 oldest went.
+  const auto files = std::distance(std::filesystem::directory_iterator(reports), {});
+  EXPECT_EQ(files, 51);
+  EXPECT_FALSE(FileExists(reports + L"\\1976-01-01 00-00-00.csv"));
+  EXPECT_TRUE(FileExists(reports + L"\\1977-01-01 00-00-00.csv") && FileExists(reports + L"\\notes.csv") &&
+              FileExists(first));
+
+  // Where the reports cannot go, the message says why.
+  redirected.Set(appData.Write(L"a file"));
+  EXPECT_THAT(run(), ::testing::StartsWith("The report of this run could not be saved: " +
+                                           Narrow(appData.File(L"a file")) + ": "));
 }
 
 TEST_F(ConversionRun, AnInstanceThatNeverAnswersItsCreationFailsAtTheLimitAndIsNotEndedOnAGuess) {

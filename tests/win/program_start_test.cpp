@@ -2,7 +2,7 @@
 // the same resource script). Started as a user starts it: the system DLLs its first paint does not
 // need load at their first call; the list becomes a drop target once OLE is there, the Open
 // dialog and the folder picker come up from DLLs loaded then, and closing the window ends
-// the program.
+// the program. Started with documents, as Explorer starts it, it lists them.
 #include <windows.h>
 #include <commctrl.h>
 
@@ -118,6 +118,44 @@ TEST(ProgramStart, TheWindowShowsThenOlesDropTargetTheOpenDialogAndTheFolderPick
   EXPECT_TRUE(PumpUntil([&] { return GetExitCodeProcess(process.Get(), &exitCode) && exitCode != STILL_ACTIVE; }));
   EXPECT_EQ(exitCode, 0u);
   if (exitCode == STILL_ACTIVE) TerminateProcess(process.Get(), 1);
+}
+
+// A row's text in another process's list view: the item and its text live in that process.
+std::wstring RemoteListText(HWND list, DWORD process, int row) {
+  constexpr size_t kChars = 1024;
+  const ScopedHandle target(OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, process));
+  char* remote = static_cast<char*>(
+      VirtualAllocEx(target.Get(), nullptr, sizeof(LVITEMW) + kChars * sizeof(wchar_t), MEM_COMMIT, PAGE_READWRITE));
+  if (!remote) return L"(no memory in the program)";
+  LVITEMW item{};
+  item.pszText = reinterpret_cast<wchar_t*>(remote + sizeof item);
+  item.cchTextMax = kChars;
+  WriteProcessMemory(target.Get(), remote, &item, sizeof item, nullptr);
+  std::wstring text(SendMessageW(list, LVM_GETITEMTEXTW, row, reinterpret_cast<LPARAM>(remote)), L'\0');
+  ReadProcessMemory(target.Get(), item.pszText, text.data(), text.size() * sizeof(wchar_t), nullptr);
+  VirtualFreeEx(target.Get(), remote, 0, MEM_RELEASE);
+  return text;
+}
+
+// Files dropped on the program's icon, or sent to it, come as its arguments: listed in their
+// order by the time the window shows, a relative one made full.
+TEST(ProgramStart, DocumentsOnTheCommandLineAreListedWhenTheWindowShows) {
+  TempFolder folder;
+  const std::wstring named = folder.File(L"R\u00e9sum\u00e9 \u03a9mega.doc");
+  ScopedHandle process;
+  DWORD id = 0;
+  ASSERT_TRUE(StartProgram(L"\"" + ApplicationFolder() + L"\\Quillory.exe\" \"" + named + L"\" sub\\letter.doc",
+                           &process, &id, folder.Path()));
+  HWND window = WaitForWindow(id, kForm1ClassName);
+  ASSERT_NE(window, nullptr);
+  HWND list = GetDlgItem(window, IDC_LISTVIEW1);
+  EXPECT_EQ(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0), 2);
+  EXPECT_EQ(RemoteListText(list, id, 0), named);
+  EXPECT_EQ(RemoteListText(list, id, 1), folder.File(L"sub\\letter.doc"));
+  PostMessageW(window, WM_CLOSE, 0, 0);
+  if (!PumpUntil([&] { return WaitForSingleObject(process.Get(), 0) == WAIT_OBJECT_0; })) {
+    TerminateProcess(process.Get(), 1);
+  }
 }
 
 }  // namespace

@@ -1,0 +1,145 @@
+#include "app/command_line.h"
+
+#include <charconv>
+
+#include "common/ascii.h"
+
+namespace quillory {
+namespace {
+
+constexpr char kSeeHelp[] = " Type Quillory.com /? for the usage.";
+
+// "/name", "-name:value" or "/name=value": the name in lower case and the value, if any.
+struct Option {
+  std::string name;
+  std::optional<std::string> value;
+};
+
+Option SplitOption(const std::string& argument) {
+  const std::string body = argument.substr(1);
+  const size_t separator = body.find_first_of(":=");
+  if (separator == std::string::npos) return {LowerAscii(body), std::nullopt};
+  return {LowerAscii(body.substr(0, separator)), body.substr(separator + 1)};
+}
+
+std::optional<std::chrono::seconds> ParseSeconds(const std::string& text) {
+  long seconds = 0;
+  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), seconds);
+  if (error != std::errc() || end != text.data() + text.size() || seconds < 1 || seconds > kMaxLimitSeconds) {
+    return std::nullopt;
+  }
+  return std::chrono::seconds(seconds);
+}
+
+}  // namespace
+
+CommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
+  CommandLine line;
+  // "/?" anywhere before "--" asks for the usage, whatever else is wrong.
+  for (const std::string& argument : arguments) {
+    if (argument == "--") break;
+    if (argument == "/?" || argument == "-?") {
+      CommandLine help;
+      help.help = true;
+      return help;
+    }
+  }
+  bool optionsEnded = false, targetGiven = false;
+  auto fail = [&line](const std::string& problem) {
+    line.error = problem + kSeeHelp;
+    return line;
+  };
+  for (const std::string& argument : arguments) {
+    if (optionsEnded || argument.size() < 2 || (argument[0] != '/' && argument[0] != '-')) {
+      if (argument.empty()) return fail("An empty path was given.");
+      line.paths.push_back(argument);
+      continue;
+    }
+    if (argument == "--") {
+      optionsEnded = true;
+      continue;
+    }
+    const Option option = SplitOption(argument);
+    const bool takesValue = option.name == "ext" || option.name == "limit" || option.name == "report";
+    const bool known = takesValue || option.name == "dot" || option.name == "dotx" ||
+                       option.name == "newer";
+    if (!known) return fail("Unknown option " + argument + ".");
+    if (takesValue && (!option.value || option.value->empty())) {
+      return fail("The option " + argument + " needs a value, as in /" + option.name + ":" +
+                  (option.name == "ext" ? "docx" : option.name == "limit" ? "60" : "report.csv") + ".");
+    }
+    if (!takesValue && option.value) return fail("The option /" + option.name + " takes no value.");
+    if (option.name == "dot" || option.name == "dotx") {
+      const TemplateTarget target = option.name == "dot" ? TemplateTarget::kDot : TemplateTarget::kDotx;
+      if (targetGiven && target != line.target) return fail("Choose one of /dot and /dotx.");
+      targetGiven = true;
+      line.target = target;
+    } else if (option.name == "newer") {
+      line.newer = true;
+    } else if (option.name == "ext") {
+      // "docx" or ".docx": the folder press is given the part after the dot.
+      line.extension = (*option.value)[0] == '.' ? option.value->substr(1) : *option.value;
+      if (line.extension.empty()) return fail("The option " + argument + " names no extension.");
+    } else if (option.name == "limit") {
+      line.limit = ParseSeconds(*option.value);
+      if (!line.limit) {
+        return fail("The option " + argument + " needs a whole number of seconds from 1 to " +
+                    std::to_string(kMaxLimitSeconds) + ".");
+      }
+    } else {
+      line.reportPath = *option.value;
+    }
+  }
+  if (line.paths.empty()) return fail("No document, folder or pattern was given.");
+  return line;
+}
+
+std::string UsageText() {
+  return "Quillory.com turns Word documents into templates, each beside its document.\n"
+         "\n"
+         "Quillory.com [/dot | /dotx] [/ext:EXT] [/newer] [/limit:SECONDS] [/report:FILE] PATH...\n"
+         "\n"
+         "  PATH            a document; a folder, whose whole tree is searched for\n"
+         "                  documents ending in .EXT (hidden folders are left out); or a\n"
+         "                  name with * or ?, matched in its folder. Names beginning with\n"
+         "                  ~ are left out. Documents are converted in the order given.\n"
+         "  /dot            write Word 97-2003 templates (.dot); the default\n"
+         "  /dotx           write Word templates (.dotx)\n"
+         "  /ext:EXT        the extension searched for in folders, as docx or .docx;\n"
+         "                  doc unless given\n"
+         "  /newer          skip a document whose template exists and is newer than it\n"
+         "  /limit:SECONDS  the time a document may take before its instance is ended\n"
+         "                  (1 to " + std::to_string(kMaxLimitSeconds) + "); the window's setting unless given\n"
+         "  /report:FILE    also write the report of the run to FILE, as CSV (UTF-8)\n"
+         "  /?              show this text\n"
+         "\n"
+         "Options ignore case, may begin with / or -, and take their value after : or =.\n"
+         "An argument -- ends the options: every argument after it is a path.\n"
+         "Ctrl+C or Ctrl+Break stops the run: the document in hand is abandoned and its\n"
+         "instance ended; the report says which documents were not tried.\n"
+         "\n"
+         "Exit codes:\n"
+         "  0  every document was converted or skipped\n"
+         "  1  at least one document failed\n"
+         "  2  the command line is wrong or names nothing to convert, or the report file\n"
+         "     cannot be written (checked first: then nothing is converted)\n"
+         "  3  Word is not installed\n"
+         "  4  the run was stopped\n"
+         "When several apply, the highest of 4, 3, 2 and 1 is given.\n";
+}
+
+std::string DocumentLine(size_t index, size_t count, const ReportRow& row) {
+  std::string line = std::to_string(index + 1) + "/" + std::to_string(count) + " " + ResultName(row.result) + " " +
+                     row.document;
+  if (!row.reason.empty()) line += ": " + row.reason;  // a converted document has none
+  return line;
+}
+
+int RunExitCode(const RunReport& report, bool reportWritten) {
+  if (report.end == RunEnd::kStopped || report.end == RunEnd::kClosed) return kExitStopped;
+  if (report.end == RunEnd::kNotInstalled) return kExitNotInstalled;
+  if (!reportWritten) return kExitBadCommand;
+  return report.Count(DocumentResult::kFailed) > 0 ? kExitSomeFailed : kExitAllConverted;
+}
+
+}  // namespace quillory

@@ -1,0 +1,106 @@
+#include "app/report_store.h"
+
+#include <windows.h>
+#include <knownfolders.h>
+#include <shlobj.h>
+
+#include <vector>
+
+#include "app/report_names.h"
+#include "common/system_message_win.h"
+#include "common/utf_win.h"
+#include "platform/files.h"
+#include "platform/hresult_text.h"
+
+namespace quillory {
+namespace {
+
+std::string Reason(DWORD error) {
+  const std::wstring text = SystemMessage(error);
+  return text.empty() ? "error " + std::to_string(error) : Narrow(text);
+}
+
+std::string Failure(const std::wstring& path, const std::string& reason) { return Narrow(path) + ": " + reason; }
+
+// Makes the folder and any missing folder above it; empty, or the reason.
+std::string MakeFolder(const std::wstring& folder) {
+  if (CreateDirectoryW(folder.c_str(), nullptr)) return {};
+  DWORD error = GetLastError();
+  if (error == ERROR_PATH_NOT_FOUND) {
+    const size_t slash = folder.find_last_of(L"\\/");
+    if (slash != std::wstring::npos && slash > 0) {
+      if (std::string above = MakeFolder(folder.substr(0, slash)); !above.empty()) return above;
+      if (CreateDirectoryW(folder.c_str(), nullptr)) return {};
+      error = GetLastError();
+    }
+  }
+  // A folder already there is fine; a file of that name is not.
+  const DWORD attributes = GetFileAttributesW(folder.c_str());
+  if (error == ERROR_ALREADY_EXISTS && attributes != INVALID_FILE_ATTRIBUTES &&
+      (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+    return {};
+  }
+  return Failure(folder, Reason(error));
+}
+
+// The names of the files in the folder that could be reports.
+std::vector<std::string> CsvFiles(const std::wstring& folder) {
+  std::vector<std::string> names;
+  WIN32_FIND_DATAW found;
+  HANDLE find = FindFirstFileExW((folder + L"\\*.csv").c_str(), FindExInfoBasic, &found, FindExSearchNameMatch,
+                                 nullptr, 0);
+  if (find == INVALID_HANDLE_VALUE) return names;
+  do {
+    if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) names.push_back(Narrow(found.cFileName));
+  } while (FindNextFileW(find, &found));
+  FindClose(find);
+  return names;
+}
+
+}  // namespace
+
+std::wstring ReportsFolder(std::string* error) {
+  std::wstring base;
+  if (const DWORD size = GetEnvironmentVariableW(L"LOCALAPPDATA", nullptr, 0); size > 1) {
+    base.resize(size);
+    base.resize(GetEnvironmentVariableW(L"LOCALAPPDATA", base.data(), size));
+  }
+  if (base.empty()) {
+    PWSTR known = nullptr;
+    const HRESULT hr = SHGetKnownFolderPath(FOLDERID_LocalAppData, 0, nullptr, &known);
+    if (SUCCEEDED(hr)) base = known;
+    CoTaskMemFree(known);
+    if (base.empty()) {
+      if (error) *error = "The local application data folder could not be found: " + HresultText(hr);
+      return {};
+    }
+  }
+  while (!base.empty() && (base.back() == L'\\' || base.back() == L'/')) base.pop_back();
+  return base + L"\\Quillory\\Reports";
+}
+
+KeptReport KeepReportFile(std::string_view csv) {
+  KeptReport kept;
+  const std::wstring folder = ReportsFolder(&kept.error);
+  if (folder.empty()) return kept;
+  if (kept.error = MakeFolder(folder); !kept.error.empty()) return kept;
+
+  SYSTEMTIME now;
+  GetLocalTime(&now);
+  const ReportTime time{now.wYear, now.wMonth, now.wDay, now.wHour, now.wMinute, now.wSecond};
+  std::vector<std::string> names = CsvFiles(folder);
+  const std::string name = FreeReportName(time, names);
+  const std::wstring path = folder + L"\\" + Widen(name);
+  if (std::string reason = WriteWholeFile(path, csv); !reason.empty()) {
+    kept.error = Failure(path, reason);
+    return kept;
+  }
+  kept.path = Narrow(path);
+
+  // A report that cannot be removed now is removed after a later run.
+  names.push_back(name);
+  for (const std::string& old : ReportsBeyond(names, kReportsKept)) DeleteFileW((folder + L"\\" + Widen(old)).c_str());
+  return kept;
+}
+
+}  // namespace quillory

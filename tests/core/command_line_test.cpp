@@ -1,0 +1,92 @@
+#include "app/command_line.h"
+
+#include <gtest/gtest.h>
+
+namespace quillory {
+namespace {
+
+// Each command line, as the fields it sets, or the start of what is wrong with it.
+TEST(CommandLineTest, OptionsAndPathsAreReadOrTheProblemIsNamed) {
+  using std::chrono::seconds;
+  constexpr TemplateTarget kDot = TemplateTarget::kDot, kDotx = TemplateTarget::kDotx;
+  const struct {
+    std::vector<std::string> arguments;
+    TemplateTarget target;
+    std::string extension;
+    bool newer;
+    std::optional<seconds> limit;
+    std::string report;
+    std::vector<std::string> paths;
+  } read[] = {
+      {{"a.doc"}, kDot, "doc", false, {}, "", {"a.doc"}},
+      {{"-DOTX", "/Ext=.DOCX", "/newer", "/LIMIT:30", "-report:r,1.csv", "C:\\x", "d:y"}, kDotx, "DOCX", true,
+       seconds(30), "r,1.csv", {"C:\\x", "d:y"}},
+      {{"/dot", "/dot", "/ext:rtf", "--", "/dotx", "-x"}, kDot, "rtf", false, {}, "", {"/dotx", "-x"}},
+      {{"/limit:86400", "/report=C:\\a:b.csv", "x"}, kDot, "doc", false, seconds(86400), "C:\\a:b.csv", {"x"}},
+  };
+  for (const auto& c : read) {
+    const CommandLine line = ParseCommandLine(c.arguments);
+    const std::string name = c.arguments.front();
+    EXPECT_EQ(line.error, "") << name;
+    EXPECT_FALSE(line.help) << name;
+    EXPECT_EQ(line.target, c.target) << name;
+    EXPECT_EQ(line.extension, c.extension) << name;
+    EXPECT_EQ(line.newer, c.newer) << name;
+    EXPECT_EQ(line.limit, c.limit) << name;
+    EXPECT_EQ(line.reportPath, c.report) << name;
+    EXPECT_EQ(line.paths, c.paths) << name;
+  }
+  const struct {
+    std::vector<std::string> arguments;
+    std::string error;  // how the message begins
+  } wrong[] = {
+      {{"/dot", "/dotx", "x"}, "Choose one of /dot and /dotx."},
+      {{"/fast", "x"}, "Unknown option /fast."},
+      {{"/limit:0", "x"}, "The option /limit:0 needs a whole number of seconds from 1 to 86400."},
+      {{"/limit:86401", "x"}, "The option /limit:86401 needs"},
+      {{"/limit:5s", "x"}, "The option /limit:5s needs"},
+      {{"/limit=-5", "x"}, "The option /limit=-5 needs"},
+      {{"/report", "x"}, "The option /report needs a value, as in /report:report.csv."},
+      {{"/ext:", "x"}, "The option /ext: needs a value"},
+      {{"/ext:.", "x"}, "The option /ext:. names no extension."},
+      {{"/newer:yes", "x"}, "The option /newer takes no value."},
+      {{"/dotx"}, "No document, folder or pattern was given."},
+      {{"", "x"}, "An empty path was given."},
+  };
+  for (const auto& c : wrong) {
+    const CommandLine line = ParseCommandLine(c.arguments);
+    EXPECT_EQ(line.error.substr(0, c.error.size()), c.error) << c.arguments.front();
+    EXPECT_TRUE(line.error.ends_with(" Type Quillory.com /? for the usage.")) << line.error;
+    EXPECT_FALSE(line.help);
+  }
+  // "/?" wins over anything wrong beside it, but not as a path after "--".
+  EXPECT_TRUE(ParseCommandLine({"/fast", "-?"}).help);
+  EXPECT_TRUE(ParseCommandLine({"/?"}).help);
+  EXPECT_FALSE(ParseCommandLine({"--", "/?"}).help);
+}
+
+TEST(CommandLineTest, ExitCodeSaysTheWorstOfTheRun) {
+  auto report = [](std::vector<DocumentResult> results, RunEnd end = RunEnd::kFinished) {
+    RunReport made;
+    for (DocumentResult result : results) made.rows.push_back({"d", "t", result, "", 0});
+    made.end = end;
+    return made;
+  };
+  using R = DocumentResult;
+  EXPECT_EQ(RunExitCode(report({R::kConverted, R::kSkipped}), true), 0);
+  EXPECT_EQ(RunExitCode(report({R::kConverted, R::kFailed, R::kSkipped}), true), 1);
+  EXPECT_EQ(RunExitCode(report({R::kFailed}), false), 2);
+  EXPECT_EQ(RunExitCode(report({R::kConverted}), false), 2);
+  EXPECT_EQ(RunExitCode(report({R::kFailed, R::kNotTried}, RunEnd::kNotInstalled), false), 3);
+  EXPECT_EQ(RunExitCode(report({R::kFailed, R::kNotTried}, RunEnd::kStopped), false), 4);
+  EXPECT_EQ(RunExitCode(report({R::kNotTried}, RunEnd::kClosed), true), 4);
+}
+
+TEST(CommandLineTest, DocumentLineGivesPlaceResultAndReason) {
+  EXPECT_EQ(DocumentLine(2, 120, {"C:\\R\u00e9sum\u00e9.doc", "", DocumentResult::kFailed, "Gone.", 0}),
+            "3/120 failed C:\\R\u00e9sum\u00e9.doc: Gone.");
+  EXPECT_EQ(DocumentLine(0, 1, {"C:\\a.doc", "", DocumentResult::kConverted, "", 1.5}), "1/1 converted C:\\a.doc");
+}
+
+}  // namespace
+}  // namespace quillory

@@ -1,0 +1,307 @@
+// Quillory.com as a script runs it, against the stand-in: the documents a command line names,
+// the line for each and the summary (UTF-8 on a pipe, UTF-16 on a console), the report read
+// back, every exit code, and Ctrl+C ending the document in hand with nothing left running.
+#include <windows.h>
+#include <ole2.h>
+#include <wrl/client.h>
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <sstream>
+#include <thread>
+
+#include "common/com_apartment_win.h"
+#include "common/utf_win.h"
+#include "conversion/conversion_run.h"
+#include "conversion/word_instance_win.h"
+#include "platform/dispatch.h"
+#include "platform/files.h"
+#include "platform/scoped_handles.h"
+#include "support/form_fixture.h"
+#include "support/standin_support.h"
+
+namespace quillory::test {
+namespace {
+
+using ::testing::HasSubstr;
+using ::testing::StartsWith;
+
+const std::string kResume = "R\u00e9sum\u00e9 \u03a9mega";  // a name outside any code page
+
+struct Ended {
+  DWORD code = 0;
+  std::string out, err;
+};
+
+std::wstring Program() { return ApplicationFolder() + L"\\Quillory.com"; }
+
+std::string ReadAll(HANDLE pipe) {
+  std::string text;
+  char buffer[4096];
+  DWORD read = 0;
+  while (ReadFile(pipe, buffer, sizeof buffer, &read, nullptr) && read > 0) text.append(buffer, read);
+  return text;
+}
+
+// Runs Quillory.com in `folder` with its output and errors on pipes, to its end.
+Ended RunConsole(const std::string& arguments, const std::wstring& folder) {
+  SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
+  HANDLE outRead, outWrite, errRead, errWrite;
+  if (!CreatePipe(&outRead, &outWrite, &inherit, 0) || !CreatePipe(&errRead, &errWrite, &inherit, 0)) {
+    return {99, {}, {}};
+  }
+  ScopedHandle outReader(outRead), outWriter(outWrite), errReader(errRead), errWriter(errWrite);
+  SetHandleInformation(outRead, HANDLE_FLAG_INHERIT, 0);
+  SetHandleInformation(errRead, HANDLE_FLAG_INHERIT, 0);
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  startup.dwFlags = STARTF_USESTDHANDLES;
+  startup.hStdOutput = outWrite;
+  startup.hStdError = errWrite;
+  PROCESS_INFORMATION started{};
+  std::wstring commandLine = L"\"" + Program() + L"\" " + Widen(arguments);
+  if (!CreateProcessW(Program().c_str(), commandLine.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr,
+                      folder.c_str(), &startup, &started)) {
+    return {98, {}, {}};
+  }
+  ScopedHandle process(started.hProcess), thread(started.hThread);
+  outWriter.Reset();
+  errWriter.Reset();
+  Ended ended;
+  std::thread errors([&] { ended.err = ReadAll(errRead); });
+  ended.out = ReadAll(outRead);
+  errors.join();
+  WaitForSingleObject(process.Get(), 60000);
+  GetExitCodeProcess(process.Get(), &ended.code);
+  return ended;
+}
+
+// The report's rows without their last column (the seconds), after its BOM and header.
+std::vector<std::string> ReportRows(const std::wstring& path) {
+  std::ifstream file(std::filesystem::path(path), std::ios::binary);
+  const std::string text{std::istreambuf_iterator<char>(file), {}};
+  EXPECT_THAT(text, StartsWith("\xEF\xBB\xBF" "document,template,result,reason,seconds\r\n"));
+  std::vector<std::string> rows;
+  std::istringstream in(text);
+  std::string line;
+  std::getline(in, line);
+  while (std::getline(in, line)) rows.push_back(line.substr(0, line.rfind(',')));
+  return rows;
+}
+
+class ConsoleRun : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(hazards.Text(L"HangInOpen", L"HANG.D?C") && hazards.Text(L"ExitInOpen", L"Dies*"));
+  }
+  // A copy of a fixture in the test's folder; its full path in UTF-8.
+  std::string Add(const std::wstring& fixture, const std::string& name) {
+    return Narrow(CopyFixture(fixture, folder.Path(), Widen(name)));
+  }
+  std::string At(const std::string& relative) const { return Narrow(folder.File(Widen(relative))); }
+  StandinJournal journal;
+  TempFolder folder;
+  UserValues hazards;
+};
+
+TEST_F(ConsoleRun, TreesPatternsAndMissingPathsRunInOrderWithALineEachAndTheReport) {
+  CreateDirectoryW(folder.File(L"tree").c_str(), nullptr);
+  CreateDirectoryW(folder.File(L"tree\\sub").c_str(), nullptr);
+  const std::string resume = Add(L"letter.doc", "tree\\" + kResume + ".doc");
+  const std::string letter = Add(L"letter.doc", "tree\\sub\\letter.doc");
+  Add(L"letter.doc", "tree\\~lock.doc");  // the word processor's own: never taken
+  CreateDirectoryW(folder.File(L"tree\\old.doc").c_str(), nullptr);  // a folder: never a document
+  // Relative paths are taken from the current folder and made full.
+  const Ended first = RunConsole("/report:report.csv tree missing.doc", folder.Path());
+  EXPECT_EQ(first.code, 1u);
+  EXPECT_EQ(first.out, "1/3 converted " + resume + "\r\n2/3 converted " + letter + "\r\n3/3 failed " +
+                           At("missing.doc") + ": The file does not exist.\r\n" +
+                           "2 converted, 1 failed, 0 skipped, 0 not tried.\r\n");
+  EXPECT_EQ(first.err, "");
+  EXPECT_EQ(ReportRows(folder.File(L"report.csv")),
+            (std::vector<std::string>{
+                resume + "," + At("tree\\" + kResume + ".dot") + ",converted,",
+                letter + "," + At("tree\\sub\\letter.dot") + ",converted,",
+                At("missing.doc") + "," + At("missing.dot") + ",failed,The file does not exist."}));
+  EXPECT_TRUE(FileExists(folder.File(Widen("tree\\" + kResume + ".dot"))));
+
+  // Their templates are newer now: /newer skips both, found this time by a pattern and by name.
+  // The word processor seems open: a script cannot answer, so the warning goes to errors.
+  ComApartment apartment;
+  CLSID clsid{};
+  ASSERT_TRUE(SUCCEEDED(CLSIDFromProgID(kWordProgId, &clsid)));
+  Microsoft::WRL::ComPtr<IDispatch> word;
+  ASSERT_TRUE(SUCCEEDED(CoCreateInstance(clsid, nullptr, CLSCTX_LOCAL_SERVER, IID_PPV_ARGS(&word))));
+  DWORD cookie = 0;
+  ASSERT_TRUE(SUCCEEDED(RegisterActiveObject(word.Get(), clsid, ACTIVEOBJECT_STRONG, &cookie)));
+  const Ended second = RunConsole("-NEWER tree\\*.DOC " + letter, folder.Path());
+  RevokeActiveObject(cookie, nullptr);
+  CallMethod(word.Get(), L"Quit");
+  word.Reset();
+  EXPECT_EQ(second.code, 0u);
+  const std::string newer = ": Its template is newer than the document.\r\n";
+  EXPECT_EQ(second.out, "1/2 skipped " + resume + newer + "2/2 skipped " + letter + newer +
+                            "0 converted, 0 failed, 2 skipped, 0 not tried.\r\n");
+  EXPECT_EQ(second.err, "Word may be open. It is recommended that you close Word first. The run goes on: a command "
+                        "line cannot answer.\r\n");
+  EXPECT_EQ(journal.Calls().size(), 3u);  // one instance for each converted document, and the open one
+  EXPECT_TRUE(journal.AllExited());
+}
+
+TEST_F(ConsoleRun, AHangingDocumentIsEndedAtTheLimitAndADyingServerFailsTheDocumentWithNothingLeftRunning) {
+  const std::string hang = Add(L"letter.doc", "hang.doc"), dies = Add(L"letter.doc", "dies.doc");
+  const Ended ended = RunConsole("/limit:2 \"" + hang + "\" \"" + dies + "\"", folder.Path());
+  EXPECT_EQ(ended.code, 1u);
+  EXPECT_THAT(ended.out, HasSubstr("1/2 failed " + hang + ": " + TimeLimitReason(2, true) + "\r\n2/2 failed " + dies +
+                                   ": Open: "));
+  EXPECT_THAT(ended.out, HasSubstr("0x800706BE"));
+  EXPECT_THAT(ended.out, HasSubstr("\r\n0 converted, 2 failed, 0 skipped, 0 not tried.\r\n"));
+  EXPECT_TRUE(journal.AllExited());
+}
+
+TEST_F(ConsoleRun, AWrongCommandLineOrReportFileConvertsNothingAndExitsWith2) {
+  const Ended help = RunConsole("/?", folder.Path());
+  EXPECT_EQ(help.code, 0u);
+  EXPECT_THAT(help.out, HasSubstr("\r\nExit codes:\r\n  0  every document"));
+
+  Add(L"letter.doc", "a.doc");
+  CreateDirectoryW(folder.File(L"empty").c_str(), nullptr);
+  const struct {
+    std::string arguments, error;
+  } wrong[] = {
+      {"/limit:0 a.doc", "The option /limit:0 needs a whole number of seconds"},
+      {"/report:new.csv empty nothing*.doc", "Nothing to convert: "},
+      {"/report:gone\\r.csv a.doc", "The report file " + At("gone\\r.csv") + " cannot be written: "},
+  };
+  for (const auto& c : wrong) {
+    const Ended ended = RunConsole(c.arguments, folder.Path());
+    EXPECT_EQ(ended.code, 2u) << c.arguments;
+    EXPECT_THAT(ended.err, StartsWith(c.error));
+    EXPECT_THAT(ended.err, HasSubstr("Quillory.com /? "));
+    EXPECT_EQ(ended.out, "");
+  }
+  EXPECT_FALSE(FileExists(folder.File(L"a.dot")) || FileExists(folder.File(L"new.csv")));
+
+  // A report that cannot be written at the end says so, and 2 outranks a failed document.
+  const std::wstring report = folder.File(L"held.csv");
+  ScopedHandle reader(CreateFileW(report.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                  CREATE_NEW, 0, nullptr));
+  const Ended held = RunConsole("/report:held.csv missing.doc", folder.Path());
+  EXPECT_EQ(held.code, 2u);
+  EXPECT_THAT(held.err, StartsWith("The report could not be written to " + Narrow(report) + ": "));
+  EXPECT_TRUE(journal.Calls().empty());
+}
+
+// Takes "Word.Application" out of the machine's classes for the scope's life (the prefix's
+// registration is made afresh before each test run should a crash leave it out).
+class ProgIdHidden {
+ public:
+  ProgIdHidden() {
+    ok_ = Read(kKey, name_) && Read(kClsidKey, clsid_) && RegDeleteTreeW(HKEY_LOCAL_MACHINE, kKey) == ERROR_SUCCESS;
+  }
+  ~ProgIdHidden() {
+    if (!ok_) return;
+    for (const auto& [key, value] : {std::pair{kKey, &name_}, std::pair{kClsidKey, &clsid_}}) {
+      RegSetKeyValueW(HKEY_LOCAL_MACHINE, key, nullptr, REG_SZ, value->c_str(),
+                      static_cast<DWORD>((value->size() + 1) * sizeof(wchar_t)));
+    }
+  }
+  bool Ok() const { return ok_; }
+
+ private:
+  static constexpr wchar_t kKey[] = L"Software\\Classes\\Word.Application";
+  static constexpr wchar_t kClsidKey[] = L"Software\\Classes\\Word.Application\\CLSID";
+  static bool Read(const wchar_t* key, std::wstring& value) {
+    wchar_t text[256] = {};
+    DWORD size = sizeof text - sizeof(wchar_t);
+    const bool read = RegGetValueW(HKEY_LOCAL_MACHINE, key, nullptr, RRF_RT_REG_SZ, nullptr, text, &size) == ERROR_SUCCESS;
+    value = text;
+    return read;
+  }
+  std::wstring name_, clsid_;
+  bool ok_ = false;
+};
+
+TEST_F(ConsoleRun, WithoutTheWordProcessorNothingIsTriedAndTheExitCodeIs3) {
+  const std::string doc = Add(L"letter.doc", "a.doc");
+  Ended ended;
+  {
+    ProgIdHidden hidden;
+    ASSERT_TRUE(hidden.Ok());
+    ended = RunConsole("/report:r.csv a.doc", folder.Path());
+  }
+  EXPECT_EQ(ended.code, 3u);
+  EXPECT_EQ(ended.err, std::string(kWordNotInstalledText) + "\r\n");
+  EXPECT_EQ(ended.out, "0 converted, 0 failed, 0 skipped, 1 not tried.\r\n");
+  const std::vector<std::string> rows = ReportRows(folder.File(L"r.csv"));
+  ASSERT_EQ(rows.size(), 1u);
+  EXPECT_THAT(rows[0], StartsWith(doc + "," + At("a.dot") + ",not tried,Microsoft Word could not be found: "));
+}
+
+// The whole text of the console's screen buffer, row after row.
+std::wstring ScreenText(HANDLE screen) {
+  CONSOLE_SCREEN_BUFFER_INFO info{};
+  GetConsoleScreenBufferInfo(screen, &info);
+  std::wstring text(static_cast<size_t>(info.dwSize.X) * (info.dwCursorPosition.Y + 1), L' ');
+  DWORD read = 0;
+  ReadConsoleOutputCharacterW(screen, text.data(), static_cast<DWORD>(text.size()), COORD{0, 0}, &read);
+  text.resize(read);
+  return text;
+}
+
+TEST_F(ConsoleRun, OnAConsoleNamesShowAsTheyAreAndCtrlCEndsTheDocumentInHandWithNothingLeftRunning) {
+  const std::string resume = Add(L"letter.doc", kResume + ".doc");
+  const std::string hang = Add(L"letter.doc", "hang.doc"), later = Add(L"letter.doc", "later.doc");
+  // A console of the test's own, shared with the program; Ctrl+C reaches every process on it.
+  FreeConsole();
+  ASSERT_TRUE(AllocConsole());
+  SetConsoleOutputCP(437);  // as many a console is: UTF-8 bytes would show garbled
+  SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
+  ScopedHandle screen(CreateFileW(L"CONOUT$", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                  &inherit, OPEN_EXISTING, 0, nullptr));
+  ASSERT_TRUE(screen);
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  startup.dwFlags = STARTF_USESTDHANDLES;
+  startup.hStdOutput = startup.hStdError = screen.Get();
+  PROCESS_INFORMATION started{};
+  std::wstring commandLine =
+      L"\"" + Program() + L"\" /report:r.csv " + Widen("\"" + kResume + ".doc\" hang.doc later.doc");
+  ASSERT_TRUE(CreateProcessW(Program().c_str(), commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr,
+                             folder.Path().c_str(), &startup, &started));
+  ScopedHandle process(started.hProcess), thread(started.hThread);
+  // Not before: a child inherits the choice to ignore Ctrl+C.
+  SetConsoleCtrlHandler(nullptr, TRUE);
+
+  // Once the word processor hangs in Open of hang.doc, Ctrl+C.
+  const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+  while (journal.Text().find("hang.doc\"") == std::string::npos && std::chrono::steady_clock::now() < until &&
+         WaitForSingleObject(process.Get(), 20) == WAIT_TIMEOUT) {
+  }
+  EXPECT_TRUE(GenerateConsoleCtrlEvent(CTRL_C_EVENT, 0));
+  EXPECT_EQ(WaitForSingleObject(process.Get(), 60000), WAIT_OBJECT_0);
+  DWORD code = 0;
+  GetExitCodeProcess(process.Get(), &code);
+  EXPECT_EQ(code, 4u);
+  const std::string shown = Narrow(ScreenText(screen.Get()));
+  screen.Reset();
+  FreeConsole();
+  SetConsoleCtrlHandler(nullptr, FALSE);
+
+  EXPECT_THAT(shown, HasSubstr("1/3 converted " + resume)) << shown;
+  EXPECT_THAT(shown, HasSubstr("1 converted, 0 failed, 0 skipped, 2 not tried."));
+  const std::string notTried = ",not tried,The run was stopped before it was converted.";
+  EXPECT_EQ(ReportRows(folder.File(L"r.csv")),
+            (std::vector<std::string>{resume + "," + At(kResume + ".dot") + ",converted,",
+                                      hang + "," + At("hang.dot") + notTried,
+                                      later + "," + At("later.dot") + notTried}));
+  EXPECT_EQ(journal.Calls().size(), 2u);
+  EXPECT_TRUE(journal.AllExited());
+}
+
+}  // namespace
+}  // namespace quillory::test
