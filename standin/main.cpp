@@ -32,6 +32,8 @@ constexpr UINT kRefusedMessage = WM_APP + 2;  // nothing more to serve: the proc
 constexpr ULONGLONG kReleaseGraceMs = 1000;
 
 DWORD mainThread = 0;
+DWORD classCookie = 0;
+bool classRegistered = false;
 
 // One for the process, never deleted: COM's references do not count.
 class ClassFactory final : public quillory::StaticComObject<IClassFactory> {
@@ -45,6 +47,9 @@ class ClassFactory final : public quillory::StaticComObject<IClassFactory> {
     if (TakeRefusal()) {
       Journal(L"Server: instance refused by RefuseOnce");
       served_ = true;
+      // Gone before the client hears of it: no other request can be handed this server.
+      if (classRegistered) CoRevokeClassObject(classCookie);
+      classRegistered = false;
       PostThreadMessageW(mainThread, kRefusedMessage, 0, 0);
       return E_OUTOFMEMORY;
     }
@@ -82,10 +87,10 @@ int Serve() {
   const quillory::ComApartment apartment;
   if (!apartment.Ok()) return 1;
   static ClassFactory factory;
-  DWORD cookie = 0;
-  const HRESULT hr = CoRegisterClassObject(kStandinClsid, &factory, CLSCTX_LOCAL_SERVER, REGCLS_SINGLEUSE, &cookie);
+  const HRESULT hr =
+      CoRegisterClassObject(kStandinClsid, &factory, CLSCTX_LOCAL_SERVER, REGCLS_SINGLEUSE, &classCookie);
   if (FAILED(hr)) return 1;
-  bool registered = true;
+  classRegistered = true;
   const ULONGLONG idleLimit = IdleLimitMs();
   ULONGLONG quitAt = 0;
   SetTimer(nullptr, 0, 100, nullptr);
@@ -98,8 +103,8 @@ int Serve() {
       continue;
     }
     if (msg.hwnd == nullptr && msg.message == kRevokeMessage) {
-      if (registered) CoRevokeClassObject(cookie);
-      registered = false;
+      if (classRegistered) CoRevokeClassObject(classCookie);
+      classRegistered = false;
       continue;
     }
     TranslateMessage(&msg);
@@ -115,7 +120,7 @@ int Serve() {
     }
   }
   Journal(L"Server: " + reason);
-  if (registered) CoRevokeClassObject(cookie);
+  if (classRegistered) CoRevokeClassObject(classCookie);
   return 0;
 }
 

@@ -96,6 +96,15 @@ RunReport ConvertAll(RunView& view, Automation& automation) {
     std::vector<FailedDocument> failures;
     size_t saved = 0, notTried = 0;
     report.rows.reserve(n);
+    // How many documents after each one go to an instance, so that instances are started ahead
+    // only for documents that need one (each is checked again at its turn).
+    std::vector<size_t> toCome(n + 1, 0);
+    for (size_t j = n; j-- > 0;) {
+      const std::string path = view.EntryText(j);
+      const bool converts =
+          view.CheckDocument(path, TemplatePath(path, view.Target())).verdict == DocumentCheck::Verdict::kConvert;
+      toCome[j] = toCome[j + 1] + (converts ? 1 : 0);
+    }
     // Esc, or the window closed, may already have come while an open instance was looked for.
     size_t i = 0;
     for (; i < n && !view.Closed() && !view.StopRequested(); ++i) {
@@ -108,7 +117,7 @@ RunReport ConvertAll(RunView& view, Automation& automation) {
       ReportRow row{view.EntryText(i), {}, DocumentResult::kConverted, {}, 0};
       row.templatePath = TemplatePath(row.document, target);
       const DocumentCheck check = view.CheckDocument(row.document, row.templatePath);
-      if (check.verdict == DocumentCheck::Verdict::kConvert) automation.DocumentsToCome(n - i - 1);
+      if (check.verdict == DocumentCheck::Verdict::kConvert) automation.DocumentsToCome(toCome[i + 1]);
       SaveOutcome outcome = check.verdict == DocumentCheck::Verdict::kConvert
                                 ? automation.SaveDocAsTemplate(row.document, target)
                                 : SaveOutcome::Failed(check.reason);
