@@ -89,13 +89,21 @@ KeptReport KeepReportFile(std::string_view csv) {
   GetLocalTime(&now);
   const ReportTime time{now.wYear, now.wMonth, now.wDay, now.wHour, now.wMinute, now.wSecond};
   std::vector<std::string> names = CsvFiles(folder);
-  const std::string name = FreeReportName(time, names);
-  const std::wstring path = folder + L"\\" + Widen(name);
-  if (std::string reason = WriteWholeFile(path, csv); !reason.empty()) {
-    kept.error = Failure(path, reason);
-    return kept;
+  // Another Quillory ending its run in the same second may take the name first: never
+  // overwrite its report, take the next name.
+  std::string name;
+  for (int tries = 0;; ++tries) {
+    name = FreeReportName(time, names);
+    const std::wstring path = folder + L"\\" + Widen(name);
+    const std::string reason = WriteWholeFile(path, csv, false);
+    if (reason.empty()) break;
+    if (tries >= 100 || !FileExists(path)) {
+      kept.error = Failure(path, reason);
+      return kept;
+    }
+    names.push_back(name);
   }
-  kept.path = Narrow(path);
+  kept.path = Narrow(folder + L"\\" + Widen(name));
 
   // A report that cannot be removed now is removed after a later run.
   names.push_back(name);

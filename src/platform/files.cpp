@@ -21,12 +21,13 @@ bool FileExists(const std::wstring& path) {
   return ok != FALSE;
 }
 
-std::string WriteWholeFile(const std::wstring& path, std::string_view bytes) {
+std::string WriteWholeFile(const std::wstring& path, std::string_view bytes, bool replace) {
   auto reason = [](DWORD error) {
     const std::wstring text = SystemMessage(error);
     return text.empty() ? "error " + std::to_string(error) : Narrow(text);
   };
-  ScopedHandle file(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+  ScopedHandle file(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, replace ? CREATE_ALWAYS : CREATE_NEW,
+                                FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!file) return reason(GetLastError());
   while (!bytes.empty()) {
     const DWORD chunk = static_cast<DWORD>(std::min<size_t>(bytes.size(), 1u << 24));

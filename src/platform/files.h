@@ -11,9 +11,11 @@ namespace quillory {
 // is false and leaves no error behind.
 bool FileExists(const std::wstring& path);
 
-// Writes `bytes` as the whole content of the file at `path`, created or replaced. Empty when
-// it was written; otherwise the system's reason (UTF-8), and no partial file is left behind.
-std::string WriteWholeFile(const std::wstring& path, std::string_view bytes);
+// Writes `bytes` as the whole content of the file at `path`, created or replaced (or only
+// created, when `replace` is false: a file already there is left as it is and the write fails).
+// Empty when it was written; otherwise the system's reason (UTF-8), and no partial file is left
+// behind.
+std::string WriteWholeFile(const std::wstring& path, std::string_view bytes, bool replace = true);
 
 // The folder of the running program file, without a final backslash.
 std::wstring ApplicationFolder();
