@@ -66,7 +66,7 @@ Ended RunConsole(const std::string& arguments, const std::wstring& folder) {
   std::wstring commandLine = L"\"" + Program() + L"\" " + Widen(arguments);
   if (!CreateProcessW(Program().c_str(), commandLine.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr,
                       folder.c_str(), &startup, &started)) {
-    return {98, {}, {}};
+    return {98, {}, "CreateProcess failed: error " + std::to_string(GetLastError())};
   }
   ScopedHandle process(started.hProcess), thread(started.hThread);
   outWriter.Reset();
