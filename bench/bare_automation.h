@@ -73,4 +73,15 @@ inline std::wstring FixtureFolder() {
   return quillory::Widen(file.substr(0, file.rfind("\\bench\\")) + "\\tests\\data");
 }
 
+// The fixture letter.doc copied into a folder of this process's own under the temporary folder
+// (named after `bench`); the copy's path, or empty when it cannot be made.
+inline std::wstring BenchDocument(const std::wstring& bench) {
+  wchar_t temp[MAX_PATH];
+  GetTempPathW(MAX_PATH, temp);
+  const std::wstring folder = std::wstring(temp) + L"quillory-" + bench + L"-" + std::to_wstring(GetCurrentProcessId());
+  CreateDirectoryW(folder.c_str(), nullptr);
+  const std::wstring document = folder + L"\\letter.doc";
+  return CopyFileW((FixtureFolder() + L"\\letter.doc").c_str(), document.c_str(), FALSE) ? document : std::wstring();
+}
+
 }  // namespace bench

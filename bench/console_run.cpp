@@ -55,12 +55,9 @@ int main(int argc, char** argv) {
   SetEnvironmentVariableW(L"QUILLORY_STANDIN_JOURNAL", nullptr);
   const std::wstring program = quillory::ApplicationFolder() + L"\\Quillory.com";
 
-  wchar_t temp[MAX_PATH];
-  GetTempPathW(MAX_PATH, temp);
-  const std::wstring folder = std::wstring(temp) + L"quillory-console-bench-" + std::to_wstring(GetCurrentProcessId());
-  CreateDirectoryW(folder.c_str(), nullptr);
-  const std::wstring document = folder + L"\\letter.doc";
-  if (!CopyFileW((bench::FixtureFolder() + L"\\letter.doc").c_str(), document.c_str(), FALSE)) {
+  const std::wstring document = bench::BenchDocument(L"console-bench");
+  const std::wstring folder = document.substr(0, document.rfind(L'\\'));
+  if (document.empty()) {
     std::printf("cannot copy the fixture letter.doc\n");
     return 1;
   }

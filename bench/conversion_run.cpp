@@ -134,12 +134,9 @@ int main(int argc, char** argv) {
   if (FAILED(OleInitialize(nullptr))) return 1;
   SetEnvironmentVariableW(L"QUILLORY_STANDIN_JOURNAL", nullptr);
 
-  wchar_t temp[MAX_PATH];
-  GetTempPathW(MAX_PATH, temp);
-  const std::wstring folder = std::wstring(temp) + L"quillory-bench-" + std::to_wstring(GetCurrentProcessId());
-  CreateDirectoryW(folder.c_str(), nullptr);
-  const std::wstring document = folder + L"\\letter.doc";
-  if (!CopyFileW((FixtureFolder() + L"\\letter.doc").c_str(), document.c_str(), FALSE)) {
+  const std::wstring document = bench::BenchDocument(L"bench");
+  const std::wstring folder = document.substr(0, document.rfind(L'\\'));
+  if (document.empty()) {
     std::printf("cannot copy the fixture letter.doc\n");
     return 1;
   }
