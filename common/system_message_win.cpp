@@ -5,6 +5,8 @@
 #include <memory>
 #include <string_view>
 
+#include "common/utf_win.h"
+
 namespace quillory {
 namespace {
 
@@ -34,6 +36,11 @@ std::wstring SystemMessage(unsigned long code) {
   }
   while (!text.empty() && text.back() == L' ') text.pop_back();
   return text;
+}
+
+std::string SystemReason(unsigned long code) {
+  const std::wstring text = SystemMessage(code);
+  return text.empty() ? "error " + std::to_string(code) : Narrow(text);
 }
 
 }  // namespace quillory

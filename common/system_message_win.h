@@ -9,4 +9,8 @@ namespace quillory {
 // line break it ends with; empty when the system has no text for it.
 std::wstring SystemMessage(unsigned long code);
 
+// The same in UTF-8, for a reason shown after a file's name: "error N" when the system has no
+// text for the code.
+std::string SystemReason(unsigned long code);
+
 }  // namespace quillory

@@ -46,11 +46,6 @@ BOOL WINAPI OnControl(DWORD event) {
   return TRUE;
 }
 
-std::string Reason(DWORD error) {
-  const std::wstring text = SystemMessage(error);
-  return text.empty() ? "error " + std::to_string(error) : Narrow(text);
-}
-
 std::wstring FullPath(const std::wstring& path) {
   std::wstring full(MAX_PATH, L'\0');
   for (;;) {
@@ -77,10 +72,10 @@ std::string CheckWritable(const std::wstring& path) {
                                     OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
   if (existing) return {};
   const DWORD error = GetLastError();
-  if (error != ERROR_FILE_NOT_FOUND) return Reason(error);
+  if (error != ERROR_FILE_NOT_FOUND) return SystemReason(error);
   ScopedHandle created(CreateFileW(file.c_str(), GENERIC_WRITE | DELETE, 0, nullptr, CREATE_NEW,
                                    FILE_ATTRIBUTE_NORMAL | FILE_FLAG_DELETE_ON_CLOSE, nullptr));
-  return created ? std::string() : Reason(GetLastError());
+  return created ? std::string() : SystemReason(GetLastError());
 }
 
 int Run(const CommandLine& line, ConsoleOutput& out, ConsoleOutput& err) {

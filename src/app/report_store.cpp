@@ -15,11 +15,6 @@
 namespace quillory {
 namespace {
 
-std::string Reason(DWORD error) {
-  const std::wstring text = SystemMessage(error);
-  return text.empty() ? "error " + std::to_string(error) : Narrow(text);
-}
-
 std::string Failure(const std::wstring& path, const std::string& reason) { return Narrow(path) + ": " + reason; }
 
 // Makes the folder and any missing folder above it; empty, or the reason.
@@ -40,7 +35,7 @@ std::string MakeFolder(const std::wstring& folder) {
       (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
     return {};
   }
-  return Failure(folder, Reason(error));
+  return Failure(folder, SystemReason(error));
 }
 
 // The names of the files in the folder that could be reports.

@@ -22,10 +22,7 @@ bool FileExists(const std::wstring& path) {
 }
 
 std::string WriteWholeFile(const std::wstring& path, std::string_view bytes, bool replace) {
-  auto reason = [](DWORD error) {
-    const std::wstring text = SystemMessage(error);
-    return text.empty() ? "error " + std::to_string(error) : Narrow(text);
-  };
+  const auto reason = SystemReason;
   ScopedHandle file(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, replace ? CREATE_ALWAYS : CREATE_NEW,
                                 FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!file) return reason(GetLastError());
