@@ -18,6 +18,9 @@ ReadOutcome ReadDocumentFile(const std::wstring& path, bool readOnly, std::strin
 // Written beside the target first, then moved over it, so a failed write leaves the old file.
 bool WriteWholeFile(const std::wstring& path, const std::string& bytes, std::wstring* error);
 
+// Removes a folder and everything in it, as far as it can; links are removed, never followed.
+void RemoveFolderTree(const std::wstring& folder);
+
 std::wstring FullPath(const std::wstring& path);
 // The extension in lower case with its dot ("" when there is none); non-ASCII letters as ?.
 std::string LowerExtension(const std::wstring& path);

@@ -53,14 +53,17 @@ bool HazardMatches(const wchar_t* value, std::wstring_view fileName) {
   return !pattern.empty() && MatchesPattern(pattern, fileName);
 }
 
-DWORD StartDelayMs() {
-  DWORD delay = 0, bytes = sizeof(delay);
-  if (RegGetValueW(HKEY_CURRENT_USER, kHazardKey, L"StartDelayMs", RRF_RT_REG_DWORD, nullptr, &delay, &bytes) !=
-      ERROR_SUCCESS) {
+static DWORD ReadNumber(const wchar_t* value) {
+  DWORD number = 0, bytes = sizeof(number);
+  if (RegGetValueW(HKEY_CURRENT_USER, kHazardKey, value, RRF_RT_REG_DWORD, nullptr, &number, &bytes) != ERROR_SUCCESS) {
     return 0;
   }
-  return delay;
+  return number;
 }
+
+DWORD StartDelayMs() { return ReadNumber(L"StartDelayMs"); }
+bool OfficeHidden() { return ReadNumber(L"HideOffice") != 0; }
+std::wstring OfficeCommand() { return ReadText(L"OfficeCommand"); }
 
 bool TakeRefusal() { return RegDeleteKeyValueW(HKEY_CURRENT_USER, kHazardKey, L"RefuseOnce") == ERROR_SUCCESS; }
 

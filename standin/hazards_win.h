@@ -7,12 +7,16 @@
 //                            word processor hands a user's document to this instance
 //   RefuseOnce    REG_DWORD  the next instance asked for by any client is refused (the value is
 //                            removed by the one server that refuses), and that server exits
+//   HideOffice    REG_DWORD  non-zero: LibreOffice counts as not installed
+//   OfficeCommand REG_SZ     a shell command run in LibreOffice's place, given soffice's
+//                            arguments (under Wine: a Unix command; on Windows: a program)
 // A pattern holds * and ? and is matched, ignoring case, against the document's file name
 // without its folder.
 #pragma once
 
 #include <windows.h>
 
+#include <string>
 #include <string_view>
 
 namespace standin {
@@ -28,5 +32,8 @@ bool HazardMatches(const wchar_t* value, std::wstring_view fileName);
 DWORD StartDelayMs();
 // True for the one server that takes RefuseOnce away.
 bool TakeRefusal();
+bool OfficeHidden();
+// OfficeCommand, or "" when absent.
+std::wstring OfficeCommand();
 
 }  // namespace standin

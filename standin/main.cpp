@@ -17,6 +17,7 @@
 #include "common/com_object_win.h"
 #include "hazards_win.h"
 #include "journal.h"
+#include "libreoffice_win.h"
 #include "registration.h"
 #include "server_state.h"
 #include "word_objects.h"
@@ -121,6 +122,7 @@ int Serve() {
   }
   Journal(L"Server: " + reason);
   if (classRegistered) CoRevokeClassObject(classCookie);
+  RemoveOfficeFolder();
   return 0;
 }
 

@@ -262,10 +262,6 @@ bool ToXmlTemplate(std::string_view bytes, bool keepMacros, std::string* out, st
   return true;
 }
 
-bool IsBinary(DocumentKind kind) {
-  return kind == DocumentKind::kBinaryDocument || kind == DocumentKind::kBinaryTemplate;
-}
-
 // A package whose every entry decompresses to its size and CRC and that holds its main part
 // and its root relationships (which lead Word to the main part).
 // `damagedEntry` tells that an entry failed: the parts the conversion writes are made afresh,
@@ -293,23 +289,11 @@ bool CheckPackage(std::string_view bytes, std::string* error, bool* damagedEntry
   return true;
 }
 
-// The template read back as the stand-in would read it, before anything is written.
-bool CheckTemplate(std::string_view bytes, DocumentKind expected, std::string* error) {
-  DocumentKind kind{};
-  std::string why;
-  bool damagedEntry = false;
-  if (!IdentifyDocument(bytes, &kind, &why) || (!IsBinary(kind) && !CheckPackage(bytes, &why, &damagedEntry))) {
-    *error = (damagedEntry ? "the document is damaged: " : "the template made does not read back: ") + why;
-    return false;
-  }
-  if (kind != expected) {
-    *error = std::string("the template made reads back as ") + KindName(kind) + ", not " + KindName(expected);
-    return false;
-  }
-  return true;
-}
-
 bool MakeTemplate(std::string_view bytes, DocumentKind kind, int fileFormat, std::string* out, std::string* error) {
+  if (!IsWordKind(kind)) {
+    *error = std::string("the stand-in cannot turn ") + KindName(kind) + " into a template by itself";
+    return false;
+  }
   if (fileFormat == kFormatTemplate) {
     if (!IsBinary(kind)) {
       *error = std::string("the stand-in cannot turn ") + KindName(kind) + " into a binary template";
@@ -346,6 +330,9 @@ const char* KindName(DocumentKind kind) {
     case DocumentKind::kXmlMacroTemplate: return "a macro-enabled Open XML template";
     case DocumentKind::kEncryptedBinary: return "a password-protected binary Word document";
     case DocumentKind::kEncryptedPackage: return "a password-protected Open XML document";
+    case DocumentKind::kRtfDocument: return "an RTF document";
+    case DocumentKind::kOpenDocumentText: return "an OpenDocument text";
+    case DocumentKind::kTextDocument: return "a text or web page document";
   }
   return "a document";
 }
@@ -365,12 +352,16 @@ bool IdentifyDocument(std::string_view bytes, DocumentKind* kind, std::string* e
   return false;
 }
 
-bool ConvertToTemplate(std::string_view bytes, DocumentKind kind, int fileFormat,
-                       std::string_view targetExtension, std::string* out, std::string* error) {
-  if (IsPasswordProtected(kind)) {
-    *error = std::string("the stand-in cannot read ") + KindName(kind) + " without its password";
-    return false;
-  }
+bool IsBinary(DocumentKind kind) {
+  return kind == DocumentKind::kBinaryDocument || kind == DocumentKind::kBinaryTemplate;
+}
+
+bool IsWordKind(DocumentKind kind) {
+  return kind != DocumentKind::kRtfDocument && kind != DocumentKind::kOpenDocumentText &&
+         kind != DocumentKind::kTextDocument;
+}
+
+bool TemplateKindFor(int fileFormat, std::string_view targetExtension, DocumentKind* made, std::string* error) {
   const char* expected = fileFormat == kFormatTemplate                  ? ".dot"
                          : fileFormat == kFormatXmlTemplate             ? ".dotx"
                          : fileFormat == kFormatXmlTemplateMacroEnabled ? ".dotm"
@@ -384,9 +375,35 @@ bool ConvertToTemplate(std::string_view bytes, DocumentKind kind, int fileFormat
              " file, which does not match the name's extension \"" + std::string(targetExtension) + "\"";
     return false;
   }
-  const DocumentKind made = fileFormat == kFormatTemplate      ? DocumentKind::kBinaryTemplate
-                            : fileFormat == kFormatXmlTemplate ? DocumentKind::kXmlTemplate
-                                                               : DocumentKind::kXmlMacroTemplate;
+  *made = fileFormat == kFormatTemplate      ? DocumentKind::kBinaryTemplate
+          : fileFormat == kFormatXmlTemplate ? DocumentKind::kXmlTemplate
+                                             : DocumentKind::kXmlMacroTemplate;
+  return true;
+}
+
+bool CheckTemplate(std::string_view bytes, DocumentKind expected, std::string* error) {
+  DocumentKind kind{};
+  std::string why;
+  bool damagedEntry = false;
+  if (!IdentifyDocument(bytes, &kind, &why) || (!IsBinary(kind) && !CheckPackage(bytes, &why, &damagedEntry))) {
+    *error = (damagedEntry ? "the document is damaged: " : "the template made does not read back: ") + why;
+    return false;
+  }
+  if (kind != expected) {
+    *error = std::string("the template made reads back as ") + KindName(kind) + ", not " + KindName(expected);
+    return false;
+  }
+  return true;
+}
+
+bool ConvertToTemplate(std::string_view bytes, DocumentKind kind, int fileFormat,
+                       std::string_view targetExtension, std::string* out, std::string* error) {
+  if (IsPasswordProtected(kind)) {
+    *error = std::string("the stand-in cannot read ") + KindName(kind) + " without its password";
+    return false;
+  }
+  DocumentKind made{};
+  if (!TemplateKindFor(fileFormat, targetExtension, &made, error)) return false;
   std::string bytesMade;
   if (!MakeTemplate(bytes, kind, fileFormat, &bytesMade, error) || !CheckTemplate(bytesMade, made, error)) return false;
   *out = std::move(bytesMade);

@@ -19,6 +19,10 @@ enum class DocumentKind {
   kXmlMacroTemplate,
   kEncryptedBinary,   // a binary document or template whose FIB has fEncrypted set
   kEncryptedPackage,  // an Open XML package encrypted into a compound file
+  // Documents the word processor opens that the stand-in only hands on to LibreOffice.
+  kRtfDocument,
+  kOpenDocumentText,
+  kTextDocument,  // plain text or a web page, known by its file's extension
 };
 
 inline bool IsPasswordProtected(DocumentKind kind) {
@@ -34,6 +38,17 @@ inline constexpr char kTemplateMainType[] =
     "application/vnd.openxmlformats-officedocument.wordprocessingml.template.main+xml";
 
 const char* KindName(DocumentKind kind);
+bool IsBinary(DocumentKind kind);
+// A kind whose template the stand-in makes itself, within its family.
+bool IsWordKind(DocumentKind kind);
+
+// The kind of template a format number writes under this extension (lower case, with its
+// dot); false with a reason when the format is no template or the extension does not fit it.
+bool TemplateKindFor(int fileFormat, std::string_view targetExtension, DocumentKind* made, std::string* error);
+
+// The template read back as the stand-in reads one: false with a reason unless it is whole
+// and of the kind expected.
+bool CheckTemplate(std::string_view bytes, DocumentKind expected, std::string* error);
 
 // False with a reason when the bytes are neither a binary Word document nor a Word package.
 bool IdentifyDocument(std::string_view bytes, DocumentKind* kind, std::string* error);

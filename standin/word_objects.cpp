@@ -9,8 +9,10 @@
 #include "common/file_name.h"
 #include "common/utf_win.h"
 #include "document_files_win.h"
+#include "engine_choice.h"
 #include "hazards_win.h"
 #include "journal.h"
+#include "libreoffice_win.h"
 #include "server_state.h"
 #include "template_conversion.h"
 
@@ -71,6 +73,7 @@ class Document final : public AutomationObject {
 
  private:
   HRESULT SaveAs(const CallArguments& arguments, std::wstring* error);
+  bool MakeTemplate(int format, const std::string& extension, std::string* output, std::string* reason);
 
   Documents* owner_;
   std::wstring path_;
@@ -155,7 +158,7 @@ HRESULT Documents::Open(const CallArguments& arguments, VARIANT* result, std::ws
   }
   DocumentKind kind{};
   std::string reason;
-  if (!IdentifyDocument(bytes, &kind, &reason)) {
+  if (!IdentifyAnyDocument(bytes, LowerExtension(path), &kind, &reason)) {
     *error = L"The file " + Quoted(path) + L" could not be opened: it is damaged or not a Word document (" +
              quillory::Widen(reason) + L").";
     return kFileError;
@@ -195,6 +198,26 @@ HRESULT Document::Run(const Member& member, WORD, const CallArguments& arguments
   }
 }
 
+// The template's bytes from the stand-in itself within a family, else from LibreOffice, read
+// back before anything is written to the target.
+bool Document::MakeTemplate(int format, const std::string& extension, std::string* output, std::string* reason) {
+  EngineChoice choice;
+  if (!ChooseEngine(kind_, format, extension, &choice, reason)) return false;
+  if (choice.engine == Engine::kStandin) return ConvertToTemplate(bytes_, kind_, format, extension, output, reason);
+  switch (ConvertWithOffice(bytes_, kind_, LowerExtension(path_), choice, output, reason)) {
+    case OfficeOutcome::kMissing: *reason = NeedsLibreOffice(kind_, format); return false;
+    case OfficeOutcome::kFailed: return false;
+    case OfficeOutcome::kConverted: break;
+  }
+  DocumentKind made{};
+  std::string why;
+  if (!TemplateKindFor(format, extension, &made, &why) || !CheckTemplate(*output, made, &why)) {
+    *reason = "the template LibreOffice made is not right: " + why;
+    return false;
+  }
+  return true;
+}
+
 HRESULT Document::SaveAs(const CallArguments& arguments, std::wstring* error) {
   std::wstring target;
   if (!ArgumentString(arguments.Find(0), &target) || target.empty()) {
@@ -207,7 +230,7 @@ HRESULT Document::SaveAs(const CallArguments& arguments, std::wstring* error) {
     return kArgumentError;
   }
   std::string output, reason;
-  if (!ConvertToTemplate(bytes_, kind_, format, LowerExtension(target), &output, &reason)) {
+  if (!MakeTemplate(format, LowerExtension(target), &output, &reason)) {
     *error = Quoted(path_) + L" could not be saved as " + Quoted(target) + L": " + quillory::Widen(reason) + L".";
     return kFileError;
   }

@@ -5,6 +5,7 @@
 #include <string>
 #include <string_view>
 
+#include "engine_choice.h"
 #include "template_conversion.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -12,6 +13,19 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string_view bytes(reinterpret_cast<const char*>(data), size);
   standin::DocumentKind kind{};
   std::string error;
+  // What Open accepts of it under names LibreOffice would be handed, and for which templates.
+  for (const char* name : {".odt", ".txt"}) {
+    if (!standin::IdentifyAnyDocument(bytes, name, &kind, &error)) {
+      if (error.empty()) __builtin_trap();
+      continue;
+    }
+    standin::EngineChoice choice;
+    if (!standin::ChooseEngine(kind, standin::kFormatTemplate, ".dot", &choice, &error) &&
+        !standin::IsPasswordProtected(kind)) {
+      __builtin_trap();  // every document the stand-in opens has an engine for a .dot
+    }
+  }
+  error.clear();
   if (!standin::IdentifyDocument(bytes, &kind, &error)) {
     if (error.empty()) __builtin_trap();
     return 0;

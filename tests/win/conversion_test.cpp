@@ -198,7 +198,8 @@ TEST_F(ConversionRun, RunsSendTheExactCallsWriteTheChosenTemplatesAndGoPastAFail
   EXPECT_EQ(PressForOne().box.text, L"Done.");
   EXPECT_TRUE(Written(kResume + L".dot"));
 
-  // As .dotx the binary document fails at SaveAs, and the run goes on.
+  // As .dotx the binary document fails at SaveAs when LibreOffice is missing, and the run goes on.
+  ASSERT_TRUE(hazards.Number(L"HideOffice", 1));
   const std::wstring docx = Widen(Add(kResume + L".docx"));
   SendMessageW(form->Control(IDC_OPTION2), BM_CLICK, 0, 0);
   const Shown done = PressForOne();
@@ -216,6 +217,7 @@ TEST_F(ConversionRun, RunsSendTheExactCallsWriteTheChosenTemplatesAndGoPastAFail
   // The reason shown is the server's own description of the failure.
   const std::wstring head = L"Done.\r\n\r\n1 document could not be converted:\r\n" + doc + L": ";
   EXPECT_EQ(done.box.text.substr(0, head.size()), head);
+  EXPECT_THAT(Narrow(done.box.text), HasSubstr("needs LibreOffice Writer, which is not installed"));
   // The second run's two instances were asked for together: either may have started first.
   EXPECT_THAT(std::vector<Calls>(calls.begin() + 1, calls.end()),
               ::testing::UnorderedElementsAre(

@@ -1,0 +1,248 @@
+#include "libreoffice_win.h"
+
+#include <windows.h>
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "common/system_message_win.h"
+#include "common/utf_win.h"
+#include "document_files_win.h"
+#include "hazards_win.h"
+#include "journal.h"
+#include "office_command.h"
+
+namespace standin {
+namespace {
+
+// Run under Wine as /bin/sh -c <this> quillory-office FOLDER COMMAND ARGUMENTS...: starts
+// LibreOffice (or COMMAND, a test's stand-in for it) in a process group of its own and waits
+// for it. Beside it a watcher polls the instance's process (the shell's parent): once that is
+// gone, ended at the time limit or on Esc, the group is killed and the folder removed. Exit
+// status 127: no soffice on PATH.
+constexpr char kWatchedRun[] = R"(exec 2>/dev/null
+folder=$1 command=$2
+shift 2
+parent=$PPID
+HOME=$folder/home
+export HOME
+if [ -z "$command" ]; then
+  command -v soffice >/dev/null 2>&1 || exit 127
+  command='exec soffice "$@"'
+fi
+setsid sh -c "$command" soffice "$@" </dev/null >"$folder/output" 2>&1 &
+office=$!
+(while kill -0 "$parent" 2>/dev/null; do sleep 0.2; done
+ kill -9 -"$office" 2>/dev/null
+ rm -rf "$folder") &
+watcher=$!
+wait "$office"
+status=$?
+kill -9 -"$office" 2>/dev/null
+kill -0 "$parent" 2>/dev/null && kill "$watcher" 2>/dev/null
+exit $status)";
+
+constexpr int kNotFound = 127;
+
+struct WineCalls {
+  using Spawn = LONG(CDECL*)(char* const* argv, int wait);
+  using UnixName = char*(CDECL*)(const wchar_t* path);
+  Spawn spawn = nullptr;
+  UnixName unixName = nullptr;
+};
+
+// Wine's own exports, found only when the process runs under Wine.
+const WineCalls* Wine() {
+  static const WineCalls calls = [] {
+    WineCalls found;
+    const HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
+    if (ntdll && GetProcAddress(ntdll, "wine_get_version")) {
+      found.spawn = reinterpret_cast<WineCalls::Spawn>(
+          reinterpret_cast<void (*)()>(GetProcAddress(ntdll, "__wine_unix_spawnvp")));
+      found.unixName = reinterpret_cast<WineCalls::UnixName>(reinterpret_cast<void (*)()>(
+          GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name")));
+    }
+    return found;
+  }();
+  return calls.spawn && calls.unixName ? &calls : nullptr;
+}
+
+std::string UnixPath(const WineCalls& wine, const std::wstring& path) {
+  char* name = wine.unixName(path.c_str());
+  if (!name) return {};
+  std::string unix(name);
+  HeapFree(GetProcessHeap(), 0, name);
+  return unix;
+}
+
+const std::wstring& Folder() {
+  static const std::wstring folder = [] {
+    wchar_t temp[MAX_PATH + 1];
+    const DWORD n = GetTempPathW(MAX_PATH + 1, temp);
+    return (n > 0 && n <= MAX_PATH ? std::wstring(temp, n) : std::wstring(L".\\")) + L"QuilloryStandin-" +
+           std::to_wstring(GetCurrentProcessId());
+  }();
+  return folder;
+}
+
+std::string Reason(DWORD code) { return quillory::SystemReason(code); }
+
+// The instance's folder with its profile, and empty in and out folders for this conversion.
+bool PrepareFolder(std::string* reason) {
+  const std::wstring& folder = Folder();
+  RemoveFolderTree(folder + L"\\in");
+  RemoveFolderTree(folder + L"\\out");
+  for (const wchar_t* sub : {L"", L"\\profile", L"\\profile\\user", L"\\home", L"\\in", L"\\out"}) {
+    const std::wstring path = folder + sub;
+    if (!CreateDirectoryW(path.c_str(), nullptr) && GetLastError() != ERROR_ALREADY_EXISTS) {
+      *reason = "its working folder \"" + quillory::Narrow(path) + "\" could not be made: " + Reason(GetLastError());
+      return false;
+    }
+  }
+  const std::wstring settings = folder + L"\\profile\\user\\registrymodifications.xcu";
+  std::wstring why;
+  if (GetFileAttributesW(settings.c_str()) == INVALID_FILE_ATTRIBUTES &&
+      !WriteWholeFile(settings, std::string(ProfileSettings()), &why)) {
+    *reason = "LibreOffice's profile could not be written: " + quillory::Narrow(why);
+    return false;
+  }
+  return true;
+}
+
+// Runs the watched command under Wine; its exit status, or -1 with the reason.
+int RunUnderWine(const WineCalls& wine, const EngineChoice& choice, const std::string& source, std::string* reason) {
+  const std::string folder = UnixPath(wine, Folder());
+  if (folder.empty()) {
+    *reason = "the working folder has no Unix path";
+    return -1;
+  }
+  std::vector<std::string> words = {"/bin/sh", "-c", kWatchedRun, "quillory-office", folder,
+                                    quillory::Narrow(OfficeCommand())};
+  for (std::string& a : OfficeArguments(FileUrl(folder + "/profile"), choice, folder + "/out", folder + "/in/" + source)) {
+    words.push_back(std::move(a));
+  }
+  std::vector<char*> argv;
+  for (std::string& w : words) argv.push_back(w.data());
+  argv.push_back(nullptr);
+  const LONG status = wine.spawn(argv.data(), 1);
+  if (status < 0 || status > 255) {
+    char hex[16];
+    std::snprintf(hex, sizeof(hex), "0x%08lX", static_cast<unsigned long>(status));
+    *reason = std::string("/bin/sh could not be started (status ") + hex + ")";
+    return -1;
+  }
+  return static_cast<int>(status);
+}
+
+// soffice.exe from LibreOffice's registered install path, else from PATH.
+std::wstring WindowsOffice() {
+  wchar_t path[MAX_PATH];
+  DWORD bytes = sizeof(path);
+  if (RegGetValueW(HKEY_LOCAL_MACHINE, L"SOFTWARE\\LibreOffice\\UNO\\InstallPath", nullptr, RRF_RT_REG_SZ, nullptr,
+                   path, &bytes) == ERROR_SUCCESS) {
+    const std::wstring program = std::wstring(path) + L"\\soffice.exe";
+    if (GetFileAttributesW(program.c_str()) != INVALID_FILE_ATTRIBUTES) return program;
+  }
+  const DWORD n = SearchPathW(nullptr, L"soffice.exe", nullptr, MAX_PATH, path, nullptr);
+  return n > 0 && n < MAX_PATH ? std::wstring(path, n) : std::wstring();
+}
+
+// An argument as CommandLineToArgvW reads it back.
+std::wstring Quoted(const std::wstring& argument) {
+  std::wstring quoted = L"\"";
+  size_t backslashes = 0;
+  for (const wchar_t c : argument) {
+    if (c == L'\\') {
+      ++backslashes;
+      continue;
+    }
+    quoted.append(c == L'"' ? backslashes * 2 + 1 : backslashes, L'\\');
+    backslashes = 0;
+    quoted += c;
+  }
+  quoted.append(backslashes * 2, L'\\');
+  return quoted + L"\"";
+}
+
+// Runs LibreOffice on Windows in a job killed with this process; its exit status, -1 with the
+// reason, or 127 when it is not installed.
+int RunOnWindows(const EngineChoice& choice, const std::string& source, std::string* reason) {
+  std::wstring program = OfficeCommand();
+  if (program.empty()) program = WindowsOffice();
+  if (program.empty()) return kNotFound;
+  const std::string folder = quillory::Narrow(Folder());
+  std::wstring commandLine = Quoted(program);
+  for (const std::string& a :
+       OfficeArguments(FileUrl(folder + "\\profile"), choice, folder + "\\out", folder + "\\in\\" + source)) {
+    commandLine += L" " + Quoted(quillory::Widen(a));
+  }
+  SECURITY_ATTRIBUTES inherit{sizeof(inherit), nullptr, TRUE};
+  const std::wstring outputPath = Folder() + L"\\output";
+  HANDLE output = CreateFileW(outputPath.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+  // Kept for the life of the process: when the instance is ended, the last handle goes and
+  // the job takes LibreOffice with it.
+  static HANDLE job = [] {
+    HANDLE j = CreateJobObjectW(nullptr, nullptr);
+    JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits{};
+    limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
+    if (j) SetInformationJobObject(j, JobObjectExtendedLimitInformation, &limits, sizeof(limits));
+    return j;
+  }();
+  STARTUPINFOW startup{};
+  startup.cb = sizeof(startup);
+  startup.dwFlags = STARTF_USESTDHANDLES;
+  startup.hStdInput = nullptr;
+  startup.hStdOutput = output;
+  startup.hStdError = output;
+  PROCESS_INFORMATION process{};
+  const BOOL started = output != INVALID_HANDLE_VALUE && job &&
+                       CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, TRUE,
+                                      CREATE_SUSPENDED | CREATE_NO_WINDOW, nullptr, nullptr, &startup, &process);
+  const DWORD startError = GetLastError();
+  if (output != INVALID_HANDLE_VALUE) CloseHandle(output);
+  if (!started) {
+    *reason = "\"" + quillory::Narrow(program) + "\" could not be started: " + Reason(startError);
+    return -1;
+  }
+  AssignProcessToJobObject(job, process.hProcess);
+  ResumeThread(process.hThread);
+  WaitForSingleObject(process.hProcess, INFINITE);
+  DWORD status = 0;
+  GetExitCodeProcess(process.hProcess, &status);
+  TerminateJobObject(job, 1);  // whatever it left behind
+  CloseHandle(process.hThread);
+  CloseHandle(process.hProcess);
+  return status > 255 ? 255 : static_cast<int>(status);
+}
+
+}  // namespace
+
+OfficeOutcome ConvertWithOffice(std::string_view document, DocumentKind kind, std::string_view extension,
+                                const EngineChoice& choice, std::string* out, std::string* reason) {
+  if (OfficeHidden()) return OfficeOutcome::kMissing;
+  if (!PrepareFolder(reason)) return OfficeOutcome::kFailed;
+  const std::string source = OfficeSourceName(kind, extension);
+  std::wstring why;
+  if (!WriteWholeFile(Folder() + L"\\in\\" + quillory::Widen(source), std::string(document), &why)) {
+    *reason = "the document could not be copied for LibreOffice: " + quillory::Narrow(why);
+    return OfficeOutcome::kFailed;
+  }
+  Journal(L"Server: LibreOffice converts " + quillory::Widen(source) + L" to " + quillory::Widen(choice.extension));
+  const WineCalls* wine = Wine();
+  const int status = wine ? RunUnderWine(*wine, choice, source, reason) : RunOnWindows(choice, source, reason);
+  if (status < 0) return OfficeOutcome::kFailed;
+  if (status == kNotFound) return OfficeOutcome::kMissing;
+  const std::string made = source.substr(0, source.rfind('.')) + std::string(choice.extension);
+  const bool wrote = ReadDocumentFile(Folder() + L"\\out\\" + quillory::Widen(made), true, out, &why) == ReadOutcome::kRead;
+  if (status == 0 && wrote) return OfficeOutcome::kConverted;
+  std::string printed;
+  ReadDocumentFile(Folder() + L"\\output", true, &printed, &why);
+  *reason = OfficeFailure(printed, status, wrote);
+  return OfficeOutcome::kFailed;
+}
+
+void RemoveOfficeFolder() { RemoveFolderTree(Folder()); }
+
+}  // namespace standin

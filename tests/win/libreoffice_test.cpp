@@ -1,0 +1,195 @@
+// The stand-in hands LibreOffice what it cannot convert itself, through the automation calls a
+// run makes: the template is the kind asked for and holds the document's text, instances
+// convert side by side, and a LibreOffice that hangs dies with its instance. Needs the host's
+// soffice (libreoffice-writer-nogui), which the project's setup installs.
+#include <windows.h>
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <map>
+#include <sstream>
+#include <thread>
+
+#include "app/main_window.h"
+#include "app/main_window_layout.h"
+#include "common/utf_win.h"
+#include "conversion/word_automation_win.h"
+#include "conversion/word_instance_win.h"
+#include "platform/files.h"
+#include "support/dialog_watcher.h"
+#include "support/form_fixture.h"
+#include "support/standin_support.h"
+#include "template_conversion.h"
+
+namespace quillory::test {
+namespace {
+
+using ::testing::HasSubstr;
+using standin::DocumentKind;
+
+std::string ReadAll(const std::wstring& path) {
+  std::ifstream file(std::filesystem::path(path), std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(file), {});
+}
+
+// The words of documents in `folder` as LibreOffice reads them, one space between them
+// (layout may differ between a document and its template), by their names without extension:
+// all converted to text by one soffice, in a profile of the test's own, into `into`.
+std::map<std::string, std::string> Words(const TempFolder& folder, const std::vector<std::wstring>& names,
+                                         const std::string& into) {
+  std::string files;
+  for (const std::wstring& name : names) files += " \\\"" + Narrow(name) + "\\\"";
+  const std::wstring done = folder.File(Widen(into) + L".done");
+  EXPECT_TRUE(RunUnix("HOME=\\\"$PWD/cat-home\\\" soffice -env:UserInstallation=\\\"file://$PWD/cat-profile\\\" "
+                      "--headless --convert-to \\\"txt:Text (encoded):UTF8\\\" --outdir " + into + files + " >/dev/null 2>&1; touch " + into +
+                          ".done",
+                      folder.Path(), [&] { return FileExists(done); }));
+  std::map<std::string, std::string> words;
+  for (const std::wstring& name : names) {
+    const std::string base = Narrow(name.substr(0, name.rfind(L'.')));
+    std::string read = ReadAll(folder.File(Widen(into) + L"\\" + Widen(base) + L".txt"));
+    if (read.rfind("\xEF\xBB\xBF", 0) == 0) read.erase(0, 3);  // a byte-order mark before some
+    std::istringstream in(read);
+    for (std::string word; in >> word;) words[base] += (words[base].empty() ? "" : " ") + word;
+  }
+  return words;
+}
+
+DocumentKind KindOf(const std::wstring& path) {
+  DocumentKind kind{};
+  std::string error;
+  EXPECT_TRUE(standin::IdentifyDocument(ReadAll(path), &kind, &error)) << Narrow(path) << ": " << error;
+  return kind;
+}
+
+// One document through a new instance, as a run converts it; the failure's reason, if any.
+std::string Convert(const std::wstring& document, TemplateTarget target) {
+  WordInstance instance;
+  StepFailure failed = instance.Create();
+  if (!failed) failed = instance.OpenAndSaveAs(Narrow(document), target);
+  instance.QuitUnlessShared(failed.has_value());
+  return failed ? failed->reason : "";
+}
+
+// Whether a Unix process runs whose command line holds `text` (Wine shows / as drive Z:).
+bool UnixProcessWith(const std::string& text) {
+  WIN32_FIND_DATAW found;
+  HANDLE search = FindFirstFileW(L"Z:\\proc\\*", &found);
+  bool any = false;
+  for (bool more = search != INVALID_HANDLE_VALUE; more && !any; more = FindNextFileW(search, &found)) {
+    if (found.cFileName[0] < L'0' || found.cFileName[0] > L'9') continue;
+    any = ReadAll(std::wstring(L"Z:\\proc\\") + found.cFileName + L"\\cmdline").find(text) != std::string::npos;
+  }
+  if (search != INVALID_HANDLE_VALUE) FindClose(search);
+  return any;
+}
+
+bool StandinFoldersLeft() {
+  WIN32_FIND_DATAW found;
+  HANDLE search = FindFirstFileW((std::filesystem::temp_directory_path() / L"QuilloryStandin-*").c_str(), &found);
+  if (search == INVALID_HANDLE_VALUE) return false;
+  FindClose(search);
+  return true;
+}
+
+class LibreOffice : public ::testing::Test {
+ protected:
+  void SetUp() override { ASSERT_HRESULT_SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)); }
+  void TearDown() override {
+    EXPECT_TRUE(journal.AllExited()) << "a stand-in process was left running";
+    EXPECT_TRUE(PumpUntil([] { return !StandinFoldersLeft(); })) << "an instance's LibreOffice folder was left";
+    CoUninitialize();
+  }
+  StandinJournal journal;
+  TempFolder folder;
+  UserValues hazards;
+};
+
+TEST_F(LibreOffice, EveryOtherPairBecomesTheTemplateAskedForWithTheDocumentsWords) {
+  const struct {
+    const wchar_t* fixture;
+    const wchar_t* name;
+    TemplateTarget target;
+  } pairs[] = {
+      {L"letter.doc", L"letter.doc", TemplateTarget::kDotx},
+      {L"report.docx", L"report.docx", TemplateTarget::kDot},
+      {L"letter.rtf", L"rtf to dot.rtf", TemplateTarget::kDot},
+      {L"letter.rtf", L"rtf to dotx.rtf", TemplateTarget::kDotx},
+      {L"letter.odt", L"odt to dot.odt", TemplateTarget::kDot},
+      {L"letter.odt", L"odt to dotx.odt", TemplateTarget::kDotx},
+      {L"letter.rtf", L"R\u00e9sum\u00e9 \u03a9mega rtf.doc", TemplateTarget::kDotx},  // RTF under a Word name
+  };
+  std::vector<std::wstring> documents, templates;
+  for (const auto& pair : pairs) {
+    const std::wstring document = CopyFixture(pair.fixture, folder.Path(), pair.name);
+    const std::wstring made = Widen(TemplatePath(Narrow(document), pair.target));
+    EXPECT_EQ(Convert(document, pair.target), "") << Narrow(made);
+    EXPECT_EQ(KindOf(made), pair.target == TemplateTarget::kDot ? DocumentKind::kBinaryTemplate
+                                                                : DocumentKind::kXmlTemplate)
+        << Narrow(made);
+    documents.push_back(pair.name);
+    templates.push_back(made.substr(made.rfind(L'\\') + 1));
+  }
+  const auto before = Words(folder, documents, "documents"), after = Words(folder, templates, "templates");
+  EXPECT_EQ(after, before);
+  EXPECT_THAT(after.at("rtf to dot"), HasSubstr("Quarterly letter Dear reader"));
+}
+
+TEST_F(LibreOffice, TwoInstancesConvertAtOnceEachInAProfileOfItsOwn) {
+  // Each LibreOffice waits for the other to start, so the two surely run side by side.
+  const std::string meeting = "/tmp/quillory-meet-" + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(GetTickCount64());
+  ASSERT_TRUE(CreateDirectoryW(Widen("Z:" + meeting).c_str(), nullptr));
+  ASSERT_TRUE(hazards.Text(L"OfficeCommand", Widen("touch " + meeting + "/$$; n=0; while [ $(ls " + meeting +
+                                                    " | wc -l) -lt 2 ] && [ $n -lt 600 ]; do sleep 0.1; n=$((n+1)); "
+                                                    "done; exec soffice \"$@\"")));
+  const std::wstring first = CopyFixture(L"letter.doc", folder.Path(), L"first.doc");
+  const std::wstring second = CopyFixture(L"report.docx", folder.Path(), L"second.docx");
+  std::string secondReason = "not run";
+  std::thread other([&] {
+    CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    secondReason = Convert(second, TemplateTarget::kDot);
+    CoUninitialize();
+  });
+  EXPECT_EQ(Convert(first, TemplateTarget::kDotx), "");
+  other.join();
+  EXPECT_EQ(secondReason, "");
+  EXPECT_EQ(KindOf(folder.File(L"first.dotx")), DocumentKind::kXmlTemplate);
+  EXPECT_EQ(KindOf(folder.File(L"second.dot")), DocumentKind::kBinaryTemplate);
+  RunUnix("rm -rf " + meeting, folder.Path(), [&] { return !FileExists(Widen("Z:" + meeting)); });
+}
+
+TEST_F(LibreOffice, OneThatHangsIsEndedAtTheTimeLimitWithEverythingItStarted) {
+  // A real LibreOffice that never ends: headless, with no document to convert.
+  const std::string marker = "quillory-hang-" + std::to_string(GetCurrentProcessId());
+  ASSERT_TRUE(hazards.Text(L"OfficeCommand", Widen("exec soffice --headless --norestore "
+                                                   "\"-env:UserInstallation=file://$HOME/" + marker + "\"")));
+  UserValues settings{L"Software\\Quillory"};
+  ASSERT_TRUE(settings.Number(kTimeLimitSetting, 10));
+  std::unique_ptr<Form1> form = MakeForm();
+  ASSERT_TRUE(form);
+  form->AppendEntries({Narrow(CopyFixture(L"letter.doc", folder.Path()))});
+  SendMessageW(form->Control(IDC_OPTION2), BM_CLICK, 0, 0);
+  std::wstring shown;
+  DialogWatcher watcher([&](HWND dialog) {
+    shown = DescribeDialog(dialog).text;
+    PressDialogButton(dialog, IDOK);
+  });
+  bool started = false;
+  // soffice.bin itself, which LibreOffice's launcher starts, is up.
+  std::thread look([&] { started = PumpUntil([&] { return UnixProcessWith(marker + std::string("\0--headless", 11)); }); });
+  SendMessageW(form->Control(IDC_CHECK2), BM_CLICK, 0, 0);
+  look.join();
+  watcher.Stop();
+  EXPECT_TRUE(started) << "LibreOffice never ran";
+  EXPECT_THAT(Narrow(shown), HasSubstr("did not finish within 10 seconds"));
+  EXPECT_THAT(Narrow(shown), HasSubstr("Its instance was ended."));
+  EXPECT_TRUE(PumpUntil([&] { return !UnixProcessWith(marker); })) << "a process LibreOffice started is still running";
+  EXPECT_FALSE(FileExists(folder.File(L"letter.dotx")));
+}
+
+}  // namespace
+}  // namespace quillory::test
