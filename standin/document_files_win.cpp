@@ -80,6 +80,23 @@ void RemoveFolderTree(const std::wstring& folder) {
   RemoveDirectoryW(folder.c_str());
 }
 
+bool CopyFolderTree(const std::wstring& from, const std::wstring& to) {
+  if (!CreateDirectoryW(to.c_str(), nullptr)) return false;
+  WIN32_FIND_DATAW found;
+  HANDLE search = FindFirstFileW((from + L"\\*").c_str(), &found);
+  if (search == INVALID_HANDLE_VALUE) return false;
+  bool ok = true;
+  do {
+    const std::wstring name = found.cFileName;
+    if (name == L"." || name == L".." || (found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)) continue;
+    const std::wstring source = from + L"\\" + name, target = to + L"\\" + name;
+    ok = (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) ? CopyFolderTree(source, target)
+                                                             : CopyFileW(source.c_str(), target.c_str(), TRUE);
+  } while (ok && FindNextFileW(search, &found));
+  FindClose(search);
+  return ok;
+}
+
 std::wstring FullPath(const std::wstring& path) {
   wchar_t buffer[4096];
   const DWORD n = GetFullPathNameW(path.c_str(), static_cast<DWORD>(std::size(buffer)), buffer, nullptr);

@@ -20,6 +20,8 @@ bool WriteWholeFile(const std::wstring& path, const std::string& bytes, std::wst
 
 // Removes a folder and everything in it, as far as it can; links are removed, never followed.
 void RemoveFolderTree(const std::wstring& folder);
+// Copies a folder and everything in it to `to`, which must not exist; links are left out.
+bool CopyFolderTree(const std::wstring& from, const std::wstring& to);
 
 std::wstring FullPath(const std::wstring& path);
 // The extension in lower case with its dot ("" when there is none); non-ASCII letters as ?.

@@ -3,6 +3,8 @@
 //   QuilloryStandin-<process id>\profile   its LibreOffice profile, never shared
 //                               \home      HOME for LibreOffice under Wine
 //                               \in \out   one conversion's document and template
+// Its profile starts as a copy of QuilloryStandin.profile there, a profile LibreOffice has
+// started in once, when one has been kept (starting in an empty one is slower).
 // LibreOffice dies with the instance: on Windows it runs in a job that is killed when the
 // instance's last handle goes; under Wine (a Unix child outlives the Windows process that
 // started it) a watcher beside it kills its whole process group and removes the folder as

@@ -24,6 +24,7 @@
 #include "support/form_fixture.h"
 #include "support/standin_support.h"
 #include "template_conversion.h"
+#include "zip_package.h"
 
 namespace quillory::test {
 namespace {
@@ -134,6 +135,13 @@ TEST_F(LibreOffice, EveryOtherPairBecomesTheTemplateAskedForWithTheDocumentsWord
     documents.push_back(pair.name);
     templates.push_back(made.substr(made.rfind(L'\\') + 1));
   }
+  // What LibreOffice cannot read fails in its own words, and leaves no template.
+  standin::ZipPackage odt;
+  odt.Put("mimetype", "application/vnd.oasis.opendocument.text");
+  const std::wstring damaged = folder.Write(L"damaged.odt", odt.Write());
+  EXPECT_THAT(Convert(damaged, TemplateTarget::kDot),
+              HasSubstr("LibreOffice said \"Error: source file could not be loaded\""));
+  EXPECT_FALSE(FileExists(folder.File(L"damaged.dot")));
   const auto before = Words(folder, documents, "documents"), after = Words(folder, templates, "templates");
   EXPECT_EQ(after, before);
   EXPECT_THAT(after.at("rtf to dot"), HasSubstr("Quarterly letter Dear reader"));
