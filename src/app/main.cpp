@@ -8,6 +8,7 @@
 
 #include "app/main_window.h"
 #include "common/utf_win.h"
+#include "platform/files.h"
 #include "platform/message_pump.h"
 #include "platform/scoped_handles.h"
 
@@ -27,16 +28,9 @@ std::vector<std::string> DocumentsToList(const wchar_t* afterProgram) {
   wchar_t** arguments = CommandLineToArgvW(GetCommandLineW(), &count);
   if (!arguments) return documents;
   for (int i = 1; i < count; ++i) {
-    std::wstring path = arguments[i];
+    const std::wstring path = arguments[i];
     if (path.empty()) continue;
-    if (!IsFullPath(path)) {
-      // The buffer's size includes the final NUL; the path written does not.
-      std::wstring full(GetFullPathNameW(path.c_str(), 0, nullptr, nullptr), L'\0');
-      const DWORD length = full.empty() ? 0 : GetFullPathNameW(path.c_str(), static_cast<DWORD>(full.size()),
-                                                                full.data(), nullptr);
-      if (length > 0 && length < full.size()) path = full.substr(0, length);
-    }
-    documents.push_back(quillory::Narrow(path));
+    documents.push_back(quillory::Narrow(IsFullPath(path) ? path : quillory::FullPath(path)));
   }
   LocalFree(arguments);
   return documents;

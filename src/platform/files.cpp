@@ -45,6 +45,18 @@ std::string WriteWholeFile(const std::wstring& path, std::string_view bytes, boo
   return {};
 }
 
+std::wstring FullPath(const std::wstring& path) {
+  std::wstring full(MAX_PATH, L'\0');
+  for (;;) {
+    // The size needed counts the final NUL; the length written does not.
+    const DWORD length = GetFullPathNameW(path.c_str(), static_cast<DWORD>(full.size()), full.data(), nullptr);
+    if (length == 0) return path;
+    const bool fits = length < full.size();
+    full.resize(length);
+    if (fits) return full;
+  }
+}
+
 std::wstring ApplicationFolder() {
   std::wstring path(MAX_PATH, L'\0');
   for (;;) {

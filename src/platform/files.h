@@ -17,6 +17,10 @@ bool FileExists(const std::wstring& path);
 // behind.
 std::string WriteWholeFile(const std::wstring& path, std::string_view bytes, bool replace = true);
 
+// `path` made full against the current folder (".." and "." resolved); `path` itself when the
+// system cannot make it full.
+std::wstring FullPath(const std::wstring& path);
+
 // The folder of the running program file, without a final backslash.
 std::wstring ApplicationFolder();
 

@@ -24,10 +24,5 @@ TEST(TemplatePathTest, TemplateGoesBesideTheDocumentUnderItsBaseName) {
   for (const auto& c : cases) EXPECT_EQ(TemplatePath(c.document, c.target), c.expected) << c.document;
 }
 
-TEST(TemplatePathTest, FormatNumberMatchesTheExtension) {
-  EXPECT_EQ(TemplateFileFormat(TemplateTarget::kDot), 1);
-  EXPECT_EQ(TemplateFileFormat(TemplateTarget::kDotx), 14);
-}
-
 }  // namespace
 }  // namespace quillory

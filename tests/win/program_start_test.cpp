@@ -91,35 +91,6 @@ bool Answer(HWND dialog, int button) {
   return PumpUntil([&] { return !IsWindow(dialog) || !IsWindowVisible(dialog); });
 }
 
-TEST(ProgramStart, TheWindowShowsThenOlesDropTargetTheOpenDialogAndTheFolderPickerLoadAsCalledAndCloseEnds) {
-  ScopedHandle process;
-  DWORD id = 0;
-  ASSERT_TRUE(StartProgram(L"\"" + ApplicationFolder() + L"\\Quillory.exe\"", &process, &id));
-  HWND window = WaitForWindow(id, kForm1ClassName);
-  ASSERT_NE(window, nullptr);
-
-  HWND list = GetDlgItem(window, IDC_LISTVIEW1);
-  EXPECT_TRUE(PumpUntil([&] { return GetPropW(list, L"OleDropTargetInterface") != nullptr; }));
-
-  PostMessageW(GetDlgItem(window, IDC_CHECK1), BM_CLICK, 0, 0);
-  HWND open = WaitForWindow(id, L"#32770");
-  ASSERT_NE(open, nullptr);
-  EXPECT_TRUE(Answer(open, IDCANCEL));
-  PostMessageW(GetDlgItem(window, IDC_CHECK4), BM_CLICK, 0, 0);
-  HWND box = WaitForWindow(id, L"#32770");
-  ASSERT_NE(GetDlgItem(box, kInputBoxAnswerId), nullptr);
-  EXPECT_TRUE(Answer(box, IDOK));  // "doc"
-  HWND picker = WaitForWindow(id, L"#32770");
-  ASSERT_NE(picker, nullptr);
-  EXPECT_TRUE(Answer(picker, IDCANCEL));
-
-  PostMessageW(window, WM_CLOSE, 0, 0);
-  DWORD exitCode = STILL_ACTIVE;
-  EXPECT_TRUE(PumpUntil([&] { return GetExitCodeProcess(process.Get(), &exitCode) && exitCode != STILL_ACTIVE; }));
-  EXPECT_EQ(exitCode, 0u);
-  if (exitCode == STILL_ACTIVE) TerminateProcess(process.Get(), 1);
-}
-
 // A row's text in another process's list view: the item and its text live in that process.
 std::wstring RemoteListText(HWND list, DWORD process, int row) {
   constexpr size_t kChars = 1024;
@@ -139,7 +110,7 @@ std::wstring RemoteListText(HWND list, DWORD process, int row) {
 
 // Files dropped on the program's icon, or sent to it, come as its arguments: listed in their
 // order by the time the window shows, a relative one made full.
-TEST(ProgramStart, DocumentsOnTheCommandLineAreListedWhenTheWindowShows) {
+TEST(ProgramStart, TheWindowShowsListingItsArgumentsThenOlesDropTargetAndTheDialogsLoadAsCalledAndCloseEnds) {
   TempFolder folder;
   const std::wstring named = folder.File(L"R\u00e9sum\u00e9 \u03a9mega.doc");
   ScopedHandle process;
@@ -152,10 +123,26 @@ TEST(ProgramStart, DocumentsOnTheCommandLineAreListedWhenTheWindowShows) {
   EXPECT_EQ(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0), 2);
   EXPECT_EQ(RemoteListText(list, id, 0), named);
   EXPECT_EQ(RemoteListText(list, id, 1), folder.File(L"sub\\letter.doc"));
+
+  EXPECT_TRUE(PumpUntil([&] { return GetPropW(list, L"OleDropTargetInterface") != nullptr; }));
+
+  PostMessageW(GetDlgItem(window, IDC_CHECK1), BM_CLICK, 0, 0);
+  HWND open = WaitForWindow(id, L"#32770");
+  ASSERT_NE(open, nullptr);
+  EXPECT_TRUE(Answer(open, IDCANCEL));
+  PostMessageW(GetDlgItem(window, IDC_CHECK4), BM_CLICK, 0, 0);
+  HWND box = WaitForWindow(id, L"#32770");
+  ASSERT_NE(GetDlgItem(box, kInputBoxAnswerId), nullptr);
+  EXPECT_TRUE(Answer(box, IDOK));  // "doc"
+  HWND picker = WaitForWindow(id, L"#32770");
+  ASSERT_NE(picker, nullptr);
+  EXPECT_TRUE(Answer(picker, IDCANCEL));
+
   PostMessageW(window, WM_CLOSE, 0, 0);
-  if (!PumpUntil([&] { return WaitForSingleObject(process.Get(), 0) == WAIT_OBJECT_0; })) {
-    TerminateProcess(process.Get(), 1);
-  }
+  DWORD exitCode = STILL_ACTIVE;
+  EXPECT_TRUE(PumpUntil([&] { return GetExitCodeProcess(process.Get(), &exitCode) && exitCode != STILL_ACTIVE; }));
+  EXPECT_EQ(exitCode, 0u);
+  if (exitCode == STILL_ACTIVE) TerminateProcess(process.Get(), 1);
 }
 
 }  // namespace
