@@ -127,8 +127,7 @@ bool PrepareFolder(std::string* reason) {
   }
   const std::wstring settings = folder + L"\\profile\\user\\registrymodifications.xcu";
   std::wstring why;
-  if (GetFileAttributesW(settings.c_str()) == INVALID_FILE_ATTRIBUTES &&
-      !WriteWholeFile(settings, std::string(ProfileSettings()), &why)) {
+  if (!Exists(settings) && !WriteWholeFile(settings, std::string(ProfileSettings()), &why)) {
     *reason = "LibreOffice's profile could not be written: " + quillory::Narrow(why);
     return false;
   }
@@ -167,7 +166,7 @@ std::wstring WindowsOffice() {
   if (RegGetValueW(HKEY_LOCAL_MACHINE, L"SOFTWARE\\LibreOffice\\UNO\\InstallPath", nullptr, RRF_RT_REG_SZ, nullptr,
                    path, &bytes) == ERROR_SUCCESS) {
     const std::wstring program = std::wstring(path) + L"\\soffice.exe";
-    if (GetFileAttributesW(program.c_str()) != INVALID_FILE_ATTRIBUTES) return program;
+    if (Exists(program)) return program;
   }
   const DWORD n = SearchPathW(nullptr, L"soffice.exe", nullptr, MAX_PATH, path, nullptr);
   return n > 0 && n < MAX_PATH ? std::wstring(path, n) : std::wstring();
