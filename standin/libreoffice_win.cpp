@@ -2,7 +2,6 @@
 
 #include <windows.h>
 
-#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -82,6 +81,30 @@ std::wstring TemporaryFolder() {
   return n > 0 && n <= MAX_PATH ? std::wstring(temp, n) : std::wstring(L".\\");
 }
 
+// Runs a Unix program and waits for it; its exit status, or -1 when it did not start.
+int RunUnix(const WineCalls& wine, std::vector<std::string> words) {
+  std::vector<char*> argv;
+  for (std::string& w : words) argv.push_back(w.data());
+  argv.push_back(nullptr);
+  const LONG status = wine.spawn(argv.data(), 1);
+  return status >= 0 && status <= 255 ? static_cast<int>(status) : -1;
+}
+
+// A profile is a hundred-odd files: under Wine the host's cp and rm copy and remove it in a few
+// milliseconds, where Wine's own file calls take some 100 to 300.
+bool CopyTree(const std::wstring& from, const std::wstring& to) {
+  const WineCalls* wine = Wine();
+  if (!wine) return CopyFolderTree(from, to);
+  const std::string source = UnixPath(*wine, from), target = UnixPath(*wine, to);
+  return !source.empty() && !target.empty() && RunUnix(*wine, {"/bin/cp", "-R", source, target}) == 0;
+}
+
+void RemoveTree(const std::wstring& folder) {
+  const WineCalls* wine = Wine();
+  const std::string unix = wine ? UnixPath(*wine, folder) : std::string();
+  if (unix.empty() || RunUnix(*wine, {"/bin/rm", "-rf", unix}) != 0) RemoveFolderTree(folder);
+}
+
 const std::wstring& Folder() {
   static const std::wstring folder = TemporaryFolder() + L"QuilloryStandin-" + std::to_wstring(GetCurrentProcessId());
   return folder;
@@ -99,10 +122,8 @@ void KeepSeedProfile() {
   const std::wstring seed = SeedProfile();
   if (Exists(seed)) return;
   const std::wstring draft = seed + L"-" + std::to_wstring(GetCurrentProcessId());
-  RemoveFolderTree(draft);
-  if (!CopyFolderTree(Folder() + L"\\profile", draft) || !MoveFileExW(draft.c_str(), seed.c_str(), 0)) {
-    RemoveFolderTree(draft);
-  }
+  RemoveTree(draft);
+  if (!CopyTree(Folder() + L"\\profile", draft) || !MoveFileExW(draft.c_str(), seed.c_str(), 0)) RemoveTree(draft);
 }
 
 std::string Reason(DWORD code) { return quillory::SystemReason(code); }
@@ -115,8 +136,8 @@ bool PrepareFolder(std::string* reason) {
   CreateDirectoryW(folder.c_str(), nullptr);
   const std::wstring profile = folder + L"\\profile";
   if (!Exists(profile) && Exists(SeedProfile() + L"\\user\\registrymodifications.xcu") &&
-      !CopyFolderTree(SeedProfile(), profile)) {
-    RemoveFolderTree(profile);  // a fresh one, then
+      !CopyTree(SeedProfile(), profile)) {
+    RemoveTree(profile);  // a fresh one, then
   }
   for (const wchar_t* sub : {L"", L"\\profile", L"\\profile\\user", L"\\home", L"\\in", L"\\out"}) {
     const std::wstring path = folder + sub;
@@ -146,17 +167,9 @@ int RunUnderWine(const WineCalls& wine, const EngineChoice& choice, const std::s
   for (std::string& a : OfficeArguments(FileUrl(folder + "/profile"), choice, folder + "/out", folder + "/in/" + source)) {
     words.push_back(std::move(a));
   }
-  std::vector<char*> argv;
-  for (std::string& w : words) argv.push_back(w.data());
-  argv.push_back(nullptr);
-  const LONG status = wine.spawn(argv.data(), 1);
-  if (status < 0 || status > 255) {
-    char hex[16];
-    std::snprintf(hex, sizeof(hex), "0x%08lX", static_cast<unsigned long>(status));
-    *reason = std::string("/bin/sh could not be started (status ") + hex + ")";
-    return -1;
-  }
-  return static_cast<int>(status);
+  const int status = RunUnix(wine, std::move(words));
+  if (status < 0) *reason = "/bin/sh could not be started";
+  return status;
 }
 
 // soffice.exe from LibreOffice's registered install path, else from PATH.
@@ -270,6 +283,8 @@ OfficeOutcome ConvertWithOffice(std::string_view document, DocumentKind kind, st
   return OfficeOutcome::kFailed;
 }
 
-void RemoveOfficeFolder() { RemoveFolderTree(Folder()); }
+void RemoveOfficeFolder() {
+  if (Exists(Folder())) RemoveTree(Folder());
+}
 
 }  // namespace standin
