@@ -2,11 +2,12 @@
 """The Windows Installer package under Wine, in a fresh prefix of its own and on a display of
 its own:
     install_test.py PREFIX PACKAGE OLDER_PACKAGE BINDIR DOCUMENT
-An older version with the built-in engine, then this one over it (one product remains), the
+An older version, then this one over it with the built-in engine (one product remains), the
 installed programs at work, the window from the Start menu, a removal that leaves nothing,
 and the engine's install where another server owns "Word.Application"."""
 import filecmp
 import os
+import re
 import shutil
 import subprocess
 import sys
@@ -66,7 +67,8 @@ def registry():
                     name, _, text = line.partition("=") if line[0] == "@" else \
                         (line[1:line.index('"', 1)], "", line[line.index('"', 1) + 2:])
                     text = text.split(":", 1)[1] if text.startswith("str(") else text
-                    values[name.lower()] = text.strip('"').replace("\\\\", "\\")
+                    text = text[1:-1] if len(text) > 1 and text[0] == text[-1] == '"' else text
+                    values[name.lower()] = re.sub(r"\\(.)", r"\1", text)
     return keys
 
 
@@ -160,16 +162,18 @@ def main():
         installers = cached_packages()
         path_before = path_entries(registry())
 
-        code = msiexec("/i", older, "ADDLOCAL=ALL")
+        code = msiexec("/i", older)
         keys = registry()
-        check(code == 0 and value(keys, CLASSES + r"\Word.Application\CLSID") == OURS and
-              "Quillory" in (value(keys, CLASSES + rf"\CLSID\{OURS}\LocalServer32") or ""),
-              "the older version installs with the built-in engine registered as Word.Application")
+        check(code == 0 and os.path.exists(os.path.join(INSTALLED, "Quillory.exe")) and
+              not os.path.exists(os.path.join(INSTALLED, "QuilloryStandin.exe")) and
+              not value(keys, CLASSES + r"\Word.Application\CLSID"), "the older version installs without the engine")
 
-        # Wine's installer does not carry the chosen features over to the new version.
         code = msiexec("/i", package, "ADDLOCAL=ALL")
         keys = registry()
         check(code == 0 and products(keys) == [VERSION], f"the upgrade leaves one product, {VERSION}: {products(keys)}")
+        check(value(keys, CLASSES + r"\Word.Application\CLSID") == OURS and
+              value(keys, CLASSES + rf"\CLSID\{OURS}\LocalServer32") == r'"C:\Program Files\Quillory\QuilloryStandin.exe"',
+              "the engine is registered as Word.Application where no server held it")
         installed = sorted(os.listdir(INSTALLED))
         check(installed == sorted(PROGRAMS) and filecmp.cmpfiles(INSTALLED, bindir, PROGRAMS, shallow=False)[0] ==
               PROGRAMS, f"the new version's files are installed: {installed}")
