@@ -3,24 +3,12 @@
 // the real Open dialog. " Add All Word Doc Files In Folder" on the real file system: its dialogs;
 // the entries and their order held to the platform's own search; the window answering while the
 // walk runs, and a quit or close during it adding nothing.
-#include <windows.h>
-#include <commctrl.h>
-#include <shlobj.h>
-
-#include <gmock/gmock.h>
-#include <gtest/gtest.h>
-
-#include <algorithm>
-#include <atomic>
-#include <chrono>
 #include <optional>
 
 #include "adding/add_folder_press_win.h"
 #include "adding/directory_lister_win.h"
 #include "adding/input_box_win.h"
 #include "adding/open_dialog_press_win.h"
-#include "common/utf_win.h"
-#include "support/dialog_watcher.h"
 #include "support/form_fixture.h"
 #include "support/platform_search.h"
 

@@ -1,26 +1,11 @@
 // Quillory.com as a script runs it, against the stand-in: the documents a command line names,
 // the line for each and the summary (UTF-8 on a pipe, UTF-16 on a console), the report read
 // back, every exit code, and Ctrl+C ending the document in hand with nothing left running.
-#include <windows.h>
-#include <ole2.h>
-#include <wrl/client.h>
-
-#include <gmock/gmock.h>
-#include <gtest/gtest.h>
-
-#include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <sstream>
-#include <thread>
 
-#include "common/com_apartment_win.h"
-#include "common/utf_win.h"
 #include "conversion/conversion_run.h"
 #include "conversion/word_instance_win.h"
 #include "platform/dispatch.h"
-#include "platform/files.h"
-#include "platform/scoped_handles.h"
 #include "support/form_fixture.h"
 #include "support/standin_support.h"
 
@@ -37,8 +22,6 @@ struct Ended {
   std::string out, err;
 };
 
-std::wstring Program() { return ApplicationFolder() + L"\\Quillory.com"; }
-
 std::string ReadAll(HANDLE pipe) {
   std::string text;
   char buffer[4096];
@@ -49,19 +32,10 @@ std::string ReadAll(HANDLE pipe) {
 
 // Starts Quillory.com in `folder` with its output and errors on the (inheritable) handles given.
 ScopedHandle Start(const std::string& arguments, const std::wstring& folder, HANDLE out, HANDLE err, DWORD flags) {
-  STARTUPINFOW startup{};
-  startup.cb = sizeof startup;
-  startup.dwFlags = STARTF_USESTDHANDLES;
-  startup.hStdOutput = out;
-  startup.hStdError = err;
-  PROCESS_INFORMATION started{};
-  std::wstring commandLine = L"\"" + Program() + L"\" " + Widen(arguments);
-  if (!CreateProcessW(Program().c_str(), commandLine.data(), nullptr, nullptr, TRUE, flags, nullptr, folder.c_str(),
-                      &startup, &started)) {
-    return ScopedHandle();
-  }
-  CloseHandle(started.hThread);
-  return ScopedHandle(started.hProcess);
+  ScopedHandle process;
+  StartProgram(L"\"" + ApplicationFolder() + L"\\Quillory.com\" " + Widen(arguments), &process, nullptr, folder, out, err,
+               flags);
+  return process;
 }
 
 // Runs Quillory.com in `folder` with its output and errors on pipes, to its end.
@@ -89,8 +63,7 @@ Ended RunConsole(const std::string& arguments, const std::wstring& folder) {
 
 // The report's rows without their last column (the seconds), after its BOM and header.
 std::vector<std::string> ReportRows(const std::wstring& path) {
-  std::ifstream file(std::filesystem::path(path), std::ios::binary);
-  const std::string text{std::istreambuf_iterator<char>(file), {}};
+  const std::string text = FileBytes(path);
   EXPECT_THAT(text, StartsWith("\xEF\xBB\xBF" "document,template,result,reason,seconds\r\n"));
   std::vector<std::string> rows;
   std::istringstream in(text);
@@ -138,7 +111,6 @@ TEST_F(ConsoleRun, TreesPatternsAndMissingPathsRunInOrderWithALineEachAndTheRepo
 
   // Their templates are newer now: /newer skips both, found this time by a pattern and by name.
   // The word processor seems open: a script cannot answer, so the warning goes to errors.
-  ComApartment apartment;
   CLSID clsid{};
   ASSERT_TRUE(SUCCEEDED(CLSIDFromProgID(kWordProgId, &clsid)));
   Microsoft::WRL::ComPtr<IDispatch> word;

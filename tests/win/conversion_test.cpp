@@ -3,27 +3,13 @@
 // never returning, a server dying, Esc and closing mid-run, the one process that may be ended;
 // the limit per document is set to a few seconds as a user would). Every test of the
 // running-object table lives in this program so no other program's object can disturb it.
-#include <windows.h>
-#include <ole2.h>
-#include <wrl/client.h>
-
-#include <gmock/gmock.h>
-#include <gtest/gtest.h>
-
-#include <atomic>
 #include <filesystem>
-#include <fstream>
 #include <sstream>
-#include <thread>
 
-#include "app/main_window.h"
 #include "common/com_object_win.h"
-#include "common/utf_win.h"
 #include "conversion/word_automation_win.h"
 #include "platform/dispatch.h"
-#include "platform/scoped_handles.h"
 #include "platform/server_process.h"
-#include "support/dialog_watcher.h"
 #include "support/form_fixture.h"
 #include "support/standin_support.h"
 
@@ -324,9 +310,7 @@ TEST(KeptReports, AReportNamesEveryDocumentAndOnlyTheNewestFiftyStay) {
   const std::string line = run();
   ASSERT_THAT(line, ::testing::StartsWith(named + Narrow(reports) + "\\"));
   const std::wstring first = Widen(line.substr(named.size()));
-  std::ostringstream read;
-  read << std::ifstream(std::filesystem::path(first), std::ios::binary).rdbuf();
-  const std::string csv = read.str();
+  const std::string csv = FileBytes(first);
   EXPECT_EQ(std::count(csv.begin(), csv.end(), '\n'), 22);  // a header and a row per document
   EXPECT_THAT(csv, HasSubstr("\r\n" + form->EntryText(20) + ","));
 

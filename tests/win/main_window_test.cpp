@@ -2,25 +2,10 @@
 // convention and the file list's gestures: the reorder, its drag image ("drag.ico" beside the
 // program) and files dropped on the list, its drop target called as the system's drag loop
 // calls it (pointer shapes under real input: pointer_input_test; drop parsing: tests/core).
-#include <windows.h>
-#include <commctrl.h>
-#include <ole2.h>
-
-#include <gtest/gtest.h>
-
-#include <algorithm>
 #include <array>
-#include <memory>
 #include <numeric>
-#include <string>
-#include <tuple>
-#include <utility>
-#include <vector>
 
-#include "app/main_window.h"
-#include "common/utf_win.h"
 #include "filelist/drop_target_win.h"
-#include "support/dialog_watcher.h"
 #include "support/file_drop.h"
 #include "support/form_fixture.h"
 

@@ -3,23 +3,10 @@
 // need load at their first call; the list becomes a drop target once OLE is there, the Open
 // dialog and the folder picker come up from DLLs loaded then, and closing the window ends
 // the program. Started with documents, as Explorer starts it, it lists them.
-#include <windows.h>
-#include <commctrl.h>
-
-#include <gtest/gtest.h>
-
-#include <algorithm>
-#include <cstdint>
-#include <memory>
 #include <set>
-#include <string>
-#include <type_traits>
-#include <vector>
 
 #include "adding/input_box_win.h"
-#include "app/main_window.h"
 #include "app/resources/resource_ids.h"
-#include "platform/scoped_handles.h"
 #include "support/form_fixture.h"
 
 namespace quillory::test {
