@@ -249,10 +249,9 @@ TEST_F(FolderPress, LinksBackAreNotWalkedLongListingsAreReadWholeAndDriveRootsAn
                       [&] { return FileExists(temp.File(L"Many\\f1799.doc")); }));
   for (int i = 1000; i < 1800; ++i) expected.push_back(Narrow(temp.File(L"Many\\f" + std::to_wstring(i) + L".doc")));
   expected.insert(expected.end(), {"Q:\\n.doc", "Q:\\Sub\\m.doc", unc + "\\n.doc", unc + "\\Sub\\m.doc"});
-  AddFolderTree(*form, temp.File(L"T"), L"doc");
-  AddFolderTree(*form, temp.File(L"Many"), L"doc");
-  AddFolderTree(*form, L"Q:\\", L"doc");
-  AddFolderTree(*form, Widen(unc), L"doc");
+  for (const std::wstring& folder : {temp.File(L"T"), temp.File(L"Many"), std::wstring(L"Q:\\"), Widen(unc)}) {
+    AddFolderTree(*form, folder, L"doc");
+  }
   EXPECT_TRUE(RunUnix(devices + "rm -f q: unc/localhost/" + share, temp.Path(),
                       [] { return !FileExists(L"Q:\\n.doc"); }));
   EXPECT_EQ(form->Files().Entries(), expected);

@@ -1,6 +1,7 @@
 // Quillory.com as a script runs it, against the stand-in: the documents a command line names,
 // the line for each and the summary (UTF-8 on a pipe, UTF-16 on a console), the report read
 // back, every exit code, and Ctrl+C ending the document in hand with nothing left running.
+#include <filesystem>
 #include <sstream>
 
 #include "conversion/conversion_run.h"
@@ -89,8 +90,7 @@ class ConsoleRun : public ::testing::Test {
 };
 
 TEST_F(ConsoleRun, TreesPatternsAndMissingPathsRunInOrderWithALineEachAndTheReport) {
-  CreateDirectoryW(folder.File(L"tree").c_str(), nullptr);
-  CreateDirectoryW(folder.File(L"tree\\sub").c_str(), nullptr);
+  std::filesystem::create_directories(folder.File(L"tree\\sub"));
   const std::string resume = Add(L"letter.doc", "tree\\" + kResume + ".doc");
   const std::string letter = Add(L"letter.doc", "tree\\sub\\letter.doc");
   Add(L"letter.doc", "tree\\~lock.doc");  // the word processor's own: never taken
@@ -177,32 +177,24 @@ TEST_F(ConsoleRun, AWrongCommandLineOrReportFileConvertsNothingAndExitsWith2) {
 
 // Takes "Word.Application" out of the machine's classes for the scope's life (the prefix's
 // registration is made afresh before each test run should a crash leave it out).
-class ProgIdHidden {
- public:
+struct ProgIdHidden {
   ProgIdHidden() {
-    ok_ = Read(kKey, name_) && Read(kClsidKey, clsid_) && RegDeleteTreeW(HKEY_LOCAL_MACHINE, kKey) == ERROR_SUCCESS;
+    for (auto& [key, value] : saved) {
+      wchar_t text[256] = {};
+      DWORD size = sizeof text - sizeof(wchar_t);
+      ok = ok && RegGetValueW(HKEY_LOCAL_MACHINE, key, nullptr, RRF_RT_REG_SZ, nullptr, text, &size) == ERROR_SUCCESS;
+      value = text;
+    }
+    ok = ok && RegDeleteTreeW(HKEY_LOCAL_MACHINE, saved[0].first) == ERROR_SUCCESS;
   }
   ~ProgIdHidden() {
-    if (!ok_) return;
-    for (const auto& [key, value] : {std::pair{kKey, &name_}, std::pair{kClsidKey, &clsid_}}) {
-      RegSetKeyValueW(HKEY_LOCAL_MACHINE, key, nullptr, REG_SZ, value->c_str(),
-                      static_cast<DWORD>((value->size() + 1) * sizeof(wchar_t)));
+    for (const auto& [key, value] : saved) {
+      if (ok) RegSetKeyValueW(HKEY_LOCAL_MACHINE, key, nullptr, REG_SZ, value.c_str(), (value.size() + 1) * sizeof(wchar_t));
     }
   }
-  bool Ok() const { return ok_; }
-
- private:
-  static constexpr wchar_t kKey[] = L"Software\\Classes\\Word.Application";
-  static constexpr wchar_t kClsidKey[] = L"Software\\Classes\\Word.Application\\CLSID";
-  static bool Read(const wchar_t* key, std::wstring& value) {
-    wchar_t text[256] = {};
-    DWORD size = sizeof text - sizeof(wchar_t);
-    const bool read = RegGetValueW(HKEY_LOCAL_MACHINE, key, nullptr, RRF_RT_REG_SZ, nullptr, text, &size) == ERROR_SUCCESS;
-    value = text;
-    return read;
-  }
-  std::wstring name_, clsid_;
-  bool ok_ = false;
+  std::pair<const wchar_t*, std::wstring> saved[2] = {{L"Software\\Classes\\Word.Application", {}},
+                                                      {L"Software\\Classes\\Word.Application\\CLSID", {}}};
+  bool ok = true;
 };
 
 TEST_F(ConsoleRun, WithoutTheWordProcessorNothingIsTriedAndTheExitCodeIs3) {
@@ -210,7 +202,7 @@ TEST_F(ConsoleRun, WithoutTheWordProcessorNothingIsTriedAndTheExitCodeIs3) {
   Ended ended;
   {
     ProgIdHidden hidden;
-    ASSERT_TRUE(hidden.Ok());
+    ASSERT_TRUE(hidden.ok);
     ended = RunConsole("a.doc", folder.Path());
   }
   EXPECT_EQ(ended.code, 3u);

@@ -48,6 +48,17 @@ Calls Unnamed(Calls calls) {
   return calls;
 }
 
+HANDLE Event() { return CreateEventW(nullptr, TRUE, FALSE, nullptr); }
+CLSID WordClsid() {
+  CLSID clsid{};
+  return CLSIDFromProgID(kWordProgId, &clsid), clsid;
+}
+Microsoft::WRL::ComPtr<IDispatch> NewWord() {
+  Microsoft::WRL::ComPtr<IDispatch> word;
+  EXPECT_TRUE(SUCCEEDED(CoCreateInstance(WordClsid(), nullptr, CLSCTX_LOCAL_SERVER, IID_PPV_ARGS(&word))));
+  return word;
+}
+
 // A message box, with the window's bar and pointer as it was shown.
 struct Shown {
   SeenDialog box;
@@ -77,35 +88,21 @@ struct NamedObject final : StaticComObject<IDispatch> {
 
 // A word processor held by a dialog of its own: asked its name, it does not answer until let go.
 // Lives in a single-threaded apartment of its own thread, registered as the active instance.
-class HeldInstance {
- public:
-  HeldInstance() {
-    thread_ = std::thread([this] {
-      OleApartment apartment;
-      NamedObject object(L"Microsoft Word", asked_.Get(), release_.Get());
-      CLSID clsid{};
-      CLSIDFromProgID(kWordProgId, &clsid);
-      DWORD cookie = 0;
-      registered_ = SUCCEEDED(RegisterActiveObject(&object, clsid, ACTIVEOBJECT_STRONG, &cookie));
-      SetEvent(ready_.Get());
-      PumpUntil([&] { return WaitForSingleObject(release_.Get(), 0) == WAIT_OBJECT_0; }, std::chrono::minutes(2));
-      RevokeActiveObject(cookie, nullptr);
-    });
-    WaitForSingleObject(ready_.Get(), 10000);
-  }
-  ~HeldInstance() {
-    SetEvent(release_.Get());
-    thread_.join();
-  }
-  bool Registered() const { return registered_; }
-  bool Asked() const { return WaitForSingleObject(asked_.Get(), 0) == WAIT_OBJECT_0; }
-
- private:
-  ScopedHandle ready_{CreateEventW(nullptr, TRUE, FALSE, nullptr)};
-  ScopedHandle asked_{CreateEventW(nullptr, TRUE, FALSE, nullptr)};
-  ScopedHandle release_{CreateEventW(nullptr, TRUE, FALSE, nullptr)};
-  bool registered_ = false;
-  std::thread thread_;
+struct HeldInstance {
+  HeldInstance() { WaitForSingleObject(ready.Get(), 10000); }
+  ~HeldInstance() { SetEvent(release.Get()), thread.join(); }
+  bool Asked() const { return WaitForSingleObject(asked.Get(), 0) == WAIT_OBJECT_0; }
+  ScopedHandle ready{Event()}, asked{Event()}, release{Event()};
+  bool registered = false;
+  std::thread thread{[this] {
+    OleApartment apartment;
+    NamedObject object(L"Microsoft Word", asked.Get(), release.Get());
+    DWORD cookie = 0;
+    registered = SUCCEEDED(RegisterActiveObject(&object, WordClsid(), ACTIVEOBJECT_STRONG, &cookie));
+    SetEvent(ready.Get());
+    PumpUntil([&] { return WaitForSingleObject(release.Get(), 0) == WAIT_OBJECT_0; }, std::chrono::minutes(2));
+    RevokeActiveObject(cookie, nullptr);
+  }};
 };
 
 class ConversionRun : public ::testing::Test {
@@ -123,7 +120,6 @@ class ConversionRun : public ::testing::Test {
     form->AppendEntries({path});
     return path;
   }
-  // The user's limit per document, for the test's life.
   bool LimitTo(DWORD seconds) { return settings.Number(kTimeLimitSetting, seconds); }
   // Presses "Save As Dot" and answers each message box with `answer`, running `whenHanging` on a
   // thread of its own once the stand-in journals the Open of `opened`; the boxes the run showed.
@@ -146,7 +142,6 @@ class ConversionRun : public ::testing::Test {
     watcher.Stop();  // `seen` is complete once the watcher has stopped
     return seen;
   }
-  // The one message box a press shows.
   Shown PressForOne(int answer = IDOK, std::function<void()> whenHanging = {}) {
     const std::vector<Shown> seen = Press(answer, std::move(whenHanging));
     EXPECT_EQ(seen.size(), 1u) << "message boxes shown";
@@ -201,12 +196,10 @@ TEST_F(ConversionRun, RunsSendTheExactCallsWriteTheChosenTemplatesAndGoPastAFail
 }
 
 TEST_F(ConversionRun, ActiveInstanceIsOnlyAskedItsNameAndTheDeclinedWarningConvertsNothing) {
-  CLSID clsid{};
-  ASSERT_TRUE(SUCCEEDED(CLSIDFromProgID(kWordProgId, &clsid)));
-  Microsoft::WRL::ComPtr<IDispatch> word;  // made active as a user's word processor would be
-  ASSERT_TRUE(SUCCEEDED(CoCreateInstance(clsid, nullptr, CLSCTX_LOCAL_SERVER, IID_PPV_ARGS(&word))));
+  const CLSID clsid = WordClsid();
+  Microsoft::WRL::ComPtr<IDispatch> word = NewWord();  // made active as a user's word processor would be
   DWORD cookie = 0;
-  ASSERT_TRUE(SUCCEEDED(RegisterActiveObject(word.Get(), clsid, ACTIVEOBJECT_STRONG, &cookie)));
+  ASSERT_TRUE(word && SUCCEEDED(RegisterActiveObject(word.Get(), clsid, ACTIVEOBJECT_STRONG, &cookie)));
   Add(L"letter.doc");
   const Shown warning = PressForOne(IDNO);
   RevokeActiveObject(cookie, nullptr);
@@ -237,7 +230,7 @@ TEST_F(ConversionRun, ActiveInstanceIsOnlyAskedItsNameAndTheDeclinedWarningConve
 // posted key press, still reaches the window and the run ends before any document is begun.
 TEST_F(ConversionRun, AnActiveInstanceThatDoesNotAnswerLeavesTheWindowAnsweringAndEscStopsThePress) {
   HeldInstance held;
-  ASSERT_TRUE(held.Registered());
+  ASSERT_TRUE(held.registered);
   Add(L"letter.doc");
   std::thread esc([&] {
     while (!held.Asked()) Sleep(10);
@@ -279,7 +272,6 @@ struct FailingAutomation final : Automation {
   SaveOutcome SaveDocAsTemplate(const std::string&, TemplateTarget) override { return SaveOutcome::Failed("No."); }
 };
 
-// LOCALAPPDATA of the test's process, for the object's life.
 struct LocalAppData {
   explicit LocalAppData(const std::wstring& path) { GetEnvironmentVariableW(L"LOCALAPPDATA", saved, MAX_PATH), Set(path); }
   ~LocalAppData() { SetEnvironmentVariableW(L"LOCALAPPDATA", saved[0] ? saved : nullptr); }
@@ -459,16 +451,9 @@ TEST_F(ConversionRun, AnInstanceHoldingAnotherDocumentIsLeftVisibleAndOneThatFai
 // instance, running before, is never taken, and only the process named is ended.
 TEST(ServerProcess, EachInstanceNamesItsOwnProcessAndOnlyThatProcessIsEnded) {
   StandinJournal journal;
-  CLSID clsid{};
-  ASSERT_TRUE(SUCCEEDED(CLSIDFromProgID(kWordProgId, &clsid)));
-  auto create = [&] {
-    Microsoft::WRL::ComPtr<IDispatch> instance;
-    EXPECT_TRUE(SUCCEEDED(CoCreateInstance(clsid, nullptr, CLSCTX_LOCAL_SERVER, IID_PPV_ARGS(&instance))));
-    return instance;
-  };
-  Microsoft::WRL::ComPtr<IDispatch> user = create();
+  Microsoft::WRL::ComPtr<IDispatch> user = NewWord();
   ServerProcessFinder finder(kWordProgId);
-  Microsoft::WRL::ComPtr<IDispatch> first = create(), second = create();
+  Microsoft::WRL::ComPtr<IDispatch> first = NewWord(), second = NewWord();
   EXPECT_FALSE(finder.ServingProcess(user.Get()));
   const std::optional<ServerProcess> firstProcess = finder.ServingProcess(first.Get());
   const std::optional<ServerProcess> secondProcess = finder.ServingProcess(second.Get());

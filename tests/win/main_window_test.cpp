@@ -117,9 +117,7 @@ TEST_F(MainWindow, StartsCentredAsDesignedIgnoresEnterAndSpaceAndScalesCrisplyTo
   for (const auto& [id, cls, text, at96] : kControls) {
     SCOPED_TRACE(text);
     ASSERT_EQ(child, form->Control(id));
-    wchar_t name[64] = {};
-    GetClassNameW(child, name, 64);
-    EXPECT_STREQ(name, cls);
+    EXPECT_TRUE(IsClass(child, cls));
     EXPECT_EQ(WindowText(child), text);
     EXPECT_TRUE(IsWindowEnabled(child) && IsWindowVisible(child));
     RECT rect;
@@ -136,10 +134,7 @@ TEST_F(MainWindow, StartsCentredAsDesignedIgnoresEnterAndSpaceAndScalesCrisplyTo
   EXPECT_STREQ(buttons.lfFaceName, L"Arial");
   EXPECT_EQ(buttons.lfWeight, FW_BOLD);
   wchar_t header[64] = {};
-  LVCOLUMNW column{};
-  column.mask = LVCF_TEXT;
-  column.pszText = header;
-  column.cchTextMax = 64;
+  LVCOLUMNW column{LVCF_TEXT, 0, 0, header, 64, 0, 0, 0, 0, 0, 0};
   ASSERT_TRUE(ListSend(LVM_GETCOLUMNW, 0, reinterpret_cast<LPARAM>(&column)));
   EXPECT_STREQ(header, L"Word Doc File(s)");
 
