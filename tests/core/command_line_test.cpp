@@ -1,8 +1,6 @@
 #include "app/command_line.h"
 
-#include <gtest/gtest.h>
-
-#include <tuple>
+#include "core_test.h"
 
 namespace quillory {
 namespace {

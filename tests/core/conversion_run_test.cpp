@@ -1,12 +1,8 @@
 #include "conversion/conversion_run.h"
 
-#include <gmock/gmock.h>
-#include <gtest/gtest.h>
+#include "core_test.h"
 
 #include <cmath>
-#include <functional>
-#include <map>
-#include <tuple>
 
 namespace quillory {
 namespace {

@@ -1,8 +1,6 @@
 #include "adding/folder_walk.h"
 
-#include <gtest/gtest.h>
-
-#include <map>
+#include "core_test.h"
 
 namespace {
 

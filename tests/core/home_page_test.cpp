@@ -1,9 +1,6 @@
 #include "app/home_page.h"
 
-#include <gtest/gtest.h>
-
-#include <string>
-#include <vector>
+#include "core_test.h"
 
 namespace quillory {
 namespace {

@@ -1,6 +1,6 @@
 #include "adding/open_dialog_result.h"
 
-#include <gtest/gtest.h>
+#include "core_test.h"
 
 using namespace std::string_literals;
 using Paths = std::vector<std::string>;

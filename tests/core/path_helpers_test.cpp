@@ -1,6 +1,6 @@
 #include "platform/path_helpers.h"
 
-#include <gtest/gtest.h>
+#include "core_test.h"
 
 #include "common/file_name.h"
 

@@ -1,14 +1,8 @@
 // The stand-in's document formats on the fixtures of tests/data (see tests/data/make-fixtures).
-#include <gmock/gmock.h>
-#include <gtest/gtest.h>
+#include "core_test.h"
 
-#include <algorithm>
 #include <fstream>
 #include <iterator>
-#include <map>
-#include <string>
-#include <tuple>
-#include <vector>
 
 #include "compound_file.h"
 #include "hostile_bytes.h"

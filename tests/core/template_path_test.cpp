@@ -1,6 +1,6 @@
 #include "conversion/template_path.h"
 
-#include <gtest/gtest.h>
+#include "core_test.h"
 
 namespace quillory {
 namespace {

@@ -115,6 +115,7 @@ class ConversionRun : public ::testing::Test {
     form = MakeForm(std::move(options));
     ASSERT_TRUE(form);
   }
+  void TearDown() override { EXPECT_TRUE(journal.AllExited()) << "a stand-in process was left running"; }
   std::string Add(const std::wstring& fixture, const std::wstring& name = {}) {
     const std::string path = Narrow(CopyFixture(fixture, folder.Path(), name));
     form->AppendEntries({path});
@@ -215,7 +216,6 @@ TEST_F(ConversionRun, ActiveInstanceIsOnlyAskedItsNameAndTheDeclinedWarningConve
   EXPECT_EQ(WaitForSingleObject(server.Get(), 0), static_cast<DWORD>(WAIT_TIMEOUT));
   CallMethod(word.Get(), L"Quit");
   word.Reset();
-  EXPECT_TRUE(journal.AllExited());
 
   // Another object active under the ProgID is not the word processor.
   for (const wchar_t* name : {L"Microsoft Word 2", L"microsoft word"}) {
@@ -262,7 +262,6 @@ TEST_F(ConversionRun, GoodDocumentsAreConvertedAndEveryOtherIsListedWithItsReaso
   EXPECT_THAT(text, HasSubstr("\r\n" + locked + ": The password is incorrect. Word cannot open the document."));
   EXPECT_TRUE(Written(L"good.dot") && Written(L"in use.dot"));
   EXPECT_FALSE(Written(L"hang.dot") || Written(L"dies.dot") || Written(L"locked.dot"));
-  EXPECT_TRUE(journal.AllExited());
   EXPECT_EQ(form->MousePointer(), PointerShape::kDefault);
 }
 
@@ -341,7 +340,6 @@ TEST_F(ConversionRun, AnInstanceThatNeverAnswersItsCreationFailsAtTheLimitAndIsN
   ScopedHandle slowServer(OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, pids[0]));
   EXPECT_EQ(WaitForSingleObject(slowServer.Get(), 0), static_cast<DWORD>(WAIT_TIMEOUT));
   TerminateProcess(slowServer.Get(), 0);
-  EXPECT_TRUE(journal.AllExited());
 }
 
 TEST_F(ConversionRun, EscStopsTheRunWhileTheWindowAnswersAndClosingEndsItWithNothingLeftRunning) {
@@ -369,7 +367,6 @@ TEST_F(ConversionRun, EscStopsTheRunWhileTheWindowAnswersAndClosingEndsItWithNot
   EXPECT_TRUE(Press(IDOK, [&] { PostMessageW(form->Hwnd(), WM_CLOSE, 0, 0); }).empty());
   EXPECT_TRUE(form->Closed());
   EXPECT_EQ(closedCalls, 1);
-  EXPECT_TRUE(journal.AllExited());
 }
 
 // The documents opened, in the order of the journal's Opens; fails the test when a document is
@@ -408,7 +405,6 @@ TEST_F(ConversionRun, InstancesStartedAheadEachTakeOneDocumentOpenedOneAtATimeIn
     const bool hung = std::find(process.begin(), process.end(), "Server: waiting for ever: HangInOpen matches \"hang.doc\"") != process.end();
     EXPECT_EQ(process.back() == "Server: exit after Quit", !hung) << process.back();
   }
-  EXPECT_TRUE(journal.AllExited());
 }
 
 // A user's document handed to one of the run's instances is never thrown away with it; an
@@ -444,7 +440,6 @@ TEST_F(ConversionRun, AnInstanceHoldingAnotherDocumentIsLeftVisibleAndOneThatFai
   ScopedHandle left(OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, pids[holder - calls.begin()]));
   EXPECT_EQ(WaitForSingleObject(left.Get(), 0), static_cast<DWORD>(WAIT_TIMEOUT)) << "the shared instance was ended";
   TerminateProcess(left.Get(), 0);
-  EXPECT_TRUE(journal.AllExited());
 }
 
 // Each instance names its own process, whichever server answered which request; the user's own

@@ -169,9 +169,9 @@ TEST_F(MainWindow, StartsCentredAsDesignedIgnoresEnterAndSpaceAndScalesCrisplyTo
     EXPECT_TRUE(checked(pick) && !checked(other));
   }
 
-  // Moved to a screen at 144 DPI, it scales crisply: the design's places and point sizes at 144.
+  // Moved to a screen at 144 DPI, it scales crisply: the design's client area, places (one loop
+  // sets them all), column and point sizes at 144.
   SendMessageW(form->Hwnd(), WM_DPICHANGED, MAKEWPARAM(144, 144), reinterpret_cast<LPARAM>(&outer));
-  // The same design at 144 DPI: the client area, the places (one loop sets them all), column and fonts.
   RECT list;
   GetClientRect(form->Hwnd(), &client);
   EXPECT_EQ(std::pair(client.right, client.bottom), std::pair(770L, 471L));  // 769.5 and 471 pixels
