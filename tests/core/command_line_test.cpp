@@ -31,10 +31,7 @@ TEST(CommandLineTest, OptionsAndPathsAreReadOrTheProblemIsNamed) {
               std::tuple(std::string(), false, c.target, c.extension, c.newer, c.limit, c.report, c.paths))
         << c.arguments.front();
   }
-  const struct {
-    std::vector<std::string> arguments;
-    std::string error;  // how the message begins
-  } wrong[] = {
+  const struct { std::vector<std::string> arguments; std::string error; } wrong[] = {  // how each error begins
       {{"/dot", "/dotx", "x"}, "Choose one of /dot and /dotx."},
       {{"/fast", "x"}, "Unknown option /fast."},
       {{"/limit:0", "x"}, "The option /limit:0 needs a whole number of seconds from 1 to 86400."},

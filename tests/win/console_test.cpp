@@ -18,10 +18,7 @@ using ::testing::StartsWith;
 
 const std::string kResume = "R\u00e9sum\u00e9 \u03a9mega";  // a name outside any code page
 
-struct Ended {
-  DWORD code = 0;
-  std::string out, err;
-};
+struct Ended { DWORD code = 0; std::string out, err; };
 
 std::string ReadAll(HANDLE pipe) {
   std::string text;
@@ -147,9 +144,7 @@ TEST_F(ConsoleRun, AWrongCommandLineOrReportFileConvertsNothingAndExitsWith2) {
 
   Add(L"letter.doc", "a.doc");
   CreateDirectoryW(folder.File(L"empty").c_str(), nullptr);
-  const struct {
-    std::string arguments, error;
-  } wrong[] = {
+  const struct { std::string arguments, error; } wrong[] = {
       {"/limit:0 a.doc", "The option /limit:0 needs a whole number of seconds"},
       {"/report:new.csv empty nothing*.doc", "Nothing to convert: "},
       {"/report:gone\\r.csv a.doc", "The report file " + At("gone\\r.csv") + " cannot be written: "},

@@ -60,11 +60,7 @@ Microsoft::WRL::ComPtr<IDispatch> NewWord() {
 }
 
 // A message box, with the window's bar and pointer as it was shown.
-struct Shown {
-  SeenDialog box;
-  int bar = -1;
-  PointerShape pointer = PointerShape::kDefault;
-};
+struct Shown { SeenDialog box; int bar = -1; PointerShape pointer = PointerShape::kDefault; };
 
 // An object of the test's own, on the stack, that answers its default member with a name; once
 // `asked` is set it waits for `release` before it answers, when they are given.
