@@ -291,11 +291,7 @@ TEST(StandinFormatsTest, ATemplateIsReadBackBeforeItIsGivenOut) {
   EXPECT_THAT(Refusal(Package({}, "_rels/.rels")), HasSubstr("root relationships \"_rels/.rels\" are missing"));
 }
 
-struct Stream {
-  std::u16string name;  // ASCII
-  uint32_t size;        // as its entry declares
-  uint32_t sizeHigh = 0;
-};
+struct Stream { std::u16string name; uint32_t size, sizeHigh = 0; };  // an ASCII name; sizes as its entry declares
 
 // A compound file of 2^shift-byte sectors: the FAT in sector 0, the directory in 1 (the root,
 // its mini stream in sector 2, then the streams), each stream's data from sector 2 on in a
