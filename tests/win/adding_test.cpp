@@ -45,10 +45,7 @@ TEST_F(OpenDialogPress, ChosenFilesComeInTheOrderReturnedEachTimeTheyAreChosenAn
   for (const std::wstring names : {L"", L"\"c.doc\" \"a.doc\" \"b.doc\"", L"a.doc"}) {
     DialogWatcher watcher([&](HWND dialog) {
       looks.push_back(Look(dialog) + (form->MousePointer() == PointerShape::kDefault ? L"" : L"|busy pointer"));
-      if (names.empty()) {
-        PressDialogButton(dialog, IDCANCEL);
-        return;
-      }
+      if (names.empty()) return PressDialogButton(dialog, IDCANCEL);
       for (const std::wstring& text : {temp.File(L"Docs"), names}) {
         SetDlgItemTextW(dialog, kNameBox, text.c_str());
         SendMessageW(GetDlgItem(dialog, IDOK), BM_CLICK, 0, 0);
