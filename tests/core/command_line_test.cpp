@@ -1,6 +1,6 @@
 #include "app/command_line.h"
 
-#include <gtest/gtest.h>
+#include "core_test.h"
 
 namespace quillory {
 namespace {
@@ -26,20 +26,12 @@ TEST(CommandLineTest, OptionsAndPathsAreReadOrTheProblemIsNamed) {
   };
   for (const auto& c : read) {
     const CommandLine line = ParseCommandLine(c.arguments);
-    const std::string name = c.arguments.front();
-    EXPECT_EQ(line.error, "") << name;
-    EXPECT_FALSE(line.help) << name;
-    EXPECT_EQ(line.target, c.target) << name;
-    EXPECT_EQ(line.extension, c.extension) << name;
-    EXPECT_EQ(line.newer, c.newer) << name;
-    EXPECT_EQ(line.limit, c.limit) << name;
-    EXPECT_EQ(line.reportPath, c.report) << name;
-    EXPECT_EQ(line.paths, c.paths) << name;
+    EXPECT_EQ(std::tie(line.error, line.help, line.target, line.extension, line.newer, line.limit, line.reportPath,
+                       line.paths),
+              std::tuple(std::string(), false, c.target, c.extension, c.newer, c.limit, c.report, c.paths))
+        << c.arguments.front();
   }
-  const struct {
-    std::vector<std::string> arguments;
-    std::string error;  // how the message begins
-  } wrong[] = {
+  const struct { std::vector<std::string> arguments; std::string error; } wrong[] = {  // how each error begins
       {{"/dot", "/dotx", "x"}, "Choose one of /dot and /dotx."},
       {{"/fast", "x"}, "Unknown option /fast."},
       {{"/limit:0", "x"}, "The option /limit:0 needs a whole number of seconds from 1 to 86400."},

@@ -1,12 +1,8 @@
 #include "conversion/conversion_run.h"
 
-#include <gmock/gmock.h>
-#include <gtest/gtest.h>
+#include "core_test.h"
 
 #include <cmath>
-#include <functional>
-#include <map>
-#include <tuple>
 
 namespace quillory {
 namespace {
@@ -66,8 +62,9 @@ struct Fake : RunView, Automation {
   }
 };
 
-// A run over `entries` with the fake set up first: the number of saves, the messages and the
-// window's state after it (left as it was once the window is closed).
+// A run over `entries` with the fake set up first, or its saves ending as `outcomes` says: the
+// number of saves, the messages and the window's state after it (left as it was once the window
+// is closed).
 using Result = std::tuple<size_t, std::vector<std::string>, std::string>;
 Result Converted(std::vector<std::string> entries, const std::function<void(Fake&)>& setUp) {
   Fake run(std::move(entries));
@@ -75,7 +72,12 @@ Result Converted(std::vector<std::string> entries, const std::function<void(Fake
   ConvertAll(run, run);
   return {run.saved.size(), run.seen, run.State()};
 }
+Result Converted(std::vector<std::string> entries, const std::map<std::string, SaveOutcome>& outcomes) {
+  return Converted(std::move(entries), [&](Fake& f) { f.outcomes = outcomes; });
+}
 const std::vector<std::string> kAbc = {"a.doc", "b.doc", "c.doc"};
+const std::string kIdle = "[bar 0 idle]";
+const SaveOutcome kGone = SaveOutcome::NotInstalled("Class not registered");
 
 TEST(ConversionRunTest, EachDocumentIsSavedUnderTheHourglassWithTheBarAtItsShareThenDoneThenReset) {
   Fake run(kAbc);
@@ -84,32 +86,26 @@ TEST(ConversionRunTest, EachDocumentIsSavedUnderTheHourglassWithTheBarAtItsShare
   EXPECT_THAT(run.saved, ElementsAre("a.doc as dot [bar 333 busy]", "b.doc as dotx [bar 667 busy]",
                                      "c.doc as dotx [bar 1000 busy]"));
   EXPECT_THAT(run.seen, ElementsAre("[bar 1000 busy] Done."));
-  EXPECT_EQ(run.State(), "[bar 0 idle]");
+  EXPECT_EQ(run.State(), kIdle);
 }
 
 TEST(ConversionRunTest, AnEmptyListOrADeclinedWarningConvertsNothingAndYesConvertsAll) {
-  EXPECT_EQ(Converted({}, [](Fake& f) { f.running = true; }), (Result{0, {"[bar 0 busy] No files added."}, "[bar 0 idle]"}));
+  EXPECT_EQ(Converted({}, [](Fake& f) { f.running = true; }), (Result{0, {"[bar 0 busy] No files added."}, kIdle}));
   const std::string warning =
       "[bar 0 busy] ? Word may be open. It is recommended that you close Word first.\r\n\r\n"
       "Would you like to proceed anyway?";
   EXPECT_EQ(Converted({"a.doc", "b.doc"}, [](Fake& f) { f.running = true, f.answerYes = false; }),
-            (Result{0, {warning}, "[bar 0 idle]"}));
+            (Result{0, {warning}, kIdle}));
   EXPECT_EQ(Converted({"a.doc", "b.doc"}, [](Fake& f) { f.running = true; }),
-            (Result{2, {warning, "[bar 1000 busy] Done."}, "[bar 0 idle]"}));
+            (Result{2, {warning, "[bar 1000 busy] Done."}, kIdle}));
 }
 
 TEST(ConversionRunTest, FailedDocumentsDoNotStopTheRunAndAreListedOnOneLineEach) {
   EXPECT_EQ(Converted({"a.doc", "bad.doc", "c.doc", "worse.docx", "blank.doc"},
-                [](Fake& f) {
-                  f.outcomes["bad.doc"] = SaveOutcome::Failed("bad.doc is damaged");
-                  f.outcomes["worse.docx"] = SaveOutcome::Failed("cannot open\r\nworse.docx\tat all \r\n");
-                  f.outcomes["blank.doc"] = SaveOutcome::Failed(" \r\n");
-                }),
-            (Result{5,
-                    {"[bar 1000 busy] Done.\r\n\r\n3 documents could not be converted:\r\n"
-                     "bad.doc: bad.doc is damaged\r\nworse.docx: cannot open  worse.docx at all\r\n"
-                     "blank.doc: unknown reason"},
-                    "[bar 0 idle]"}));
+                      {{"bad.doc", SaveOutcome::Failed("bad.doc is damaged")}, {"blank.doc", SaveOutcome::Failed(" \r\n")},
+                       {"worse.docx", SaveOutcome::Failed("cannot open\r\nworse.docx\tat all \r\n")}}),
+            (Result{5, {"[bar 1000 busy] Done.\r\n\r\n3 documents could not be converted:\r\nbad.doc: bad.doc is damaged\r\n"
+                        "worse.docx: cannot open  worse.docx at all\r\nblank.doc: unknown reason"}, kIdle}));
   std::vector<FailedDocument> failures;  // twenty are named, the rest counted
   for (int i = 1; i <= 23; ++i) failures.push_back({"d" + std::to_string(i) + ".doc", "why"});
   const std::string text = ClosingMessage(failures, 0);
@@ -118,24 +114,16 @@ TEST(ConversionRunTest, FailedDocumentsDoNotStopTheRunAndAreListedOnOneLineEach)
 }
 
 TEST(ConversionRunTest, MissingWordProcessorIsSaidOnceNotPerDocument) {
-  EXPECT_EQ(Converted(kAbc, [](Fake& f) { f.outcomes["a.doc"] = SaveOutcome::NotInstalled("Invalid class string"); }),
-            (Result{1,
-                    {"[bar 333 busy] Microsoft Word is not installed on this computer, so no document was "
-                     "converted."},
-                    "[bar 0 idle]"}));
+  EXPECT_EQ(Converted(kAbc, {{"a.doc", SaveOutcome::NotInstalled("Invalid class string")}}),
+            (Result{1, {"[bar 333 busy] Microsoft Word is not installed on this computer, so no document was converted."},
+                    kIdle}));
   // Gone part way: the documents not tried are counted after "Done.", after any failure.
-  EXPECT_EQ(Converted(kAbc,
-                      [](Fake& f) {
-                        f.outcomes["a.doc"] = SaveOutcome::Failed("damaged");
-                        f.outcomes["b.doc"] = SaveOutcome::NotInstalled("Class not registered");
-                      }),
-            (Result{2,
-                    {"[bar 667 busy] Done.\r\n\r\n1 document could not be converted:\r\na.doc: damaged\r\n\r\n"
-                     "Microsoft Word could not be found, so the last 2 documents were not converted."},
-                    "[bar 0 idle]"}));
-  EXPECT_EQ(Converted(kAbc, [](Fake& f) { f.outcomes["c.doc"] = SaveOutcome::NotInstalled("Class not registered"); }),
+  EXPECT_EQ(Converted(kAbc, {{"a.doc", SaveOutcome::Failed("damaged")}, {"b.doc", kGone}}),
+            (Result{2, {"[bar 667 busy] Done.\r\n\r\n1 document could not be converted:\r\na.doc: damaged\r\n\r\n"
+                        "Microsoft Word could not be found, so the last 2 documents were not converted."}, kIdle}));
+  EXPECT_EQ(Converted(kAbc, {{"c.doc", kGone}}),
             (Result{3, {"[bar 1000 busy] Done.\r\n\r\nMicrosoft Word could not be found, so the last 1 document were "
-                        "not converted."}, "[bar 0 idle]"}));
+                        "not converted."}, kIdle}));
 }
 
 TEST(ConversionRunTest, ClosingTheWindowStopsTheRunAtOnceAndShrinkingTheListIsNotReadPastItsEnd) {
@@ -148,26 +136,21 @@ TEST(ConversionRunTest, ClosingTheWindowStopsTheRunAtOnceAndShrinkingTheListIsNo
   EXPECT_EQ(Converted({"a.doc"}, [](Fake& f) { f.duringMessage = [](Fake& g) { g.closed = true; }; }),
             (Result{1, {"[bar 1000 busy] Done."}, "[bar 1000 busy]"}));
   EXPECT_EQ(Converted(kAbc, [](Fake& f) { f.duringSave = [](Fake& g) { g.entries.resize(2); }; }),
-            (Result{2, {"[bar 1000 busy] Done."}, "[bar 0 idle]"}));
+            (Result{2, {"[bar 1000 busy] Done."}, kIdle}));
 }
 
 TEST(ConversionRunTest, StoppingSaysWhatWasConvertedAndWhatWasNotTried) {
   // Esc while the third of five converts: its instance is ended and it counts as not tried.
   EXPECT_EQ(Converted({"a.doc", "bad.doc", "c.doc", "d.doc", "e.doc"},
-                [](Fake& f) {
-                  f.outcomes["bad.doc"] = SaveOutcome::Failed("damaged");
-                  f.outcomes["c.doc"] = SaveOutcome::Stopped();
-                }),
-            (Result{3,
-                    {"[bar 600 busy] Stopped.\r\n\r\n1 document converted, 3 not tried.\r\n\r\n"
-                     "1 document could not be converted:\r\nbad.doc: damaged"},
-                    "[bar 0 idle]"}));
+                      {{"bad.doc", SaveOutcome::Failed("damaged")}, {"c.doc", SaveOutcome::Stopped()}}),
+            (Result{3, {"[bar 600 busy] Stopped.\r\n\r\n1 document converted, 3 not tried.\r\n\r\n"
+                        "1 document could not be converted:\r\nbad.doc: damaged"}, kIdle}));
   // Esc as a document finishes: it counts as converted, the rest as not tried.
   EXPECT_EQ(Converted(kAbc, [](Fake& f) { f.duringSave = [](Fake& g) { g.stop = g.saved.size() == 2; }; }),
-            (Result{2, {"[bar 667 busy] Stopped.\r\n\r\n2 documents converted, 1 not tried."}, "[bar 0 idle]"}));
+            (Result{2, {"[bar 667 busy] Stopped.\r\n\r\n2 documents converted, 1 not tried."}, kIdle}));
   // Esc while an open instance is looked for: nothing is begun.
   EXPECT_EQ(Converted({"a.doc", "b.doc"}, [](Fake& f) { f.duringCheck = [](Fake& g) { g.stop = true; }; }),
-            (Result{0, {"[bar 0 busy] Stopped.\r\n\r\n0 documents converted, 2 not tried."}, "[bar 0 idle]"}));
+            (Result{0, {"[bar 0 busy] Stopped.\r\n\r\n0 documents converted, 2 not tried."}, kIdle}));
 }
 
 // The report as "document template result reason" per row.
@@ -200,7 +183,7 @@ TEST(ConversionRunTest, TheReportHasARowPerEntryAndEachTriedDocumentEndsAsItsRow
   EXPECT_EQ(RunSummary(report), "1 converted, 2 failed, 1 skipped, 2 not tried.");
 
   Fake gone(kAbc);  // the word processor missing part way, and a window closed on the last document
-  gone.outcomes["b.doc"] = SaveOutcome::NotInstalled("Class not registered");
+  gone.outcomes["b.doc"] = kGone;
   EXPECT_EQ(ConvertAll(gone, gone).end, RunEnd::kNotInstalled);
   EXPECT_THAT(Rows(gone.keptReport), ElementsAre("a.doc a.dot converted",
       "b.doc b.dot not tried Microsoft Word could not be found: Class not registered",

@@ -1,9 +1,6 @@
 #include "filelist/drop_list.h"
 
-#include <gtest/gtest.h>
-
-#include <string>
-#include <vector>
+#include "core_test.h"
 
 namespace quillory {
 namespace {

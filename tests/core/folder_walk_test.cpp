@@ -1,17 +1,13 @@
 #include "adding/folder_walk.h"
 
-#include <gtest/gtest.h>
-
-#include <map>
+#include "core_test.h"
 
 namespace {
 
 using Paths = std::vector<std::string>;
 
 // An entry as a listing gives it and, for a link, the folder it leads to.
-struct Entry : quillory::FolderEntry {
-  std::string linkTo;
-};
+struct Entry : quillory::FolderEntry { std::string linkTo; };
 Entry File(std::string name, std::string shortName = {}) {
   return {{std::move(name), false, false, false, std::move(shortName)}, {}};
 }

@@ -1,18 +1,13 @@
 #include "app/home_page.h"
 
-#include <gtest/gtest.h>
-
-#include <string>
-#include <vector>
+#include "core_test.h"
 
 namespace quillory {
 namespace {
 
 TEST(HomePage, OpensWhenTheDrawSeededWithTheTimeOfDayIsInItsOneHundredth) {
-  const struct {
-    float draw;
-    bool opens;
-  } cases[] = {{0.06f, true}, {0.0699f, true}, {0.05999f, false}, {0.07f, false}, {0.0f, false}, {0.99999f, false}};
+  const struct { float draw; bool opens; } cases[] = {
+      {0.06f, true}, {0.0699f, true}, {0.05999f, false}, {0.07f, false}, {0.0f, false}, {0.99999f, false}};
   for (const auto& [draw, opens] : cases) {
     float seed = -1;
     std::vector<std::string> launched;

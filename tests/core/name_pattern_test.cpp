@@ -1,9 +1,6 @@
 #include "adding/name_pattern.h"
 
-#include <gtest/gtest.h>
-
-#include <string>
-#include <vector>
+#include "core_test.h"
 
 namespace {
 

@@ -1,8 +1,6 @@
 #include "platform/objref.h"
 
-#include <gtest/gtest.h>
-
-#include <string>
+#include "core_test.h"
 
 #include "common/little_endian.h"
 

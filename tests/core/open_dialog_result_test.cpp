@@ -1,15 +1,12 @@
 #include "adding/open_dialog_result.h"
 
-#include <gtest/gtest.h>
+#include "core_test.h"
 
 using namespace std::string_literals;
 using Paths = std::vector<std::string>;
 
 TEST(OpenDialogResult, OnePathAsReturnedSeveralJoinedToTheirFolderInOrder) {
-  const struct {
-    std::string answer;
-    Paths paths;
-  } cases[] = {
+  const struct { std::string answer; Paths paths; } cases[] = {
       {"\0\0"s, {}},
       {"C:\\Docs\\a.doc\0\0"s, {"C:\\Docs\\a.doc"}},
       {"\\\\server\\share\\\\x.doc"s, {"\\\\server\\share\\\\x.doc"}},  // one path is never altered

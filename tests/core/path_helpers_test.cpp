@@ -1,6 +1,6 @@
 #include "platform/path_helpers.h"
 
-#include <gtest/gtest.h>
+#include "core_test.h"
 
 #include "common/file_name.h"
 
@@ -22,11 +22,10 @@ TEST(FileName, IsWhatFollowsTheLastSlashOfEitherKind) {
 }
 
 TEST(CenteredPosition, SplitsTheDifferenceExactly) {
-  const struct {
-    float screenWidth, screenHeight, outerWidth, outerHeight, left, top;
-  } cases[] = {{19200, 14400, 6000, 4000, 6600, 5200},
-               {19201, 14400, 6000, 4001, 6600.5f, 5199.5f},  // odd differences keep their half
-               {6000, 4000, 9000, 5000, -1500, -500}};         // larger than the screen
+  const struct { float screenWidth, screenHeight, outerWidth, outerHeight, left, top; } cases[] = {
+      {19200, 14400, 6000, 4000, 6600, 5200},
+      {19201, 14400, 6000, 4001, 6600.5f, 5199.5f},  // odd differences keep their half
+      {6000, 4000, 9000, 5000, -1500, -500}};        // larger than the screen
   for (const auto& c : cases) {
     const Position at = CenteredPosition(c.screenWidth, c.screenHeight, c.outerWidth, c.outerHeight);
     EXPECT_FLOAT_EQ(at.left, c.left);

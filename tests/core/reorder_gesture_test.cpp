@@ -1,10 +1,6 @@
 #include "filelist/reorder_gesture.h"
 
-#include <gtest/gtest.h>
-
-#include <string>
-#include <tuple>
-#include <vector>
+#include "core_test.h"
 
 namespace quillory {
 namespace {

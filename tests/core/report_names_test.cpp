@@ -1,6 +1,6 @@
 #include "app/report_names.h"
 
-#include <gtest/gtest.h>
+#include "core_test.h"
 
 namespace quillory {
 namespace {

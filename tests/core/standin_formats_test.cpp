@@ -1,14 +1,8 @@
 // The stand-in's document formats on the fixtures of tests/data (see tests/data/make-fixtures).
-#include <gmock/gmock.h>
-#include <gtest/gtest.h>
+#include "core_test.h"
 
-#include <algorithm>
 #include <fstream>
 #include <iterator>
-#include <map>
-#include <string>
-#include <tuple>
-#include <vector>
 
 #include "compound_file.h"
 #include "hostile_bytes.h"
@@ -51,12 +45,12 @@ DocumentKind Kind(std::string_view bytes) {
   return kind;
 }
 
-// The fixture as a template, which must read back as the kind expected.
-std::string Convert(const std::string& fixture, int format, const char* extension, DocumentKind expected) {
-  const std::string bytes = Fixture(fixture);
+// The document as a template, which must read back as the kind expected.
+std::string Convert(const std::string& bytes, int format = kFormatXmlTemplate, const char* extension = ".dotx",
+                    DocumentKind expected = kXmlTemplate) {
   std::string out, error;
   EXPECT_TRUE(ConvertToTemplate(bytes, Kind(bytes), format, extension, &out, &error)) << error;
-  EXPECT_EQ(Kind(out), expected) << fixture << " as " << extension;
+  EXPECT_EQ(Kind(out), expected) << extension;
   return out;
 }
 
@@ -88,12 +82,13 @@ std::string Package(const std::map<std::string, std::string>& parts, std::string
 // Where an entry's directory record lies (the last copy of its name comes there).
 size_t Record(std::string_view archive, std::string_view name) { return archive.rfind(name) - 46; }
 
-// Every local (or directory) record's flags, which lie 6 (or 8) bytes after its signature.
-std::vector<size_t> FlagFields(std::string_view archive, bool directory) {
+// Every local and directory record's flags, which lie 6 and 8 bytes after their signatures.
+std::vector<size_t> FlagFields(std::string_view archive) {
   std::vector<size_t> fields;
-  const std::string_view signature(directory ? "PK\x01\x02" : "PK\x03\x04", 4);
-  for (size_t at = archive.find(signature); at != std::string::npos; at = archive.find(signature, at + 1)) {
-    fields.push_back(at + (directory ? 8 : 6));
+  for (const auto& [signature, offset] : {std::pair{std::string_view("PK\x03\x04", 4), 6}, {{"PK\x01\x02", 4}, 8}}) {
+    for (size_t at = archive.find(signature); at != std::string::npos; at = archive.find(signature, at + 1)) {
+      fields.push_back(at + offset);
+    }
   }
   return fields;
 }
@@ -104,9 +99,9 @@ TEST(StandinFormatsTest, TemplatesDifferFromTheirDocumentsOnlyInTheMainContentTy
   std::string& types = expected["[Content_Types].xml"];
   const std::string documentType = "wordprocessingml.document.main+xml";
   types.replace(types.find(documentType), documentType.size(), "wordprocessingml.template.main+xml");
-  EXPECT_EQ(Unpack(Convert("report.docx", kFormatXmlTemplate, ".dotx", kXmlTemplate)), expected);
-  EXPECT_EQ(Unpack(Convert("macros.docm", kFormatXmlTemplate, ".dotx", kXmlTemplate)), expected);  // macros left out
-  auto dotm = Unpack(Convert("macros.docm", kFormatXmlTemplateMacroEnabled, ".dotm", kXmlMacroTemplate));
+  EXPECT_EQ(Unpack(Convert(Fixture("report.docx"))), expected);
+  EXPECT_EQ(Unpack(Convert(Fixture("macros.docm"))), expected);  // macros left out
+  auto dotm = Unpack(Convert(Fixture("macros.docm"), kFormatXmlTemplateMacroEnabled, ".dotm", kXmlMacroTemplate));
   EXPECT_EQ(dotm["word/vbaProject.bin"], Unpack(Fixture("macros.docm"))["word/vbaProject.bin"]);
   // The macro project typed by a Default (of any case) instead of an Override: it goes, a part of
   // its extension with an Override of its own stays, and so do the root's relationships, even
@@ -118,16 +113,14 @@ TEST(StandinFormatsTest, TemplatesDifferFromTheirDocumentsOnlyInTheMainContentTy
   macroTypes.insert(macroTypes.find("<Default"), "<Override PartName=\"\" ContentType=\"application/vnd.ms-office.vbaProject\"/>"
                     "<Override PartName=\"/keep.bin\" ContentType=\"image/png\"/>");
   parts["keep.bin"] = expected["keep.bin"] = "png";
-  std::string out, error;
-  ASSERT_TRUE(ConvertToTemplate(Package(parts), kXmlMacroDocument, kFormatXmlTemplate, ".dotx", &out, &error)) << error;
-  auto converted = Unpack(out);
+  auto converted = Unpack(Convert(Package(parts)));
   EXPECT_EQ(converted["[Content_Types].xml"].find("vbaProject"), std::string::npos);
   converted.erase("[Content_Types].xml");
   expected.erase("[Content_Types].xml");
   EXPECT_EQ(converted, expected);
 
   const std::string doc = Fixture("letter.doc");
-  std::string dot = Convert("letter.doc", kFormatTemplate, ".dot", kBinaryTemplate);
+  std::string dot = Convert(doc, kFormatTemplate, ".dot", kBinaryTemplate);
   const size_t at = std::mismatch(doc.begin(), doc.end(), dot.begin(), dot.end()).first - doc.begin();
   ASSERT_TRUE(at >= 0x0A && at < doc.size() && dot.size() == doc.size());
   EXPECT_EQ(dot.substr(at - 0x0A, 2), "\xEC\xA5");  // the flags lie 0x0A bytes after the FIB's wIdent
@@ -186,12 +179,10 @@ TEST(StandinFormatsTest, WrittenRecordsSayWhatFollows) {
   for (const size_t at : {stored + 10, storedLocal + 8}) WriteU32(doc, at, 0);  // method and time
   WriteU32(doc, stored + 16, Crc32(data));
   WriteU32(doc, stored + 24, static_cast<uint32_t>(data.size()));
-  for (const bool directory : {false, true}) {
-    for (const size_t at : FlagFields(doc, directory)) doc[at] |= 0x0F;
-  }
+  for (const size_t at : FlagFields(doc)) doc[at] |= 0x0F;
   const std::string types = "[Content_Types].xml";
-  std::string out, error;
-  ASSERT_TRUE(ConvertToTemplate(doc, kXmlDocument, kFormatXmlTemplate, ".dotx", &out, &error)) << error;
+  std::string out = Convert(doc);
+  ASSERT_FALSE(out.empty());
   for (const auto& [name, bytes] : Unpack(out)) {
     const uint16_t was = ReadU16(doc, Record(doc, name) + 8), flags = name == types ? was & 0x0800 : was & ~8;
     EXPECT_EQ(ReadU16(out, Record(out, name) + 8), flags) << name;
@@ -202,12 +193,8 @@ TEST(StandinFormatsTest, WrittenRecordsSayWhatFollows) {
   EXPECT_EQ(Unpack(out)["s.bin"], data);
   EXPECT_EQ(ReadU16(out, out.size() - 22 + 8), ReadU16(out, out.size() - 22 + 10));  // entries on this disk, in all
   // A template comes back as it was, data-descriptor flags and all.
-  for (const bool directory : {false, true}) {
-    for (const size_t at : FlagFields(out, directory)) out[at] |= 0x08;
-  }
-  std::string again;
-  ASSERT_TRUE(ConvertToTemplate(out, kXmlTemplate, kFormatXmlTemplate, ".dotx", &again, &error)) << error;
-  EXPECT_EQ(again, out);
+  for (const size_t at : FlagFields(out)) out[at] |= 0x08;
+  EXPECT_EQ(Convert(out), out);
 }
 
 TEST(StandinFormatsTest, DecompressionStopsAtTheDeclaredSizeAndAnAbsoluteLimit) {
@@ -288,8 +275,8 @@ TEST(StandinFormatsTest, PackagePartsAreReadAsXmlAndOnlyTheMainTypeAndTheMacrosC
   const std::string expectedRels = rels;
   rels.insert(rels.rfind("</Relationships>"), "<Relationship Id=\"b\" Type=\"x&#47;vbaProject\" Target=\"b\"/>");
 
-  std::string out, error;
-  ASSERT_TRUE(ConvertToTemplate(Package(parts), kXmlDocument, kFormatXmlTemplate, ".dotx", &out, &error)) << error;
+  const std::string out = Convert(Package(parts));
+  ASSERT_FALSE(out.empty());
   EXPECT_EQ(out[out.rfind("[Content_Types].xml") - 46 + 10], 8);  // changed parts are stored deflated
   const auto converted = Unpack(out);
   EXPECT_EQ(converted.at("[Content_Types].xml"), expected);
@@ -304,11 +291,7 @@ TEST(StandinFormatsTest, ATemplateIsReadBackBeforeItIsGivenOut) {
   EXPECT_THAT(Refusal(Package({}, "_rels/.rels")), HasSubstr("root relationships \"_rels/.rels\" are missing"));
 }
 
-struct Stream {
-  std::u16string name;  // ASCII
-  uint32_t size;        // as its entry declares
-  uint32_t sizeHigh = 0;
-};
+struct Stream { std::u16string name; uint32_t size, sizeHigh = 0; };  // an ASCII name; sizes as its entry declares
 
 // A compound file of 2^shift-byte sectors: the FAT in sector 0, the directory in 1 (the root,
 // its mini stream in sector 2, then the streams), each stream's data from sector 2 on in a

@@ -1,17 +1,13 @@
 #include "conversion/template_path.h"
 
-#include <gtest/gtest.h>
+#include "core_test.h"
 
 namespace quillory {
 namespace {
 
 TEST(TemplatePathTest, TemplateGoesBesideTheDocumentUnderItsBaseName) {
   constexpr TemplateTarget kDot = TemplateTarget::kDot, kDotx = TemplateTarget::kDotx;
-  const struct {
-    const char* document;
-    TemplateTarget target;
-    const char* expected;
-  } cases[] = {
+  const struct { const char* document; TemplateTarget target; const char* expected; } cases[] = {
       {"C:\\Docs\\Letter.doc", kDot, "C:\\Docs\\Letter.dot"},
       {"C:\\Docs\\Plan.final.doc", kDot, "C:\\Docs\\Plan.final.dot"},
       {"C:\\Old.doc files\\Memo.doc", kDot, "C:\\Old.doc files\\Memo.dot"},

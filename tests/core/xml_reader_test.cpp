@@ -1,11 +1,8 @@
 // The stand-in's XML reader: what it records of well-formed text, what it refuses, and
 // hostile sizes it must get through in one pass.
-#include <gtest/gtest.h>
+#include "core_test.h"
 
-#include <string>
-#include <tuple>
 #include <utility>
-#include <vector>
 
 #include "xml_reader.h"
 

@@ -4,7 +4,6 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
-#include <string_view>
 
 #include "common/little_endian.h"
 
@@ -48,24 +47,5 @@ inline std::string Bomb(size_t size) {
 
 // The number of bytes 'a' Bomb(size) decodes to.
 inline size_t BombOutput(size_t size) { return 1 + (size - 1) / 258 * 258; }
-
-// The archive (as ZipPackage writes it: no comment, its directory last) with its first
-// directory record repeated `times` times in place of the whole directory, each naming the
-// same local header and data.
-inline std::string RepeatedDirectory(std::string_view archive, uint32_t times) {
-  const size_t end = archive.size() - 22;
-  const size_t first = archive.find(std::string_view("PK\x01\x02", 4));
-  const size_t second = archive.find(std::string_view("PK\x01\x02", 4), first + 4);
-  const std::string_view record = archive.substr(first, (second < end ? second : end) - first);
-  std::string repeated(archive.substr(0, first));
-  repeated.reserve(first + record.size() * times + 22);
-  for (uint32_t i = 0; i < times; ++i) repeated += record;
-  const size_t records = repeated.size() - first;
-  repeated += archive.substr(end);
-  WriteU32(repeated, repeated.size() - 22 + 8, (times & 0xFFFF) * 0x10001u);  // the entry counts
-  WriteU32(repeated, repeated.size() - 22 + 12, static_cast<uint32_t>(records));
-  WriteU32(repeated, repeated.size() - 22 + 16, static_cast<uint32_t>(first));
-  return repeated;
-}
 
 }  // namespace standin::hostile

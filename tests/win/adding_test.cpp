@@ -3,24 +3,12 @@
 // the real Open dialog. " Add All Word Doc Files In Folder" on the real file system: its dialogs;
 // the entries and their order held to the platform's own search; the window answering while the
 // walk runs, and a quit or close during it adding nothing.
-#include <windows.h>
-#include <commctrl.h>
-#include <shlobj.h>
-
-#include <gmock/gmock.h>
-#include <gtest/gtest.h>
-
-#include <algorithm>
-#include <atomic>
-#include <chrono>
 #include <optional>
 
 #include "adding/add_folder_press_win.h"
 #include "adding/directory_lister_win.h"
 #include "adding/input_box_win.h"
 #include "adding/open_dialog_press_win.h"
-#include "common/utf_win.h"
-#include "support/dialog_watcher.h"
 #include "support/form_fixture.h"
 #include "support/platform_search.h"
 
@@ -57,10 +45,7 @@ TEST_F(OpenDialogPress, ChosenFilesComeInTheOrderReturnedEachTimeTheyAreChosenAn
   for (const std::wstring names : {L"", L"\"c.doc\" \"a.doc\" \"b.doc\"", L"a.doc"}) {
     DialogWatcher watcher([&](HWND dialog) {
       looks.push_back(Look(dialog) + (form->MousePointer() == PointerShape::kDefault ? L"" : L"|busy pointer"));
-      if (names.empty()) {
-        PressDialogButton(dialog, IDCANCEL);
-        return;
-      }
+      if (names.empty()) return PressDialogButton(dialog, IDCANCEL);
       for (const std::wstring& text : {temp.File(L"Docs"), names}) {
         SetDlgItemTextW(dialog, kNameBox, text.c_str());
         SendMessageW(GetDlgItem(dialog, IDOK), BM_CLICK, 0, 0);
@@ -261,10 +246,9 @@ TEST_F(FolderPress, LinksBackAreNotWalkedLongListingsAreReadWholeAndDriveRootsAn
                       [&] { return FileExists(temp.File(L"Many\\f1799.doc")); }));
   for (int i = 1000; i < 1800; ++i) expected.push_back(Narrow(temp.File(L"Many\\f" + std::to_wstring(i) + L".doc")));
   expected.insert(expected.end(), {"Q:\\n.doc", "Q:\\Sub\\m.doc", unc + "\\n.doc", unc + "\\Sub\\m.doc"});
-  AddFolderTree(*form, temp.File(L"T"), L"doc");
-  AddFolderTree(*form, temp.File(L"Many"), L"doc");
-  AddFolderTree(*form, L"Q:\\", L"doc");
-  AddFolderTree(*form, Widen(unc), L"doc");
+  for (const std::wstring& folder : {temp.File(L"T"), temp.File(L"Many"), std::wstring(L"Q:\\"), Widen(unc)}) {
+    AddFolderTree(*form, folder, L"doc");
+  }
   EXPECT_TRUE(RunUnix(devices + "rm -f q: unc/localhost/" + share, temp.Path(),
                       [] { return !FileExists(L"Q:\\n.doc"); }));
   EXPECT_EQ(form->Files().Entries(), expected);

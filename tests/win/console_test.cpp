@@ -1,26 +1,12 @@
 // Quillory.com as a script runs it, against the stand-in: the documents a command line names,
 // the line for each and the summary (UTF-8 on a pipe, UTF-16 on a console), the report read
 // back, every exit code, and Ctrl+C ending the document in hand with nothing left running.
-#include <windows.h>
-#include <ole2.h>
-#include <wrl/client.h>
-
-#include <gmock/gmock.h>
-#include <gtest/gtest.h>
-
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <sstream>
-#include <thread>
 
-#include "common/com_apartment_win.h"
-#include "common/utf_win.h"
 #include "conversion/conversion_run.h"
 #include "conversion/word_instance_win.h"
 #include "platform/dispatch.h"
-#include "platform/files.h"
-#include "platform/scoped_handles.h"
 #include "support/form_fixture.h"
 #include "support/standin_support.h"
 
@@ -32,12 +18,7 @@ using ::testing::StartsWith;
 
 const std::string kResume = "R\u00e9sum\u00e9 \u03a9mega";  // a name outside any code page
 
-struct Ended {
-  DWORD code = 0;
-  std::string out, err;
-};
-
-std::wstring Program() { return ApplicationFolder() + L"\\Quillory.com"; }
+struct Ended { DWORD code = 0; std::string out, err; };
 
 std::string ReadAll(HANDLE pipe) {
   std::string text;
@@ -49,19 +30,10 @@ std::string ReadAll(HANDLE pipe) {
 
 // Starts Quillory.com in `folder` with its output and errors on the (inheritable) handles given.
 ScopedHandle Start(const std::string& arguments, const std::wstring& folder, HANDLE out, HANDLE err, DWORD flags) {
-  STARTUPINFOW startup{};
-  startup.cb = sizeof startup;
-  startup.dwFlags = STARTF_USESTDHANDLES;
-  startup.hStdOutput = out;
-  startup.hStdError = err;
-  PROCESS_INFORMATION started{};
-  std::wstring commandLine = L"\"" + Program() + L"\" " + Widen(arguments);
-  if (!CreateProcessW(Program().c_str(), commandLine.data(), nullptr, nullptr, TRUE, flags, nullptr, folder.c_str(),
-                      &startup, &started)) {
-    return ScopedHandle();
-  }
-  CloseHandle(started.hThread);
-  return ScopedHandle(started.hProcess);
+  ScopedHandle process;
+  StartProgram(L"\"" + ApplicationFolder() + L"\\Quillory.com\" " + Widen(arguments), &process, nullptr, folder, out, err,
+               flags);
+  return process;
 }
 
 // Runs Quillory.com in `folder` with its output and errors on pipes, to its end.
@@ -89,8 +61,7 @@ Ended RunConsole(const std::string& arguments, const std::wstring& folder) {
 
 // The report's rows without their last column (the seconds), after its BOM and header.
 std::vector<std::string> ReportRows(const std::wstring& path) {
-  std::ifstream file(std::filesystem::path(path), std::ios::binary);
-  const std::string text{std::istreambuf_iterator<char>(file), {}};
+  const std::string text = FileBytes(path);
   EXPECT_THAT(text, StartsWith("\xEF\xBB\xBF" "document,template,result,reason,seconds\r\n"));
   std::vector<std::string> rows;
   std::istringstream in(text);
@@ -105,7 +76,7 @@ class ConsoleRun : public ::testing::Test {
   void SetUp() override {
     ASSERT_TRUE(hazards.Text(L"HangInOpen", L"HANG.D?C") && hazards.Text(L"ExitInOpen", L"Dies*"));
   }
-  // A copy of a fixture in the test's folder; its full path in UTF-8.
+  void TearDown() override { EXPECT_TRUE(journal.AllExited()) << "a stand-in process was left running"; }
   std::string Add(const std::wstring& fixture, const std::string& name) {
     return Narrow(CopyFixture(fixture, folder.Path(), Widen(name)));
   }
@@ -116,8 +87,7 @@ class ConsoleRun : public ::testing::Test {
 };
 
 TEST_F(ConsoleRun, TreesPatternsAndMissingPathsRunInOrderWithALineEachAndTheReport) {
-  CreateDirectoryW(folder.File(L"tree").c_str(), nullptr);
-  CreateDirectoryW(folder.File(L"tree\\sub").c_str(), nullptr);
+  std::filesystem::create_directories(folder.File(L"tree\\sub"));
   const std::string resume = Add(L"letter.doc", "tree\\" + kResume + ".doc");
   const std::string letter = Add(L"letter.doc", "tree\\sub\\letter.doc");
   Add(L"letter.doc", "tree\\~lock.doc");  // the word processor's own: never taken
@@ -138,7 +108,6 @@ TEST_F(ConsoleRun, TreesPatternsAndMissingPathsRunInOrderWithALineEachAndTheRepo
 
   // Their templates are newer now: /newer skips both, found this time by a pattern and by name.
   // The word processor seems open: a script cannot answer, so the warning goes to errors.
-  ComApartment apartment;
   CLSID clsid{};
   ASSERT_TRUE(SUCCEEDED(CLSIDFromProgID(kWordProgId, &clsid)));
   Microsoft::WRL::ComPtr<IDispatch> word;
@@ -156,7 +125,6 @@ TEST_F(ConsoleRun, TreesPatternsAndMissingPathsRunInOrderWithALineEachAndTheRepo
   EXPECT_EQ(second.err, "Word may be open. It is recommended that you close Word first. The run goes on: a command "
                         "line cannot answer.\r\n");
   EXPECT_EQ(journal.Calls().size(), 3u);  // one instance for each converted document, and the open one
-  EXPECT_TRUE(journal.AllExited());
 }
 
 TEST_F(ConsoleRun, AHangingDocumentIsEndedAtTheLimitAndADyingServerFailsTheDocumentWithNothingLeftRunning) {
@@ -167,7 +135,6 @@ TEST_F(ConsoleRun, AHangingDocumentIsEndedAtTheLimitAndADyingServerFailsTheDocum
                                    ": Open: "));
   EXPECT_THAT(ended.out, HasSubstr("0x800706BE"));
   EXPECT_THAT(ended.out, HasSubstr("\r\n0 converted, 2 failed, 0 skipped, 0 not tried.\r\n"));
-  EXPECT_TRUE(journal.AllExited());
 }
 
 TEST_F(ConsoleRun, AWrongCommandLineOrReportFileConvertsNothingAndExitsWith2) {
@@ -177,9 +144,7 @@ TEST_F(ConsoleRun, AWrongCommandLineOrReportFileConvertsNothingAndExitsWith2) {
 
   Add(L"letter.doc", "a.doc");
   CreateDirectoryW(folder.File(L"empty").c_str(), nullptr);
-  const struct {
-    std::string arguments, error;
-  } wrong[] = {
+  const struct { std::string arguments, error; } wrong[] = {
       {"/limit:0 a.doc", "The option /limit:0 needs a whole number of seconds"},
       {"/report:new.csv empty nothing*.doc", "Nothing to convert: "},
       {"/report:gone\\r.csv a.doc", "The report file " + At("gone\\r.csv") + " cannot be written: "},
@@ -205,32 +170,24 @@ TEST_F(ConsoleRun, AWrongCommandLineOrReportFileConvertsNothingAndExitsWith2) {
 
 // Takes "Word.Application" out of the machine's classes for the scope's life (the prefix's
 // registration is made afresh before each test run should a crash leave it out).
-class ProgIdHidden {
- public:
+struct ProgIdHidden {
   ProgIdHidden() {
-    ok_ = Read(kKey, name_) && Read(kClsidKey, clsid_) && RegDeleteTreeW(HKEY_LOCAL_MACHINE, kKey) == ERROR_SUCCESS;
+    for (auto& [key, value] : saved) {
+      wchar_t text[256] = {};
+      DWORD size = sizeof text - sizeof(wchar_t);
+      ok = ok && RegGetValueW(HKEY_LOCAL_MACHINE, key, nullptr, RRF_RT_REG_SZ, nullptr, text, &size) == ERROR_SUCCESS;
+      value = text;
+    }
+    ok = ok && RegDeleteTreeW(HKEY_LOCAL_MACHINE, saved[0].first) == ERROR_SUCCESS;
   }
   ~ProgIdHidden() {
-    if (!ok_) return;
-    for (const auto& [key, value] : {std::pair{kKey, &name_}, std::pair{kClsidKey, &clsid_}}) {
-      RegSetKeyValueW(HKEY_LOCAL_MACHINE, key, nullptr, REG_SZ, value->c_str(),
-                      static_cast<DWORD>((value->size() + 1) * sizeof(wchar_t)));
+    for (const auto& [key, value] : saved) {
+      if (ok) RegSetKeyValueW(HKEY_LOCAL_MACHINE, key, nullptr, REG_SZ, value.c_str(), (value.size() + 1) * sizeof(wchar_t));
     }
   }
-  bool Ok() const { return ok_; }
-
- private:
-  static constexpr wchar_t kKey[] = L"Software\\Classes\\Word.Application";
-  static constexpr wchar_t kClsidKey[] = L"Software\\Classes\\Word.Application\\CLSID";
-  static bool Read(const wchar_t* key, std::wstring& value) {
-    wchar_t text[256] = {};
-    DWORD size = sizeof text - sizeof(wchar_t);
-    const bool read = RegGetValueW(HKEY_LOCAL_MACHINE, key, nullptr, RRF_RT_REG_SZ, nullptr, text, &size) == ERROR_SUCCESS;
-    value = text;
-    return read;
-  }
-  std::wstring name_, clsid_;
-  bool ok_ = false;
+  std::pair<const wchar_t*, std::wstring> saved[2] = {{L"Software\\Classes\\Word.Application", {}},
+                                                      {L"Software\\Classes\\Word.Application\\CLSID", {}}};
+  bool ok = true;
 };
 
 TEST_F(ConsoleRun, WithoutTheWordProcessorNothingIsTriedAndTheExitCodeIs3) {
@@ -238,7 +195,7 @@ TEST_F(ConsoleRun, WithoutTheWordProcessorNothingIsTriedAndTheExitCodeIs3) {
   Ended ended;
   {
     ProgIdHidden hidden;
-    ASSERT_TRUE(hidden.Ok());
+    ASSERT_TRUE(hidden.ok);
     ended = RunConsole("a.doc", folder.Path());
   }
   EXPECT_EQ(ended.code, 3u);
@@ -297,7 +254,6 @@ TEST_F(ConsoleRun, OnAConsoleNamesShowAsTheyAreAndCtrlCEndsTheDocumentInHandWith
                                       hang + "," + At("hang.dot") + notTried,
                                       later + "," + At("later.dot") + notTried}));
   EXPECT_EQ(journal.Calls().size(), 3u);  // the third, started ahead for later.doc, was told to quit
-  EXPECT_TRUE(journal.AllExited());
 }
 
 }  // namespace

@@ -3,27 +3,13 @@
 // never returning, a server dying, Esc and closing mid-run, the one process that may be ended;
 // the limit per document is set to a few seconds as a user would). Every test of the
 // running-object table lives in this program so no other program's object can disturb it.
-#include <windows.h>
-#include <ole2.h>
-#include <wrl/client.h>
-
-#include <gmock/gmock.h>
-#include <gtest/gtest.h>
-
-#include <atomic>
 #include <filesystem>
-#include <fstream>
 #include <sstream>
-#include <thread>
 
-#include "app/main_window.h"
 #include "common/com_object_win.h"
-#include "common/utf_win.h"
 #include "conversion/word_automation_win.h"
 #include "platform/dispatch.h"
-#include "platform/scoped_handles.h"
 #include "platform/server_process.h"
-#include "support/dialog_watcher.h"
 #include "support/form_fixture.h"
 #include "support/standin_support.h"
 
@@ -62,12 +48,19 @@ Calls Unnamed(Calls calls) {
   return calls;
 }
 
+HANDLE Event() { return CreateEventW(nullptr, TRUE, FALSE, nullptr); }
+CLSID WordClsid() {
+  CLSID clsid{};
+  return CLSIDFromProgID(kWordProgId, &clsid), clsid;
+}
+Microsoft::WRL::ComPtr<IDispatch> NewWord() {
+  Microsoft::WRL::ComPtr<IDispatch> word;
+  EXPECT_TRUE(SUCCEEDED(CoCreateInstance(WordClsid(), nullptr, CLSCTX_LOCAL_SERVER, IID_PPV_ARGS(&word))));
+  return word;
+}
+
 // A message box, with the window's bar and pointer as it was shown.
-struct Shown {
-  SeenDialog box;
-  int bar = -1;
-  PointerShape pointer = PointerShape::kDefault;
-};
+struct Shown { SeenDialog box; int bar = -1; PointerShape pointer = PointerShape::kDefault; };
 
 // An object of the test's own, on the stack, that answers its default member with a name; once
 // `asked` is set it waits for `release` before it answers, when they are given.
@@ -91,35 +84,21 @@ struct NamedObject final : StaticComObject<IDispatch> {
 
 // A word processor held by a dialog of its own: asked its name, it does not answer until let go.
 // Lives in a single-threaded apartment of its own thread, registered as the active instance.
-class HeldInstance {
- public:
-  HeldInstance() {
-    thread_ = std::thread([this] {
-      OleApartment apartment;
-      NamedObject object(L"Microsoft Word", asked_.Get(), release_.Get());
-      CLSID clsid{};
-      CLSIDFromProgID(kWordProgId, &clsid);
-      DWORD cookie = 0;
-      registered_ = SUCCEEDED(RegisterActiveObject(&object, clsid, ACTIVEOBJECT_STRONG, &cookie));
-      SetEvent(ready_.Get());
-      PumpUntil([&] { return WaitForSingleObject(release_.Get(), 0) == WAIT_OBJECT_0; }, std::chrono::minutes(2));
-      RevokeActiveObject(cookie, nullptr);
-    });
-    WaitForSingleObject(ready_.Get(), 10000);
-  }
-  ~HeldInstance() {
-    SetEvent(release_.Get());
-    thread_.join();
-  }
-  bool Registered() const { return registered_; }
-  bool Asked() const { return WaitForSingleObject(asked_.Get(), 0) == WAIT_OBJECT_0; }
-
- private:
-  ScopedHandle ready_{CreateEventW(nullptr, TRUE, FALSE, nullptr)};
-  ScopedHandle asked_{CreateEventW(nullptr, TRUE, FALSE, nullptr)};
-  ScopedHandle release_{CreateEventW(nullptr, TRUE, FALSE, nullptr)};
-  bool registered_ = false;
-  std::thread thread_;
+struct HeldInstance {
+  HeldInstance() { WaitForSingleObject(ready.Get(), 10000); }
+  ~HeldInstance() { SetEvent(release.Get()), thread.join(); }
+  bool Asked() const { return WaitForSingleObject(asked.Get(), 0) == WAIT_OBJECT_0; }
+  ScopedHandle ready{Event()}, asked{Event()}, release{Event()};
+  bool registered = false;
+  std::thread thread{[this] {
+    OleApartment apartment;
+    NamedObject object(L"Microsoft Word", asked.Get(), release.Get());
+    DWORD cookie = 0;
+    registered = SUCCEEDED(RegisterActiveObject(&object, WordClsid(), ACTIVEOBJECT_STRONG, &cookie));
+    SetEvent(ready.Get());
+    PumpUntil([&] { return WaitForSingleObject(release.Get(), 0) == WAIT_OBJECT_0; }, std::chrono::minutes(2));
+    RevokeActiveObject(cookie, nullptr);
+  }};
 };
 
 class ConversionRun : public ::testing::Test {
@@ -132,12 +111,12 @@ class ConversionRun : public ::testing::Test {
     form = MakeForm(std::move(options));
     ASSERT_TRUE(form);
   }
+  void TearDown() override { EXPECT_TRUE(journal.AllExited()) << "a stand-in process was left running"; }
   std::string Add(const std::wstring& fixture, const std::wstring& name = {}) {
     const std::string path = Narrow(CopyFixture(fixture, folder.Path(), name));
     form->AppendEntries({path});
     return path;
   }
-  // The user's limit per document, for the test's life.
   bool LimitTo(DWORD seconds) { return settings.Number(kTimeLimitSetting, seconds); }
   // Presses "Save As Dot" and answers each message box with `answer`, running `whenHanging` on a
   // thread of its own once the stand-in journals the Open of `opened`; the boxes the run showed.
@@ -160,7 +139,6 @@ class ConversionRun : public ::testing::Test {
     watcher.Stop();  // `seen` is complete once the watcher has stopped
     return seen;
   }
-  // The one message box a press shows.
   Shown PressForOne(int answer = IDOK, std::function<void()> whenHanging = {}) {
     const std::vector<Shown> seen = Press(answer, std::move(whenHanging));
     EXPECT_EQ(seen.size(), 1u) << "message boxes shown";
@@ -215,12 +193,10 @@ TEST_F(ConversionRun, RunsSendTheExactCallsWriteTheChosenTemplatesAndGoPastAFail
 }
 
 TEST_F(ConversionRun, ActiveInstanceIsOnlyAskedItsNameAndTheDeclinedWarningConvertsNothing) {
-  CLSID clsid{};
-  ASSERT_TRUE(SUCCEEDED(CLSIDFromProgID(kWordProgId, &clsid)));
-  Microsoft::WRL::ComPtr<IDispatch> word;  // made active as a user's word processor would be
-  ASSERT_TRUE(SUCCEEDED(CoCreateInstance(clsid, nullptr, CLSCTX_LOCAL_SERVER, IID_PPV_ARGS(&word))));
+  const CLSID clsid = WordClsid();
+  Microsoft::WRL::ComPtr<IDispatch> word = NewWord();  // made active as a user's word processor would be
   DWORD cookie = 0;
-  ASSERT_TRUE(SUCCEEDED(RegisterActiveObject(word.Get(), clsid, ACTIVEOBJECT_STRONG, &cookie)));
+  ASSERT_TRUE(word && SUCCEEDED(RegisterActiveObject(word.Get(), clsid, ACTIVEOBJECT_STRONG, &cookie)));
   Add(L"letter.doc");
   const Shown warning = PressForOne(IDNO);
   RevokeActiveObject(cookie, nullptr);
@@ -236,7 +212,6 @@ TEST_F(ConversionRun, ActiveInstanceIsOnlyAskedItsNameAndTheDeclinedWarningConve
   EXPECT_EQ(WaitForSingleObject(server.Get(), 0), static_cast<DWORD>(WAIT_TIMEOUT));
   CallMethod(word.Get(), L"Quit");
   word.Reset();
-  EXPECT_TRUE(journal.AllExited());
 
   // Another object active under the ProgID is not the word processor.
   for (const wchar_t* name : {L"Microsoft Word 2", L"microsoft word"}) {
@@ -251,7 +226,7 @@ TEST_F(ConversionRun, ActiveInstanceIsOnlyAskedItsNameAndTheDeclinedWarningConve
 // posted key press, still reaches the window and the run ends before any document is begun.
 TEST_F(ConversionRun, AnActiveInstanceThatDoesNotAnswerLeavesTheWindowAnsweringAndEscStopsThePress) {
   HeldInstance held;
-  ASSERT_TRUE(held.Registered());
+  ASSERT_TRUE(held.registered);
   Add(L"letter.doc");
   std::thread esc([&] {
     while (!held.Asked()) Sleep(10);
@@ -283,7 +258,6 @@ TEST_F(ConversionRun, GoodDocumentsAreConvertedAndEveryOtherIsListedWithItsReaso
   EXPECT_THAT(text, HasSubstr("\r\n" + locked + ": The password is incorrect. Word cannot open the document."));
   EXPECT_TRUE(Written(L"good.dot") && Written(L"in use.dot"));
   EXPECT_FALSE(Written(L"hang.dot") || Written(L"dies.dot") || Written(L"locked.dot"));
-  EXPECT_TRUE(journal.AllExited());
   EXPECT_EQ(form->MousePointer(), PointerShape::kDefault);
 }
 
@@ -293,7 +267,6 @@ struct FailingAutomation final : Automation {
   SaveOutcome SaveDocAsTemplate(const std::string&, TemplateTarget) override { return SaveOutcome::Failed("No."); }
 };
 
-// LOCALAPPDATA of the test's process, for the object's life.
 struct LocalAppData {
   explicit LocalAppData(const std::wstring& path) { GetEnvironmentVariableW(L"LOCALAPPDATA", saved, MAX_PATH), Set(path); }
   ~LocalAppData() { SetEnvironmentVariableW(L"LOCALAPPDATA", saved[0] ? saved : nullptr); }
@@ -324,9 +297,7 @@ TEST(KeptReports, AReportNamesEveryDocumentAndOnlyTheNewestFiftyStay) {
   const std::string line = run();
   ASSERT_THAT(line, ::testing::StartsWith(named + Narrow(reports) + "\\"));
   const std::wstring first = Widen(line.substr(named.size()));
-  std::ostringstream read;
-  read << std::ifstream(std::filesystem::path(first), std::ios::binary).rdbuf();
-  const std::string csv = read.str();
+  const std::string csv = FileBytes(first);
   EXPECT_EQ(std::count(csv.begin(), csv.end(), '\n'), 22);  // a header and a row per document
   EXPECT_THAT(csv, HasSubstr("\r\n" + form->EntryText(20) + ","));
 
@@ -365,7 +336,6 @@ TEST_F(ConversionRun, AnInstanceThatNeverAnswersItsCreationFailsAtTheLimitAndIsN
   ScopedHandle slowServer(OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, pids[0]));
   EXPECT_EQ(WaitForSingleObject(slowServer.Get(), 0), static_cast<DWORD>(WAIT_TIMEOUT));
   TerminateProcess(slowServer.Get(), 0);
-  EXPECT_TRUE(journal.AllExited());
 }
 
 TEST_F(ConversionRun, EscStopsTheRunWhileTheWindowAnswersAndClosingEndsItWithNothingLeftRunning) {
@@ -393,7 +363,6 @@ TEST_F(ConversionRun, EscStopsTheRunWhileTheWindowAnswersAndClosingEndsItWithNot
   EXPECT_TRUE(Press(IDOK, [&] { PostMessageW(form->Hwnd(), WM_CLOSE, 0, 0); }).empty());
   EXPECT_TRUE(form->Closed());
   EXPECT_EQ(closedCalls, 1);
-  EXPECT_TRUE(journal.AllExited());
 }
 
 // The documents opened, in the order of the journal's Opens; fails the test when a document is
@@ -432,7 +401,6 @@ TEST_F(ConversionRun, InstancesStartedAheadEachTakeOneDocumentOpenedOneAtATimeIn
     const bool hung = std::find(process.begin(), process.end(), "Server: waiting for ever: HangInOpen matches \"hang.doc\"") != process.end();
     EXPECT_EQ(process.back() == "Server: exit after Quit", !hung) << process.back();
   }
-  EXPECT_TRUE(journal.AllExited());
 }
 
 // A user's document handed to one of the run's instances is never thrown away with it; an
@@ -468,23 +436,15 @@ TEST_F(ConversionRun, AnInstanceHoldingAnotherDocumentIsLeftVisibleAndOneThatFai
   ScopedHandle left(OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, pids[holder - calls.begin()]));
   EXPECT_EQ(WaitForSingleObject(left.Get(), 0), static_cast<DWORD>(WAIT_TIMEOUT)) << "the shared instance was ended";
   TerminateProcess(left.Get(), 0);
-  EXPECT_TRUE(journal.AllExited());
 }
 
 // Each instance names its own process, whichever server answered which request; the user's own
 // instance, running before, is never taken, and only the process named is ended.
 TEST(ServerProcess, EachInstanceNamesItsOwnProcessAndOnlyThatProcessIsEnded) {
   StandinJournal journal;
-  CLSID clsid{};
-  ASSERT_TRUE(SUCCEEDED(CLSIDFromProgID(kWordProgId, &clsid)));
-  auto create = [&] {
-    Microsoft::WRL::ComPtr<IDispatch> instance;
-    EXPECT_TRUE(SUCCEEDED(CoCreateInstance(clsid, nullptr, CLSCTX_LOCAL_SERVER, IID_PPV_ARGS(&instance))));
-    return instance;
-  };
-  Microsoft::WRL::ComPtr<IDispatch> user = create();
+  Microsoft::WRL::ComPtr<IDispatch> user = NewWord();
   ServerProcessFinder finder(kWordProgId);
-  Microsoft::WRL::ComPtr<IDispatch> first = create(), second = create();
+  Microsoft::WRL::ComPtr<IDispatch> first = NewWord(), second = NewWord();
   EXPECT_FALSE(finder.ServingProcess(user.Get()));
   const std::optional<ServerProcess> firstProcess = finder.ServingProcess(first.Get());
   const std::optional<ServerProcess> secondProcess = finder.ServingProcess(second.Get());

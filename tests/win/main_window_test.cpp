@@ -2,25 +2,10 @@
 // convention and the file list's gestures: the reorder, its drag image ("drag.ico" beside the
 // program) and files dropped on the list, its drop target called as the system's drag loop
 // calls it (pointer shapes under real input: pointer_input_test; drop parsing: tests/core).
-#include <windows.h>
-#include <commctrl.h>
-#include <ole2.h>
-
-#include <gtest/gtest.h>
-
-#include <algorithm>
 #include <array>
-#include <memory>
 #include <numeric>
-#include <string>
-#include <tuple>
-#include <utility>
-#include <vector>
 
-#include "app/main_window.h"
-#include "common/utf_win.h"
 #include "filelist/drop_target_win.h"
-#include "support/dialog_watcher.h"
 #include "support/file_drop.h"
 #include "support/form_fixture.h"
 
@@ -132,9 +117,7 @@ TEST_F(MainWindow, StartsCentredAsDesignedIgnoresEnterAndSpaceAndScalesCrisplyTo
   for (const auto& [id, cls, text, at96] : kControls) {
     SCOPED_TRACE(text);
     ASSERT_EQ(child, form->Control(id));
-    wchar_t name[64] = {};
-    GetClassNameW(child, name, 64);
-    EXPECT_STREQ(name, cls);
+    EXPECT_TRUE(IsClass(child, cls));
     EXPECT_EQ(WindowText(child), text);
     EXPECT_TRUE(IsWindowEnabled(child) && IsWindowVisible(child));
     RECT rect;
@@ -151,10 +134,7 @@ TEST_F(MainWindow, StartsCentredAsDesignedIgnoresEnterAndSpaceAndScalesCrisplyTo
   EXPECT_STREQ(buttons.lfFaceName, L"Arial");
   EXPECT_EQ(buttons.lfWeight, FW_BOLD);
   wchar_t header[64] = {};
-  LVCOLUMNW column{};
-  column.mask = LVCF_TEXT;
-  column.pszText = header;
-  column.cchTextMax = 64;
+  LVCOLUMNW column{LVCF_TEXT, 0, 0, header, 64, 0, 0, 0, 0, 0, 0};
   ASSERT_TRUE(ListSend(LVM_GETCOLUMNW, 0, reinterpret_cast<LPARAM>(&column)));
   EXPECT_STREQ(header, L"Word Doc File(s)");
 
@@ -189,9 +169,9 @@ TEST_F(MainWindow, StartsCentredAsDesignedIgnoresEnterAndSpaceAndScalesCrisplyTo
     EXPECT_TRUE(checked(pick) && !checked(other));
   }
 
-  // Moved to a screen at 144 DPI, it scales crisply: the design's places and point sizes at 144.
+  // Moved to a screen at 144 DPI, it scales crisply: the design's client area, places (one loop
+  // sets them all), column and point sizes at 144.
   SendMessageW(form->Hwnd(), WM_DPICHANGED, MAKEWPARAM(144, 144), reinterpret_cast<LPARAM>(&outer));
-  // The same design at 144 DPI: the client area, the places (one loop sets them all), column and fonts.
   RECT list;
   GetClientRect(form->Hwnd(), &client);
   EXPECT_EQ(std::pair(client.right, client.bottom), std::pair(770L, 471L));  // 769.5 and 471 pixels

@@ -1,12 +1,4 @@
 // Real pointer input over the real window. Runs alone: it moves the system pointer.
-#include <windows.h>
-#include <commctrl.h>
-
-#include <gtest/gtest.h>
-
-#include <iterator>
-
-#include "app/main_window.h"
 #include "support/form_fixture.h"
 
 namespace quillory::test {

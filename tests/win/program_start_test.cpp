@@ -3,23 +3,10 @@
 // need load at their first call; the list becomes a drop target once OLE is there, the Open
 // dialog and the folder picker come up from DLLs loaded then, and closing the window ends
 // the program. Started with documents, as Explorer starts it, it lists them.
-#include <windows.h>
-#include <commctrl.h>
-
-#include <gtest/gtest.h>
-
-#include <algorithm>
-#include <cstdint>
-#include <memory>
 #include <set>
-#include <string>
-#include <type_traits>
-#include <vector>
 
 #include "adding/input_box_win.h"
-#include "app/main_window.h"
 #include "app/resources/resource_ids.h"
-#include "platform/scoped_handles.h"
 #include "support/form_fixture.h"
 
 namespace quillory::test {
@@ -126,17 +113,15 @@ TEST(ProgramStart, TheWindowShowsListingItsArgumentsThenOlesDropTargetAndTheDial
 
   EXPECT_TRUE(PumpUntil([&] { return GetPropW(list, L"OleDropTargetInterface") != nullptr; }));
 
-  PostMessageW(GetDlgItem(window, IDC_CHECK1), BM_CLICK, 0, 0);
-  HWND open = WaitForWindow(id, L"#32770");
-  ASSERT_NE(open, nullptr);
-  EXPECT_TRUE(Answer(open, IDCANCEL));
-  PostMessageW(GetDlgItem(window, IDC_CHECK4), BM_CLICK, 0, 0);
-  HWND box = WaitForWindow(id, L"#32770");
-  ASSERT_NE(GetDlgItem(box, kInputBoxAnswerId), nullptr);
-  EXPECT_TRUE(Answer(box, IDOK));  // "doc"
-  HWND picker = WaitForWindow(id, L"#32770");
-  ASSERT_NE(picker, nullptr);
-  EXPECT_TRUE(Answer(picker, IDCANCEL));
+  // The Open dialog, cancelled; the folder press's extension box, answered "doc"; its picker, cancelled.
+  for (const auto& [press, box, answer] : {std::tuple{IDC_CHECK1, false, IDCANCEL}, {IDC_CHECK4, true, IDOK},
+                                           {ControlId{}, false, IDCANCEL}}) {
+    if (press) PostMessageW(GetDlgItem(window, press), BM_CLICK, 0, 0);
+    HWND dialog = WaitForWindow(id, L"#32770");
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_TRUE(!box || GetDlgItem(dialog, kInputBoxAnswerId));  // the extension box
+    EXPECT_TRUE(Answer(dialog, answer));
+  }
 
   PostMessageW(window, WM_CLOSE, 0, 0);
   DWORD exitCode = STILL_ACTIVE;

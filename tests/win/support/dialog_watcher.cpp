@@ -5,13 +5,12 @@
 #include "platform/window_text.h"
 
 namespace quillory::test {
-namespace {
+
 bool IsClass(HWND window, const wchar_t* name) {
   wchar_t found[64] = {};
   GetClassNameW(window, found, 64);
   return _wcsicmp(found, name) == 0;
 }
-}  // namespace
 
 SeenDialog DescribeDialog(HWND dialog) {
   SeenDialog seen;

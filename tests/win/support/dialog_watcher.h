@@ -43,6 +43,7 @@ class DialogWatcher {
   std::thread thread_;
 };
 
+bool IsClass(HWND window, const wchar_t* name);  // ignoring case
 SeenDialog DescribeDialog(HWND dialog);
 // Presses a dialog's button by its id (IDOK, IDYES...), as a click would.
 void PressDialogButton(HWND dialog, int id);

@@ -1,14 +1,11 @@
 #include "support/form_fixture.h"
 
-#include <commctrl.h>
 #include <shellapi.h>
 
-#include <atomic>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <optional>
-
-#include "common/utf_win.h"
 
 namespace quillory::test {
 namespace {
@@ -21,11 +18,15 @@ struct OleEnvironment : ::testing::Environment {
 ::testing::Environment* const kOleEnvironment = ::testing::AddGlobalTestEnvironment(new OleEnvironment);
 }  // namespace
 
-bool StartProgram(std::wstring commandLine, ScopedHandle* process, DWORD* id, const std::wstring& in) {
+bool StartProgram(std::wstring commandLine, ScopedHandle* process, DWORD* id, const std::wstring& in, HANDLE out,
+                  HANDLE err, DWORD flags) {
   STARTUPINFOW startup{};
   startup.cb = sizeof startup;
+  startup.dwFlags = out ? STARTF_USESTDHANDLES : 0;
+  startup.hStdOutput = out;
+  startup.hStdError = err;
   PROCESS_INFORMATION started{};
-  if (!CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+  if (!CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, out != nullptr, flags, nullptr,
                       in.empty() ? nullptr : in.c_str(), &startup, &started)) {
     return false;
   }
@@ -77,6 +78,11 @@ std::wstring TempFolder::Write(const std::wstring& relative, const std::string& 
   std::filesystem::create_directories(path.parent_path());
   std::ofstream(path, std::ios::binary) << bytes;
   return path.wstring();
+}
+
+std::string FileBytes(const std::wstring& path) {
+  std::ifstream in(std::filesystem::path(path), std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), {}};
 }
 
 std::unique_ptr<Form1> MakeForm(Form1Options options) {

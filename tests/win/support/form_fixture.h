@@ -1,27 +1,39 @@
 // Window tests: a real Form1 inside the test program, and waiting for conditions while the
-// test thread keeps the window's messages flowing.
+// test thread keeps the window's messages flowing. Every window test starts from this header,
+// which brings the system's, GoogleTest's and the support's headers they share.
 #pragma once
 
 #include <windows.h>
+#include <commctrl.h>
+#include <ole2.h>
+#include <wrl/client.h>
 
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <atomic>
 #include <functional>
 #include <memory>
 #include <string>
-
-#include <gtest/gtest.h>
+#include <thread>
+#include <vector>
 
 #include "app/main_window.h"
+#include "common/utf_win.h"
 #include "platform/files.h"
 #include "platform/scoped_handles.h"
 #include "platform/window_text.h"
+#include "support/dialog_watcher.h"
 #include "support/pump_win.h"
 
 namespace quillory::test {
 
 // Starts a program by its command line, in the folder `in` if one is given; false when it did
 // not start. `process` takes its handle (which tells nothing of a Unix program), `id` its id.
+// Given `out`, its output goes there and its errors to `err`, handles it inherits.
 bool StartProgram(std::wstring commandLine, ScopedHandle* process = nullptr, DWORD* id = nullptr,
-                  const std::wstring& in = {});
+                  const std::wstring& in = {}, HANDLE out = nullptr, HANDLE err = nullptr, DWORD flags = 0);
 // Runs a Unix command through bash in the folder `in` (far faster than Wine at making or
 // removing many files) and waits until `done`, as Wine's process handle tells nothing.
 bool RunUnix(const std::string& command, const std::wstring& in, const std::function<bool()>& done);
@@ -53,6 +65,9 @@ class TempFolder {
  private:
   std::wstring path_;
 };
+
+// The whole content of a file; empty when it cannot be read.
+std::string FileBytes(const std::wstring& path);
 
 // Form1 with the home page chance switched off unless the options say otherwise.
 std::unique_ptr<Form1> MakeForm(Form1Options options = {});

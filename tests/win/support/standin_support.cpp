@@ -5,12 +5,9 @@
 #include <algorithm>
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <sstream>
 
-#include "common/utf_win.h"
-#include "platform/scoped_handles.h"
+#include "support/form_fixture.h"
 
 namespace quillory::test {
 
@@ -28,10 +25,7 @@ StandinJournal::~StandinJournal() {
   DeleteFileW(path_.c_str());
 }
 
-std::string StandinJournal::Text() const {
-  std::ifstream in(std::filesystem::path(path_), std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), {}};
-}
+std::string StandinJournal::Text() const { return FileBytes(path_); }
 
 std::vector<std::vector<std::string>> StandinJournal::Calls(std::vector<DWORD>* pids) const {
   std::vector<DWORD> order;
