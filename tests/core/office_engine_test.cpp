@@ -1,12 +1,8 @@
 // Which engine makes a template, what the stand-in asks LibreOffice and what it reports.
-#include <gmock/gmock.h>
-#include <gtest/gtest.h>
-
 #include <fstream>
 #include <iterator>
-#include <optional>
-#include <string>
 
+#include "core_test.h"
 #include "engine_choice.h"
 #include "office_command.h"
 #include "zip_package.h"

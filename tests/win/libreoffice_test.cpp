@@ -2,25 +2,13 @@
 // run makes: the template is the kind asked for and holds the document's text, instances
 // convert side by side, and a LibreOffice that hangs dies with its instance. Needs the host's
 // soffice (libreoffice-writer-nogui), which the project's setup installs.
-#include <windows.h>
-
-#include <gmock/gmock.h>
-#include <gtest/gtest.h>
-
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <map>
 #include <sstream>
-#include <thread>
 
-#include "app/main_window.h"
 #include "app/main_window_layout.h"
-#include "common/utf_win.h"
 #include "conversion/word_automation_win.h"
 #include "conversion/word_instance_win.h"
-#include "platform/files.h"
-#include "support/dialog_watcher.h"
 #include "support/form_fixture.h"
 #include "support/standin_support.h"
 #include "template_conversion.h"
@@ -31,11 +19,6 @@ namespace {
 
 using ::testing::HasSubstr;
 using standin::DocumentKind;
-
-std::string ReadAll(const std::wstring& path) {
-  std::ifstream file(std::filesystem::path(path), std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(file), {});
-}
 
 // The words of documents in `folder` as LibreOffice reads them, one space between them
 // (layout may differ between a document and its template), by their names without extension:
@@ -52,7 +35,7 @@ std::map<std::string, std::string> Words(const TempFolder& folder, const std::ve
   std::map<std::string, std::string> words;
   for (const std::wstring& name : names) {
     const std::string base = Narrow(name.substr(0, name.rfind(L'.')));
-    std::string read = ReadAll(folder.File(Widen(into) + L"\\" + Widen(base) + L".txt"));
+    std::string read = FileBytes(folder.File(Widen(into) + L"\\" + Widen(base) + L".txt"));
     if (read.rfind("\xEF\xBB\xBF", 0) == 0) read.erase(0, 3);  // a byte-order mark before some
     std::istringstream in(read);
     for (std::string word; in >> word;) words[base] += (words[base].empty() ? "" : " ") + word;
@@ -63,7 +46,7 @@ std::map<std::string, std::string> Words(const TempFolder& folder, const std::ve
 DocumentKind KindOf(const std::wstring& path) {
   DocumentKind kind{};
   std::string error;
-  EXPECT_TRUE(standin::IdentifyDocument(ReadAll(path), &kind, &error)) << Narrow(path) << ": " << error;
+  EXPECT_TRUE(standin::IdentifyDocument(FileBytes(path), &kind, &error)) << Narrow(path) << ": " << error;
   return kind;
 }
 
@@ -83,7 +66,7 @@ bool UnixProcessWith(const std::string& text) {
   bool any = false;
   for (bool more = search != INVALID_HANDLE_VALUE; more && !any; more = FindNextFileW(search, &found)) {
     if (found.cFileName[0] < L'0' || found.cFileName[0] > L'9') continue;
-    any = ReadAll(std::wstring(L"Z:\\proc\\") + found.cFileName + L"\\cmdline").find(text) != std::string::npos;
+    any = FileBytes(std::wstring(L"Z:\\proc\\") + found.cFileName + L"\\cmdline").find(text) != std::string::npos;
   }
   if (search != INVALID_HANDLE_VALUE) FindClose(search);
   return any;
