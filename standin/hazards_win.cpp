@@ -64,6 +64,10 @@ static DWORD ReadNumber(const wchar_t* value) {
 DWORD StartDelayMs() { return ReadNumber(L"StartDelayMs"); }
 bool OfficeHidden() { return ReadNumber(L"HideOffice") != 0; }
 std::wstring OfficeCommand() { return ReadText(L"OfficeCommand"); }
+DWORD OfficeLimitSeconds(DWORD otherwise) {
+  const DWORD seconds = ReadNumber(L"OfficeLimitSeconds");
+  return seconds ? seconds : otherwise;
+}
 
 bool TakeRefusal() { return RegDeleteKeyValueW(HKEY_CURRENT_USER, kHazardKey, L"RefuseOnce") == ERROR_SUCCESS; }
 

@@ -10,6 +10,8 @@
 //   HideOffice    REG_DWORD  non-zero: LibreOffice counts as not installed
 //   OfficeCommand REG_SZ     a shell command run in LibreOffice's place, given soffice's
 //                            arguments (under Wine: a Unix command; on Windows: a program)
+//   OfficeLimitSeconds REG_DWORD  how long one conversion may take before the stand-in ends
+//                            LibreOffice itself (600 unless set)
 // A pattern holds * and ? and is matched, ignoring case, against the document's file name
 // without its folder.
 #pragma once
@@ -35,5 +37,7 @@ bool TakeRefusal();
 bool OfficeHidden();
 // OfficeCommand, or "" when absent.
 std::wstring OfficeCommand();
+// OfficeLimitSeconds, or `otherwise` when absent or 0.
+DWORD OfficeLimitSeconds(DWORD otherwise);
 
 }  // namespace standin

@@ -15,14 +15,15 @@
 namespace standin {
 namespace {
 
-// Run under Wine as /bin/sh -c <this> quillory-office FOLDER COMMAND ARGUMENTS...: starts
+// Run under Wine as /bin/sh -c <this> quillory-office FOLDER COMMAND TICKS ARGUMENTS...: starts
 // LibreOffice (or COMMAND, a test's stand-in for it) in a process group of its own and waits
-// for it. Beside it a watcher polls the instance's process (the shell's parent): once that is
-// gone, ended at the time limit or on Esc, the group is killed and the folder removed. Exit
-// status 127: no soffice on PATH.
+// for it. Beside it a watcher polls the instance's process (the shell's parent) every 0.2 s:
+// once that is gone, ended at the time limit or on Esc, the group is killed and the folder
+// removed. After TICKS polls the group is killed all the same (exit status 124): a client that
+// died can no longer end a LibreOffice that hangs. Exit status 127: no soffice on PATH.
 constexpr char kWatchedRun[] = R"(exec 2>/dev/null
-folder=$1 command=$2
-shift 2
+folder=$1 command=$2 ticks=$3
+shift 3
 parent=$PPID
 HOME=$folder/home
 export HOME
@@ -32,17 +33,21 @@ if [ -z "$command" ]; then
 fi
 setsid sh -c "$command" soffice "$@" </dev/null >"$folder/output" 2>&1 &
 office=$!
-(while kill -0 "$parent" 2>/dev/null; do sleep 0.2; done
+(n=0
+ while kill -0 "$parent" 2>/dev/null && [ $n -lt "$ticks" ]; do sleep 0.2; n=$((n + 1)); done
+ [ $n -ge "$ticks" ] && : >"$folder/out/overdue"
  kill -9 -"$office" 2>/dev/null
- rm -rf "$folder") &
+ kill -0 "$parent" 2>/dev/null || rm -rf "$folder") &
 watcher=$!
 wait "$office"
 status=$?
 kill -9 -"$office" 2>/dev/null
+[ -e "$folder/out/overdue" ] && status=124
 kill -0 "$parent" 2>/dev/null && kill "$watcher" 2>/dev/null
 exit $status)";
 
 constexpr int kNotFound = 127;
+constexpr int kOverdue = 124;  // ended at the stand-in's own limit
 
 struct WineCalls {
   using Spawn = LONG(CDECL*)(char* const* argv, int wait);
@@ -163,7 +168,7 @@ int RunUnderWine(const WineCalls& wine, const EngineChoice& choice, const std::s
     return -1;
   }
   std::vector<std::string> words = {"/bin/sh", "-c", kWatchedRun, "quillory-office", folder,
-                                    quillory::Narrow(OfficeCommand())};
+                                    quillory::Narrow(OfficeCommand()), std::to_string(OfficeLimitSeconds(kOfficeLimitSeconds) * 5)};
   for (std::string& a : OfficeArguments(FileUrl(folder + "/profile"), choice, folder + "/out", folder + "/in/" + source)) {
     words.push_back(std::move(a));
   }
@@ -245,9 +250,10 @@ int RunOnWindows(const EngineChoice& choice, const std::string& source, std::str
   }
   AssignProcessToJobObject(job, process.hProcess);
   ResumeThread(process.hThread);
-  WaitForSingleObject(process.hProcess, INFINITE);
-  DWORD status = 0;
-  GetExitCodeProcess(process.hProcess, &status);
+  DWORD status = kOverdue;
+  if (WaitForSingleObject(process.hProcess, OfficeLimitSeconds(kOfficeLimitSeconds) * 1000) == WAIT_OBJECT_0) {
+    GetExitCodeProcess(process.hProcess, &status);
+  }
   TerminateJobObject(job, 1);  // whatever it left behind
   CloseHandle(process.hThread);
   CloseHandle(process.hProcess);
@@ -271,6 +277,11 @@ OfficeOutcome ConvertWithOffice(std::string_view document, DocumentKind kind, st
   const int status = wine ? RunUnderWine(*wine, choice, source, reason) : RunOnWindows(choice, source, reason);
   if (status < 0) return OfficeOutcome::kFailed;
   if (status == kNotFound) return OfficeOutcome::kMissing;
+  if (status == kOverdue) {
+    *reason = "LibreOffice did not finish within " + std::to_string(OfficeLimitSeconds(kOfficeLimitSeconds)) +
+              " seconds and was ended";
+    return OfficeOutcome::kFailed;
+  }
   const std::string made = source.substr(0, source.rfind('.')) + std::string(choice.extension);
   const bool wrote = ReadDocumentFile(Folder() + L"\\out\\" + quillory::Widen(made), true, out, &why) == ReadOutcome::kRead;
   if (status == 0 && wrote) {

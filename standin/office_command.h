@@ -10,6 +10,11 @@
 
 namespace standin {
 
+// The longest one conversion may take before the stand-in ends LibreOffice itself. The client
+// ends a slower one long before (its own limit ends the instance); this bounds one whose client
+// died meanwhile, which nobody else would end.
+inline constexpr unsigned long kOfficeLimitSeconds = 600;
+
 // A file URL for a Unix path ("/tmp/a b" -> "file:///tmp/a%20b") or a Windows one
 // ("C:\a b" -> "file:///C:/a%20b"); every byte but unreserved ones, "/" and a drive's ":"
 // is percent-encoded, so spaces and UTF-8 names survive.

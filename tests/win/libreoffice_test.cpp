@@ -59,14 +59,20 @@ std::string Convert(const std::wstring& document, TemplateTarget target) {
   return failed ? failed->reason : "";
 }
 
-// Whether a Unix process runs whose command line holds `text` (Wine shows / as drive Z:).
+// Whether a Unix process runs whose command line holds `text` (Wine shows / as drive Z:). A
+// process may end while its command line is read: that one holds nothing.
 bool UnixProcessWith(const std::string& text) {
   WIN32_FIND_DATAW found;
   HANDLE search = FindFirstFileW(L"Z:\\proc\\*", &found);
   bool any = false;
   for (bool more = search != INVALID_HANDLE_VALUE; more && !any; more = FindNextFileW(search, &found)) {
     if (found.cFileName[0] < L'0' || found.cFileName[0] > L'9') continue;
-    any = FileBytes(std::wstring(L"Z:\\proc\\") + found.cFileName + L"\\cmdline").find(text) != std::string::npos;
+    const std::wstring path = std::wstring(L"Z:\\proc\\") + found.cFileName + L"\\cmdline";
+    ScopedHandle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+    char buffer[4096];
+    DWORD read = 0;
+    any = file && ReadFile(file.Get(), buffer, sizeof buffer, &read, nullptr) &&
+          std::string_view(buffer, read).find(text) != std::string_view::npos;
   }
   if (search != INVALID_HANDLE_VALUE) FindClose(search);
   return any;
@@ -151,6 +157,15 @@ TEST_F(LibreOffice, TwoInstancesConvertAtOnceEachInAProfileOfItsOwn) {
   EXPECT_EQ(KindOf(folder.File(L"first.dotx")), DocumentKind::kXmlTemplate);
   EXPECT_EQ(KindOf(folder.File(L"second.dot")), DocumentKind::kBinaryTemplate);
   RunUnix("rm -rf " + meeting, folder.Path(), [&] { return !FileExists(Widen("Z:" + meeting)); });
+}
+
+TEST_F(LibreOffice, OneThatHangsWithNobodyToEndItIsEndedByTheStandinAtItsOwnLimit) {
+  const std::string marker = "3599." + std::to_string(GetCurrentProcessId());  // a sleep of its own
+  ASSERT_TRUE(hazards.Text(L"OfficeCommand", Widen("exec sleep " + marker)) &&
+              hazards.Number(L"OfficeLimitSeconds", 2));
+  EXPECT_THAT(Convert(CopyFixture(L"letter.doc", folder.Path()), TemplateTarget::kDotx),
+              HasSubstr("LibreOffice did not finish within 2 seconds and was ended"));
+  EXPECT_TRUE(PumpUntil([&] { return !UnixProcessWith(marker); }));
 }
 
 TEST_F(LibreOffice, OneThatHangsIsEndedAtTheTimeLimitWithEverythingItStarted) {
