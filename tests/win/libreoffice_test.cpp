@@ -88,7 +88,11 @@ bool StandinFoldersLeft() {
 
 class LibreOffice : public ::testing::Test {
  protected:
-  void SetUp() override { ASSERT_HRESULT_SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)); }
+  void SetUp() override {
+    // What a test that crashed left set would reach every instance of this one.
+    RegDeleteTreeW(HKEY_CURRENT_USER, kStandinHazards);
+    ASSERT_HRESULT_SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED));
+  }
   void TearDown() override {
     EXPECT_TRUE(journal.AllExited()) << "a stand-in process was left running";
     EXPECT_TRUE(PumpUntil([] { return !StandinFoldersLeft(); })) << "an instance's LibreOffice folder was left";
