@@ -117,6 +117,8 @@ TEST_F(LibreOffice, EveryOtherPairBecomesTheTemplateAskedForWithTheDocumentsWord
       {L"letter.odt", L"odt to dotx.odt", TemplateTarget::kDotx},
       {L"letter.rtf", L"R\u00e9sum\u00e9 \u03a9mega rtf.doc", TemplateTarget::kDotx},  // RTF under a Word name
   };
+  // The folder of an instance ended between conversions goes with the next instance's first.
+  std::filesystem::create_directories(std::filesystem::temp_directory_path() / L"QuilloryStandin-99999" / L"profile");
   std::vector<std::wstring> documents, templates;
   for (const auto& pair : pairs) {
     const std::wstring document = CopyFixture(pair.fixture, folder.Path(), pair.name);
