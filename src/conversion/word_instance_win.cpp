@@ -31,10 +31,13 @@ SaveOutcome Failure(std::string_view step, const DispatchResult& result) {
 StepFailure WordInstance::Create(const wchar_t* progId, const std::function<bool()>& mayAskAgain) {
   HRESULT hr = CreateLocalInstance(progId, &application_);
   // With several requests in flight, a server started for this one may serve another request
-  // and be gone before this one reaches it (Wine then answers E_NOINTERFACE), or be taken just
-  // as it stops serving: asked again, the request gets a server of its own or one left over.
-  for (int again = 0; again < kCreateRetries && (hr == E_NOINTERFACE || hr == CO_E_SERVER_STOPPING) &&
-                     mayAskAgain && mayAskAgain();
+  // and be gone before this one reaches it (Wine then answers E_NOINTERFACE, or now and then
+  // REGDB_E_CLASSNOTREG although the ProgID named the class), or be taken just as it stops
+  // serving: asked again, the request gets a server of its own or one left over. A class that
+  // really is not registered answers the same each time and still means not installed.
+  for (int again = 0; again < kCreateRetries &&
+                      (hr == E_NOINTERFACE || hr == CO_E_SERVER_STOPPING || hr == REGDB_E_CLASSNOTREG) &&
+                      mayAskAgain && mayAskAgain();
        ++again) {
     hr = CreateLocalInstance(progId, &application_);
   }
