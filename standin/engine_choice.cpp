@@ -51,10 +51,7 @@ bool IdentifyAnyDocument(std::string_view bytes, std::string_view extension, Doc
 
 bool ChooseEngine(DocumentKind kind, int fileFormat, std::string_view targetExtension, EngineChoice* choice,
                   std::string* error) {
-  if (IsPasswordProtected(kind)) {
-    *error = std::string("the stand-in cannot read ") + KindName(kind) + " without its password";
-    return false;
-  }
+  if (RefusedForItsPassword(kind, error)) return false;
   DocumentKind made{};
   if (!TemplateKindFor(fileFormat, targetExtension, &made, error)) return false;
   const bool ownFamily = IsWordKind(kind) && IsBinary(kind) == (made == DocumentKind::kBinaryTemplate);

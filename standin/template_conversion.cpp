@@ -352,6 +352,12 @@ bool IdentifyDocument(std::string_view bytes, DocumentKind* kind, std::string* e
   return false;
 }
 
+bool RefusedForItsPassword(DocumentKind kind, std::string* error) {
+  if (!IsPasswordProtected(kind)) return false;
+  *error = std::string("the stand-in cannot read ") + KindName(kind) + " without its password";
+  return true;
+}
+
 bool IsBinary(DocumentKind kind) {
   return kind == DocumentKind::kBinaryDocument || kind == DocumentKind::kBinaryTemplate;
 }
@@ -398,10 +404,7 @@ bool CheckTemplate(std::string_view bytes, DocumentKind expected, std::string* e
 
 bool ConvertToTemplate(std::string_view bytes, DocumentKind kind, int fileFormat,
                        std::string_view targetExtension, std::string* out, std::string* error) {
-  if (IsPasswordProtected(kind)) {
-    *error = std::string("the stand-in cannot read ") + KindName(kind) + " without its password";
-    return false;
-  }
+  if (RefusedForItsPassword(kind, error)) return false;
   DocumentKind made{};
   if (!TemplateKindFor(fileFormat, targetExtension, &made, error)) return false;
   std::string bytesMade;

@@ -28,6 +28,8 @@ enum class DocumentKind {
 inline bool IsPasswordProtected(DocumentKind kind) {
   return kind == DocumentKind::kEncryptedBinary || kind == DocumentKind::kEncryptedPackage;
 }
+// True, with the reason, for a document no engine may be given without its password.
+bool RefusedForItsPassword(DocumentKind kind, std::string* error);
 
 // The word processor's format numbers for templates.
 inline constexpr int kFormatTemplate = 1;                   // binary .dot
