@@ -175,7 +175,13 @@ def main():
               f"Start menu and Send to shortcuts name the program: {links}")
         check(path_entries(keys) == ["C:\\Program Files\\Quillory\\"] + path_before, "PATH names the folder")
 
-        code, text = wine("cmd", "/c", "quillory /?")
+        # A new prompt takes PATH from the registry as Wine's session builds it; now and then the
+        # first prompt after an install still misses it, so a few, each in a session of its own.
+        for _ in range(5):
+            settle()
+            code, text = wine("cmd", "/c", "quillory /?")
+            if code == 0 and "Quillory.com [/dot | /dotx]" in text:
+                break
         check(code == 0 and "Quillory.com [/dot | /dotx]" in text, "quillory /? in a new prompt: " + text[:80])
         folder = os.path.join(prefix, "drive_c/documents")
         os.makedirs(folder)
