@@ -15,6 +15,7 @@
 #include "app/console_run_view.h"
 #include "common/system_message_win.h"
 #include "common/utf_win.h"
+#include "conversion/instance_thread_win.h"
 #include "platform/files.h"
 #include "platform/scoped_handles.h"
 
@@ -143,6 +144,7 @@ int wmain(int argc, wchar_t** argv) {
   g_stop.err = &err;
   SetConsoleCtrlHandler(OnControl, TRUE);
   const int code = Run(line, out, err);
+  SettleInstancesBeforeExit(kExitWaitForInstances);
   SetEvent(finished.Get());
   return code;
 }

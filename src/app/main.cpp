@@ -8,6 +8,7 @@
 
 #include "app/main_window.h"
 #include "common/utf_win.h"
+#include "conversion/instance_thread_win.h"
 #include "platform/files.h"
 #include "platform/message_pump.h"
 #include "platform/scoped_handles.h"
@@ -50,5 +51,8 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int showCo
   std::unique_ptr<quillory::Form1> form = quillory::Form1::Create(instance, std::move(options));
   if (!form) return 1;
   if (!apartment.emplace().Ok()) return 1;
-  return quillory::RunMessageLoop([&form] { return form->Hwnd(); });
+  const int code = quillory::RunMessageLoop([&form] { return form->Hwnd(); });
+  // The window is gone at once; the process stays until no instance it asked for can arrive.
+  quillory::SettleInstancesBeforeExit(quillory::kExitWaitForInstances);
+  return code;
 }

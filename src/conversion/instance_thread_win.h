@@ -1,9 +1,11 @@
 // One instance of the word processor on a thread of its own, in an apartment of its own,
 // started before its document is known so that a run need not wait for instances one after
 // another. Once it is given its document it opens and saves it and is told to quit; an instance
-// given none is told to quit as it is. The instance names its own process, so that it can be
-// ended from outside when it hangs; ending it makes the call in progress return, and the
-// thread finishes. How long to wait for it is the caller's.
+// given none is told to quit as it is. An instance that ended while it waited for its document
+// (found gone by its process or by its first call) is replaced by a fresh one for that
+// document. The instance names its own process, so that it can be ended from outside when it
+// hangs; ending it makes the call in progress return, and the thread finishes. How long to wait
+// for it is the caller's.
 #pragma once
 
 #include <windows.h>
@@ -16,6 +18,7 @@
 
 #include "conversion/save_outcome.h"
 #include "conversion/template_path.h"
+#include "conversion/word_instance_win.h"
 #include "platform/scoped_handles.h"
 #include "platform/server_process.h"
 
@@ -52,6 +55,12 @@ class InstanceThread {
   InstanceThread(const wchar_t* progId, std::shared_ptr<const ServerProcessFinder> finder);
   void Run();
   SaveOutcome Convert();
+  // Asks for the instance and names its process.
+  StepFailure Create(WordInstance& word);
+  bool Abandoned() const;
+  void SetQuitting(bool quitting);
+  // Tells the instance to quit unless it holds other documents; what it said then.
+  std::optional<std::string> Quit(WordInstance& word, bool keepNothing);
 
   enum class Order { kNone, kConvert, kRelease };
   const wchar_t* progId_;
@@ -69,5 +78,19 @@ class InstanceThread {
   bool abandoned_ = false;                 // ended from outside: open nothing more
   SaveOutcome outcome_;
 };
+
+// The program must not end while an instance it asked for may still arrive, or is still being
+// told to quit: its server would be left running with no client. Waits, without running
+// messages (the window is gone by then), until every instance thread of the process has
+// finished, those without a document told to quit as they arrive, and then until each process
+// told to quit has gone. Past `limit`, an instance tied to its process is ended; one that never
+// arrived is left.
+void SettleInstancesBeforeExit(std::chrono::seconds limit);
+// As long as a request for a new instance may wait for its server.
+inline constexpr std::chrono::seconds kExitWaitForInstances{30};
+
+// A process told to quit that the run could not wait for: it is waited for, and ended if it
+// stays, before the program ends.
+void AwaitBeforeExit(const ServerProcess& process);
 
 }  // namespace quillory

@@ -152,7 +152,12 @@ void WordAutomation::EndLeftovers() {
   const auto deadline = After(kQuitGrace);
   for (const ServerProcess& process : quitting_) {
     ScopedHandle running = OpenServerProcess(process);
-    if (running && wait_(running.Get(), deadline, nullptr) != WaitResult::kSignalled) EndServerProcess(process);
+    if (!running) continue;
+    switch (wait_(running.Get(), deadline, nullptr)) {
+      case WaitResult::kSignalled: break;
+      case WaitResult::kTimedOut: EndServerProcess(process); break;
+      case WaitResult::kStopped: AwaitBeforeExit(process); break;  // the program is ending: it waits
+    }
   }
   quitting_.clear();
 }

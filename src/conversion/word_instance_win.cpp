@@ -23,6 +23,10 @@ constexpr int kCreateRetries = 3;
 // The server's own description says enough; without one, the step and the system's text.
 SaveOutcome Failure(std::string_view step, const DispatchResult& result) {
   if (!result.description.empty()) return SaveOutcome::Failed(result.Reason());
+  if (IsServerGone(result.hr)) {
+    return SaveOutcome::Failed(std::string(step) + ": the word processor ended or could not be reached: " +
+                               result.Reason());
+  }
   return SaveOutcome::Failed(std::string(step) + ": " + result.Reason());
 }
 
@@ -42,7 +46,11 @@ StepFailure WordInstance::Create(const wchar_t* progId, const std::function<bool
     hr = CreateLocalInstance(progId, &application_);
   }
   if (IsUnknownClass(hr)) return SaveOutcome::NotInstalled(HresultText(hr));
-  if (FAILED(hr)) return SaveOutcome::Failed("Word could not be started: " + HresultText(hr));
+  goneBeforeUse_ = IsServerGone(hr);
+  if (FAILED(hr)) {
+    return SaveOutcome::Failed(std::string("Word could not be started: ") +
+                               (goneBeforeUse_ ? "it ended or could not be reached: " : "") + HresultText(hr));
+  }
   return std::nullopt;
 }
 
@@ -51,6 +59,7 @@ StepFailure WordInstance::OpenAndSaveAs(std::string_view documentPath, TemplateT
   // No prompt may wait on a window nobody sees, and no macro of the document may run.
   DispatchResult put = PutProperty(application, L"AutomationSecurity",
                                    Variant::Int32(kMsoAutomationSecurityForceDisable));
+  goneBeforeUse_ = IsServerGone(put.hr);
   if (!put.Ok()) return Failure("Macros could not be turned off", put);
   put = PutProperty(application, L"DisplayAlerts", Variant::Int32(kWdAlertsNone));
   if (!put.Ok()) return Failure("Alerts could not be turned off", put);

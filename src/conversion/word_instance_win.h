@@ -46,10 +46,14 @@ class WordInstance {
 
   // The instance, for telling which process serves it.
   IUnknown* Object() const { return application_.Get(); }
+  // True when the request, or the first call on the instance, found its server gone: it ended
+  // before it was used, which says nothing about the document.
+  bool GoneBeforeUse() const { return goneBeforeUse_; }
 
  private:
   StepFailure Quit(bool keepNothing);
 
+  bool goneBeforeUse_ = false;
   Microsoft::WRL::ComPtr<IDispatch> application_;
   Microsoft::WRL::ComPtr<IDispatch> document_;  // the one it opened for us
 };

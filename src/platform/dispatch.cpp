@@ -48,6 +48,9 @@ DispatchResult Invoke(IDispatch* object, const std::wstring_view* member, WORD f
     std::vector<DISPID> ids(names.size(), DISPID_UNKNOWN);
     result.hr = object->GetIDsOfNames(IID_NULL, pointers.data(), static_cast<UINT>(pointers.size()),
                                       LOCALE_USER_DEFAULT, ids.data());
+    // Only a server that answered can refuse a name; any other failure (a server gone, say)
+    // speaks for itself.
+    if (FAILED(result.hr) && result.hr != DISP_E_UNKNOWNNAME) return result;
     if (FAILED(result.hr)) {
       std::wstring unknown;
       for (size_t i = 0; i < ids.size(); ++i) {

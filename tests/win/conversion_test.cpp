@@ -238,6 +238,22 @@ TEST_F(ConversionRun, AnActiveInstanceThatDoesNotAnswerLeavesTheWindowAnsweringA
   EXPECT_TRUE(journal.Calls().empty());  // no instance was asked for
 }
 
+// Ends, from outside, the instances of the run that wait for their documents, once all five
+// have arrived, as a crash or their server leaving while nobody calls it would.
+bool EndWaitingInstances(const StandinJournal& journal) {
+  std::vector<DWORD> pids;
+  for (int tries = 0; tries < 1500 && journal.Calls(&pids).size() < 5; ++tries) Sleep(20);
+  const std::vector<Calls> calls = journal.Calls(&pids);
+  for (size_t i = 0; i < calls.size(); ++i) {
+    if (::testing::Matches(::testing::Contains(::testing::HasSubstr("call Open")))(calls[i])) continue;
+    ScopedHandle waiting(OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, pids[i]));
+    TerminateProcess(waiting.Get(), 1), WaitForSingleObject(waiting.Get(), 10000);
+  }
+  return calls.size() == 5;
+}
+
+// The instances started ahead for the documents after the hanging one are ended while it holds
+// the run: each of those documents goes to a fresh instance and ends as it would have anyway.
 TEST_F(ConversionRun, GoodDocumentsAreConvertedAndEveryOtherIsListedWithItsReasonWithNothingLeftRunning) {
   ASSERT_TRUE(LimitTo(4));
   Add(L"letter.doc", L"good.doc");
@@ -249,7 +265,9 @@ TEST_F(ConversionRun, GoodDocumentsAreConvertedAndEveryOtherIsListedWithItsReaso
   ScopedHandle writer(CreateFileW(Widen(inUse).c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                   OPEN_EXISTING, 0, nullptr));
   ASSERT_TRUE(writer);
-  const std::string text = Narrow(PressForOne().box.text);
+  bool ended = false;
+  const std::string text = Narrow(PressForOne(IDOK, [&] { ended = EndWaitingInstances(journal); }).box.text);
+  EXPECT_TRUE(ended);
   EXPECT_THAT(text, HasSubstr("Done.\r\n\r\n3 documents could not be converted:\r\n" + hang +
                               ": It did not finish within 4 seconds; the word processor may have been waiting on a "
                               "prompt"));
@@ -363,6 +381,37 @@ TEST_F(ConversionRun, EscStopsTheRunWhileTheWindowAnswersAndClosingEndsItWithNot
   EXPECT_TRUE(Press(IDOK, [&] { PostMessageW(form->Hwnd(), WM_CLOSE, 0, 0); }).empty());
   EXPECT_TRUE(form->Closed());
   EXPECT_EQ(closedCalls, 1);
+}
+
+// Closed mid-run, the window goes at once and the program ends only once every instance it asked
+// for has been told to quit or ended, whether it waited for its document or was still starting.
+TEST_F(ConversionRun, ClosedMidRunTheProgramOutlivesItsWindowUntilEveryInstanceItAskedForIsGone) {
+  ASSERT_TRUE(LimitTo(60));
+  auto runAndClose = [&](std::vector<const wchar_t*> names, const std::function<bool()>& closeWhen) {
+    std::wstring command = L"\"" + ApplicationFolder() + L"\\Quillory.exe\"";
+    for (const wchar_t* name : names) command += L" \"" + CopyFixture(L"letter.doc", folder.Path(), name) + L"\"";
+    ScopedHandle program;
+    DWORD id = 0;
+    EXPECT_TRUE(StartProgram(command, &program, &id));
+    HWND window = WaitForWindow(id, kForm1ClassName);
+    PostMessageW(GetDlgItem(window, IDC_CHECK2), BM_CLICK, 0, 0);
+    EXPECT_TRUE(PumpUntil(closeWhen, std::chrono::seconds(60)));
+    PostMessageW(window, WM_CLOSE, 0, 0);
+    EXPECT_TRUE(PumpUntil([&] { return !IsWindow(window); }, std::chrono::seconds(5)));
+    EXPECT_EQ(WaitForSingleObject(program.Get(), 45000), WAIT_OBJECT_0);
+    EXPECT_TRUE(journal.AllExited()) << "a stand-in process was left running";
+    return journal.Calls();
+  };
+  // During a hanging document, the next one's instance waiting: it is told to quit, as good.doc's was.
+  std::vector<Calls> calls = runAndClose({L"good.doc", L"hang.doc", L"later.doc"},
+                                         [&] { return journal.Text().find("hang.doc\"") != std::string::npos; });
+  ASSERT_EQ(calls.size(), 3u);
+  EXPECT_EQ(std::count_if(calls.begin(), calls.end(), [](const Calls& c) { return c.back() == "Server: exit after Quit"; }), 2);
+  // Before either instance has arrived: both are awaited, and told to quit.
+  ASSERT_TRUE(hazards.Number(L"StartDelayMs", 3000));
+  calls = runAndClose({L"good.doc", L"later.doc"}, [&] { return journal.Calls().size() == 5; });
+  ASSERT_EQ(calls.size(), 5u);
+  for (size_t i = 3; i < 5; ++i) EXPECT_EQ(calls[i].back(), "Server: exit after Quit") << i;
 }
 
 // The documents opened, in the order of the journal's Opens; fails the test when a document is

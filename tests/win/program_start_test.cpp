@@ -58,20 +58,6 @@ TEST(ProgramFile, ButtonIconsShowAndTheWindowsIconIsBlank) {
   }
 }
 
-// Waits for a visible window of `process` of the class given; null when none comes.
-HWND WaitForWindow(DWORD process, const wchar_t* windowClass) {
-  HWND found = nullptr;
-  PumpUntil([&] {
-    for (HWND window = nullptr; !found && (window = FindWindowExW(nullptr, window, windowClass, nullptr));) {
-      DWORD owner = 0;
-      GetWindowThreadProcessId(window, &owner);
-      if (owner == process && IsWindowVisible(window)) found = window;
-    }
-    return found != nullptr;
-  });
-  return found;
-}
-
 // Answers a dialog with a button and waits until it is gone.
 bool Answer(HWND dialog, int button) {
   PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, button)));

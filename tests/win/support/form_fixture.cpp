@@ -37,6 +37,19 @@ bool StartProgram(std::wstring commandLine, ScopedHandle* process, DWORD* id, co
   return true;
 }
 
+HWND WaitForWindow(DWORD process, const wchar_t* windowClass) {
+  HWND found = nullptr;
+  PumpUntil([&] {
+    for (HWND window = nullptr; !found && (window = FindWindowExW(nullptr, window, windowClass, nullptr));) {
+      DWORD owner = 0;
+      GetWindowThreadProcessId(window, &owner);
+      if (owner == process && IsWindowVisible(window)) found = window;
+    }
+    return found != nullptr;
+  });
+  return found;
+}
+
 bool RunUnix(const std::string& command, const std::wstring& in, const std::function<bool()>& done) {
   return StartProgram(L"/bin/bash -c \"" + Widen(command) + L"\"", nullptr, nullptr, in) &&
          PumpUntil(done, std::chrono::minutes(2));
