@@ -108,9 +108,10 @@ class TimedAutomation final : public Automation {
  public:
   explicit TimedAutomation(Automation& real) : real_(real) {}
   bool IsWordRunning() override { return real_.IsWordRunning(); }
-  SaveOutcome SaveDocAsTemplate(const std::string& path, TemplateTarget target) override {
+  SaveOutcome SaveDocAsTemplate(const std::string& path, const std::string& templatePath,
+                                TemplateTarget target) override {
     begun.push_back(Clock::now());
-    SaveOutcome outcome = real_.SaveDocAsTemplate(path, target);
+    SaveOutcome outcome = real_.SaveDocAsTemplate(path, templatePath, target);
     ended.push_back(Clock::now());
     return outcome;
   }

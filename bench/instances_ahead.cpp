@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "app/main_window.h"
+#include "app/run_settings.h"
 #include "bare_automation.h"
 #include "common/utf_win.h"
 #include "conversion/word_automation_win.h"

@@ -13,6 +13,7 @@
 #include "app/command_line.h"
 #include "app/console_output.h"
 #include "app/console_run_view.h"
+#include "app/run_settings.h"
 #include "common/system_message_win.h"
 #include "common/utf_win.h"
 #include "conversion/instance_thread_win.h"
@@ -98,13 +99,18 @@ int Run(const CommandLine& line, ConsoleOutput& out, ConsoleOutput& err) {
   }
 
   ConsoleRunView view(std::move(documents), line.target, line.newer, g_stop.requested, out, err);
-  const RunReport report = RunConversion(view, WaitOrStop(g_stop.stopEvent), line.limit);
+  RunSettings settings = ReadRunSettings();
+  if (line.limit) settings.limit = *line.limit;
+  const RunReport report = RunConversion(view, WaitOrStop(g_stop.stopEvent), settings);
 
   out.Line(RunSummary(report));
-  const size_t notTried = report.Count(DocumentResult::kNotTried);
-  if (report.end == RunEnd::kNotInstalled && notTried < report.rows.size()) {
-    err.Line("Microsoft Word could not be found part way, so the last " + std::to_string(notTried) +
-             " documents were not tried.");
+  if (NothingTriedWithoutWord(report)) {
+    err.Line(kWordNotInstalledText);
+  } else if (report.end == RunEnd::kNotInstalled) {
+    const size_t notTried = report.Count(DocumentResult::kNotTried);
+    err.Line("Microsoft Word could not be found part way, so the last " +
+             (notTried == 1 ? std::string("document was") : std::to_string(notTried) + " documents were") +
+             " not tried.");
   }
   bool written = true;
   if (!reportPath.empty()) {

@@ -20,28 +20,6 @@ ULONGLONG Ticks(const FILETIME& time) { return (ULONGLONG{time.dwHighDateTime} <
 
 }  // namespace
 
-RunWaiter WaitOrStop(HANDLE stopEvent) {
-  return [stopEvent](HANDLE handle, std::chrono::steady_clock::time_point deadline,
-                     const std::function<bool()>& stop) {
-    // Without `stop` (ending an instance, letting one quit) only the handle and the deadline count.
-    const HANDLE handles[2] = {handle, stopEvent};
-    const DWORD count = stop && stopEvent ? 2 : 1;
-    for (;;) {
-      if (stop && stop()) return WaitResult::kStopped;
-      const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
-      const DWORD ms = static_cast<DWORD>(std::clamp<long long>(left.count(), 0, 24 * 60 * 60 * 1000));
-      const DWORD waited = WaitForMultipleObjects(count, handles, FALSE, ms);
-      if (waited == WAIT_OBJECT_0) return WaitResult::kSignalled;
-      if (waited == WAIT_OBJECT_0 + 1) return WaitResult::kStopped;
-      if (waited == WAIT_FAILED || std::chrono::steady_clock::now() >= deadline) return WaitResult::kTimedOut;
-    }
-  };
-}
-
-void ConsoleRunView::ShowInformation(const std::string& text) {
-  if (text == kWordNotInstalledText) err_.Line(text);
-}
-
 bool ConsoleRunView::AskYesNo(const std::string& text) {
   err_.Line(text.substr(0, text.find('\r')) + " The run goes on: a command line cannot answer.");
   return true;

@@ -16,9 +16,6 @@
 
 namespace quillory {
 
-// A console's waiter: the handle, the deadline, or `stopEvent` once the run is to stop.
-RunWaiter WaitOrStop(HANDLE stopEvent);
-
 class ConsoleRunView final : public RunView {
  public:
   ConsoleRunView(std::vector<std::string> documents, TemplateTarget target, bool skipNewer,
@@ -30,8 +27,8 @@ class ConsoleRunView final : public RunView {
   void SetProgress(double) override {}
   void SetMousePointer(PointerShape) override {}
   TemplateTarget Target() const override { return target_; }
-  // Only "not installed" is said: the lines and the summary tell the rest.
-  void ShowInformation(const std::string& text) override;
+  // Nothing: the lines, the summary and what the report says of the word processor tell it all.
+  void ShowInformation(const std::string&) override {}
   // Warns on standard error and goes on.
   bool AskYesNo(const std::string& text) override;
   bool Closed() const override { return false; }

@@ -10,6 +10,7 @@
 #include "adding/open_dialog_press_win.h"
 #include "app/main_window_layout.h"
 #include "app/report_store.h"
+#include "app/run_settings.h"
 #include "app/twips.h"
 #include "app/window_helpers.h"
 #include "conversion/word_automation_win.h"
@@ -334,7 +335,7 @@ void Form1::Check2_Click() {
   BusyScope busy(*this);
   running_ = true;
   stopRequested_ = false;
-  RunConversion(*this, WaitAnsweringWindow(hwnd_));
+  RunConversion(*this, WaitAnsweringWindow(hwnd_), ReadRunSettings());
   running_ = false;
 }
 

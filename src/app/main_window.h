@@ -66,7 +66,8 @@ class Form1 final : public AddingView, public RunView, public ActionButtonHandle
   // What the conversion run reads and shows.
   size_t EntryCount() const override { return Files().Count(); }
   std::string EntryText(size_t index) const override { return Files().Text(index); }
-  TemplateTarget Target() const override { return TargetFromOption1(Option1Selected()); }
+  // Option1 ("Save as Dot") selected gives .dot, anything else .dotx.
+  TemplateTarget Target() const override { return Option1Selected() ? TemplateTarget::kDot : TemplateTarget::kDotx; }
   void ShowInformation(const std::string& text) override;
   bool AskYesNo(const std::string& text) override;
   // Under %LOCALAPPDATA%\Quillory\Reports, the newest 50 (report_store.h).

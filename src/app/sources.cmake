@@ -8,6 +8,7 @@ list(APPEND QUILLORY_WIN_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/main_window_layout.cpp
   ${CMAKE_CURRENT_LIST_DIR}/pointer_look.cpp
   ${CMAKE_CURRENT_LIST_DIR}/report_store.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/run_settings.cpp
   ${CMAKE_CURRENT_LIST_DIR}/window_helpers.cpp
   ${CMAKE_CURRENT_LIST_DIR}/action_button.cpp
   ${CMAKE_CURRENT_LIST_DIR}/console_output.cpp

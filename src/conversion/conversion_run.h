@@ -1,14 +1,14 @@
-// The conversion run over the file list: the hourglass, the warning when the word processor
-// seems open, one template per entry with the progress bar following, and the closing
-// message. The user may stop it between or during documents (Esc), or close the window.
+// The conversion run over a front end's list: the warning when the word processor seems open,
+// one template per entry with the progress following, and the closing message, each told to
+// the front end, which may stop the run between or during documents or close under it.
 // Portable: the front end and the automation are reached through two small interfaces, so the
 // whole sequence can be driven by fakes.
 #pragma once
 
 #include <cstddef>
 #include <string>
-#include <vector>
 
+#include "conversion/closing_message.h"
 #include "conversion/run_report.h"
 #include "conversion/save_outcome.h"
 #include "conversion/template_path.h"
@@ -17,28 +17,15 @@
 namespace quillory {
 
 inline constexpr char kNoFilesAddedText[] = "No files added.";
-inline constexpr char kDoneText[] = "Done.";
-inline constexpr char kStoppedText[] = "Stopped.";
 inline constexpr char kWordMayBeOpenText[] =
     "Word may be open. It is recommended that you close Word first.\r\n\r\n"
     "Would you like to proceed anyway?";
-inline constexpr char kWordNotInstalledText[] =
-    "Microsoft Word is not installed on this computer, so no document was converted.";
-
-// How many failed documents the closing message names one by one.
-inline constexpr size_t kFailuresListed = 20;
 
 // Whether a document goes to the word processor at all.
 struct DocumentCheck {
   enum class Verdict { kConvert, kSkip, kFail };
   Verdict verdict = Verdict::kConvert;
   std::string reason;
-};
-
-// Where the front end kept the report of a run: its path, or why it could not be kept.
-struct KeptReport {
-  std::string path;
-  std::string error;
 };
 
 // What the front end offers the run.
@@ -61,7 +48,7 @@ class RunView {
   // True once the user asked to stop (Esc): the run stops and says what it did.
   virtual bool StopRequested() const = 0;
 
-  // Asked before each document: the window sends every entry as it stands.
+  // Asked before each document, and once for every entry before the first.
   virtual DocumentCheck CheckDocument(const std::string& /*document*/, const std::string& /*templatePath*/) {
     return {};
   }
@@ -79,13 +66,10 @@ class Automation {
   // How many documents the run means to send after the next one, so that their instances can
   // be started ahead; told before each document.
   virtual void DocumentsToCome(size_t /*count*/) {}
-  // One document through a new instance; every failure comes back as an outcome.
-  virtual SaveOutcome SaveDocAsTemplate(const std::string& documentPath, TemplateTarget target) = 0;
-};
-
-struct FailedDocument {
-  std::string path;
-  std::string reason;
+  // One document through a new instance, saved as `templatePath` in the target's format; every
+  // failure comes back as an outcome.
+  virtual SaveOutcome SaveDocAsTemplate(const std::string& documentPath, const std::string& templatePath,
+                                        TemplateTarget target) = 0;
 };
 
 enum class WordCheck { kGoOn, kDeclined };
@@ -93,22 +77,9 @@ enum class WordCheck { kGoOn, kDeclined };
 // Warns when the word processor seems open: kDeclined when the user chose not to go on.
 WordCheck ConfirmWordClosed(RunView& view, Automation& automation);
 
-// From the hourglass to the reset of bar and pointer; the caller has already applied the
-// button convention. The report of the run, one row per entry; no rows when nothing began
-// (an empty list, the warning declined).
+// The run, from the hourglass to the reset of bar and pointer. The report of the run, one row
+// per entry; no rows when nothing began (an empty list, the warning declined).
 RunReport ConvertAll(RunView& view, Automation& automation);
-
-// "Done." alone, or followed by the documents that failed with their reasons (the first
-// kFailuresListed, then how many more) and, when the word processor went missing part way,
-// how many were not tried. When some failures are only counted, a last line says where the
-// report naming them all was kept (or why it could not be).
-std::string ClosingMessage(const std::vector<FailedDocument>& failures, size_t notTried,
-                           const KeptReport& kept = {});
-
-// "Stopped.", how many documents were converted and how many not tried, then the failures
-// as ClosingMessage lists them.
-std::string StoppedMessage(size_t converted, const std::vector<FailedDocument>& failures, size_t notTried,
-                           const KeptReport& kept = {});
 
 // Why a document that held its instance past the time limit failed.
 std::string TimeLimitReason(unsigned seconds, bool instanceEnded);

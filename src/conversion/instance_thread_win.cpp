@@ -115,13 +115,14 @@ SaveOutcome InstanceThread::Convert() {
   while (CoWaitForMultipleHandles(0, INFINITE, 1, &ordered, &which) == RPC_S_CALLPENDING) {
   }
   Order order;
-  std::string documentPath;
+  std::string documentPath, templatePath;
   TemplateTarget target;
   std::optional<ServerProcess> process;
   {
     std::lock_guard<std::mutex> lock(mutex_);
     order = abandoned_ ? Order::kRelease : order_;
     documentPath = documentPath_;
+    templatePath = templatePath_;
     target = target_;
     process = process_;
     quitting_ = !failure;
@@ -136,7 +137,7 @@ SaveOutcome InstanceThread::Convert() {
   // or was ended): the document then goes to a fresh instance, once, as if none had been started
   // ahead. Its process is looked at first, and its first call tells the rest.
   const bool gone = startedAhead && !failure && process && !OpenServerProcess(*process);
-  if (!gone && !failure) failure = word.OpenAndSaveAs(documentPath, target);
+  if (!gone && !failure) failure = word.OpenAndSaveAs(documentPath, templatePath, target);
   if (startedAhead && (gone || word.GoneBeforeUse()) && !Abandoned()) {
     {
       std::lock_guard<std::mutex> lock(mutex_);
@@ -152,7 +153,7 @@ SaveOutcome InstanceThread::Convert() {
       Quit(word, true);
       return SaveOutcome::Stopped();
     }
-    failure = word.OpenAndSaveAs(documentPath, target);
+    failure = word.OpenAndSaveAs(documentPath, templatePath, target);
   }
   if (failure) {
     // Nothing of a failed document is kept.
@@ -168,12 +169,13 @@ bool InstanceThread::Created() const {
   return created_;
 }
 
-void InstanceThread::Give(std::string documentPath, TemplateTarget target) {
+void InstanceThread::Give(std::string documentPath, std::string templatePath, TemplateTarget target) {
   {
     std::lock_guard<std::mutex> lock(mutex_);
     if (order_ != Order::kNone) return;
     order_ = Order::kConvert;
     documentPath_ = std::move(documentPath);
+    templatePath_ = std::move(templatePath);
     target_ = target;
   }
   SetEvent(ordered_.Get());

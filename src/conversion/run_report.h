@@ -34,6 +34,12 @@ struct RunReport {
   size_t Count(DocumentResult result) const;
 };
 
+// Where a front end kept the report of a run: its path, or why it could not be kept.
+struct KeptReport {
+  std::string path;
+  std::string error;
+};
+
 // "converted", "failed", "skipped" or "not tried".
 const char* ResultName(DocumentResult result);
 

@@ -8,11 +8,6 @@ namespace quillory {
 
 enum class TemplateTarget { kDot, kDotx };
 
-// Option1 ("Save as Dot") selected gives .dot, anything else .dotx.
-inline TemplateTarget TargetFromOption1(bool option1Selected) {
-  return option1Selected ? TemplateTarget::kDot : TemplateTarget::kDotx;
-}
-
 // ".dot" or ".dotx", always lower case.
 std::string_view TemplateExtension(TemplateTarget target);
 

@@ -6,7 +6,6 @@
 
 #include "common/com_apartment_win.h"
 #include "platform/scoped_handles.h"
-#include "platform/user_settings.h"
 #include "platform/work_thread.h"
 
 namespace quillory {
@@ -33,14 +32,7 @@ std::chrono::steady_clock::time_point After(std::chrono::seconds wait) {
 
 }  // namespace
 
-RunWaiter WaitAnsweringWindow(HWND dialogWindow) {
-  return [dialogWindow](HANDLE handle, std::chrono::steady_clock::time_point deadline,
-                        const std::function<bool()>& stop) {
-    return WaitWhilePumping(handle, deadline, stop, dialogWindow);
-  };
-}
-
-WordAutomation::WordAutomation(std::function<bool()> stop, RunWaiter wait, std::chrono::seconds limit,
+WordAutomation::WordAutomation(std::function<bool()> stop, Waiter wait, std::chrono::seconds limit,
                                const wchar_t* progId, size_t ahead)
     : stop_(std::move(stop)), wait_(std::move(wait)), limit_(limit), progId_(progId), ahead_(ahead) {}
 
@@ -99,7 +91,8 @@ std::shared_ptr<InstanceThread> WordAutomation::Next() {
   return next;
 }
 
-SaveOutcome WordAutomation::SaveDocAsTemplate(const std::string& documentPath, TemplateTarget target) {
+SaveOutcome WordAutomation::SaveDocAsTemplate(const std::string& documentPath, const std::string& templatePath,
+                                              TemplateTarget target) {
   // A document abandoned while its instance was still starting may still be waiting for one,
   // in this run or an earlier one: a server started now could go to it, so the next document
   // waits until it has given up.
@@ -115,7 +108,7 @@ SaveOutcome WordAutomation::SaveDocAsTemplate(const std::string& documentPath, T
   // The limit counts from the document's turn, or from the request for its instance when that
   // instance is still starting.
   const auto deadline = (instance->Created() ? std::chrono::steady_clock::now() : instance->Requested()) + limit_;
-  instance->Give(documentPath, target);
+  instance->Give(documentPath, templatePath, target);
   const WaitResult waited = wait_(instance->Done(), deadline, stop_);
   if (waited == WaitResult::kSignalled) {
     if (std::optional<ServerProcess> process = instance->Quitting()) quitting_.push_back(*process);
@@ -162,19 +155,9 @@ void WordAutomation::EndLeftovers() {
   quitting_.clear();
 }
 
-std::chrono::seconds DocumentTimeLimit() {
-  const unsigned long seconds = UserSettingNumber(kTimeLimitSetting).value_or(kDefaultTimeLimit.count());
-  return std::chrono::seconds(std::max(1ul, seconds));
-}
-
-size_t InstancesAhead() {
-  const unsigned long ahead = UserSettingNumber(kInstancesAheadSetting).value_or(kDefaultInstancesAhead);
-  return std::min<size_t>(ahead, kMostInstancesAhead);
-}
-
-RunReport RunConversion(RunView& view, RunWaiter wait, std::optional<std::chrono::seconds> limit) {
-  WordAutomation automation([&view] { return view.StopRequested() || view.Closed(); }, std::move(wait),
-                            limit.value_or(DocumentTimeLimit()), kWordProgId, InstancesAhead());
+RunReport RunConversion(RunView& view, Waiter wait, const RunSettings& settings) {
+  WordAutomation automation([&view] { return view.StopRequested() || view.Closed(); }, std::move(wait), settings.limit,
+                            kWordProgId, settings.ahead);
   return ConvertAll(view, automation);
 }
 

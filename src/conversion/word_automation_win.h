@@ -2,8 +2,7 @@
 // while the front end goes on answering. The instances for the next documents are started while
 // a document converts, but only one document is open at a time, in list order. An instance that
 // hangs (a prompt nobody sees) is ended when the document's time runs out or the user stops the
-// run. How the front end waits is its own: the window runs its messages, a console may simply
-// wait.
+// run. How the front end waits is its own (platform/message_pump.h).
 #pragma once
 
 #include <windows.h>
@@ -24,34 +23,22 @@
 
 namespace quillory {
 
-// The user's limit per document, in seconds, under HKCU\Software\Quillory.
-inline constexpr wchar_t kTimeLimitSetting[] = L"DocumentTimeLimitSeconds";
 inline constexpr std::chrono::seconds kDefaultTimeLimit{120};
-// How many instances are started ahead of the document converting, under the same key; 0 starts
-// each only when its document's turn comes.
-inline constexpr wchar_t kInstancesAheadSetting[] = L"InstancesAhead";
 inline constexpr size_t kDefaultInstancesAhead = 4;
 inline constexpr size_t kMostInstancesAhead = 16;
 
-// Waits until `handle` is signalled or `deadline` passes; kStopped as soon as `stop` (when
-// given) says so. The front end keeps answering its user meanwhile.
-using RunWaiter = std::function<WaitResult(HANDLE handle, std::chrono::steady_clock::time_point deadline,
-                                           const std::function<bool()>& stop)>;
-
-// A window's waiter: its thread's messages run while it waits (keyboard navigation of
-// `dialogWindow` first).
-RunWaiter WaitAnsweringWindow(HWND dialogWindow);
-
-// The limit per document: the user's setting, or kDefaultTimeLimit.
-std::chrono::seconds DocumentTimeLimit();
-// The instances started ahead: the user's setting (at most kMostInstancesAhead), or the default.
-size_t InstancesAhead();
+// How a run goes: the limit per document and how many instances are started ahead of the
+// document converting (0 starts each only when its document's turn comes).
+struct RunSettings {
+  std::chrono::seconds limit = kDefaultTimeLimit;
+  size_t ahead = kDefaultInstancesAhead;
+};
 
 class WordAutomation final : public Automation {
  public:
   // Past `limit`, or once `stop` says so, a document's instance is ended and the document
   // abandoned. Up to `ahead` instances are started before their documents' turn.
-  WordAutomation(std::function<bool()> stop, RunWaiter wait, std::chrono::seconds limit,
+  WordAutomation(std::function<bool()> stop, Waiter wait, std::chrono::seconds limit,
                  const wchar_t* progId = kWordProgId, size_t ahead = 0);
   // Ends whatever instance is still running once the run is over (see EndLeftovers).
   ~WordAutomation() override;
@@ -59,7 +46,8 @@ class WordAutomation final : public Automation {
   // instance that does not answer within seconds counts as running.
   bool IsWordRunning() override;
   void DocumentsToCome(size_t count) override { toCome_ = count; }
-  SaveOutcome SaveDocAsTemplate(const std::string& documentPath, TemplateTarget target) override;
+  SaveOutcome SaveDocAsTemplate(const std::string& documentPath, const std::string& templatePath,
+                                TemplateTarget target) override;
 
   // Instances started ahead and not needed are told to quit; an instance told to quit is given a
   // few seconds to go, and one still running after that is ended, so that no instance this run
@@ -71,7 +59,7 @@ class WordAutomation final : public Automation {
   void ReleaseAhead();
 
   std::function<bool()> stop_;
-  RunWaiter wait_;
+  Waiter wait_;
   std::chrono::seconds limit_;
   const wchar_t* progId_;
   size_t ahead_;
@@ -82,9 +70,7 @@ class WordAutomation final : public Automation {
   std::vector<ServerProcess> quitting_;
 };
 
-// The run over the view's list, after the button convention, with `limit` per document
-// (the user's setting when none is given) and the user's instances ahead. Its report, as
-// ConvertAll gives it.
-RunReport RunConversion(RunView& view, RunWaiter wait, std::optional<std::chrono::seconds> limit = {});
+// The run over the view's list with the user's settings. Its report, as ConvertAll gives it.
+RunReport RunConversion(RunView& view, Waiter wait, const RunSettings& settings);
 
 }  // namespace quillory

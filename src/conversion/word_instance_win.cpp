@@ -54,7 +54,8 @@ StepFailure WordInstance::Create(const wchar_t* progId, const std::function<bool
   return std::nullopt;
 }
 
-StepFailure WordInstance::OpenAndSaveAs(std::string_view documentPath, TemplateTarget target) {
+StepFailure WordInstance::OpenAndSaveAs(std::string_view documentPath, std::string_view templatePath,
+                                        TemplateTarget target) {
   IDispatch* application = application_.Get();
   // No prompt may wait on a window nobody sees, and no macro of the document may run.
   DispatchResult put = PutProperty(application, L"AutomationSecurity",
@@ -87,7 +88,7 @@ StepFailure WordInstance::OpenAndSaveAs(std::string_view documentPath, TemplateT
   }
 
   const std::array<NamedArgument, 11> saveAs = {{
-      {L"FileName", Variant::Utf8(TemplatePath(documentPath, target))},
+      {L"FileName", Variant::Utf8(templatePath)},
       {L"FileFormat", Variant::Int32(TemplateFileFormat(target))},
       {L"LockComments", Variant::Bool(false)},
       {L"Password", Variant::String(L"")},
@@ -131,18 +132,16 @@ std::optional<std::string> WordInstance::QuitUnlessShared(bool keepNothing) {
          ", so it was left open and made visible rather than told to quit.";
 }
 
-StepFailure WordInstance::Quit(bool keepNothing) {
-  if (!application_) return std::nullopt;
-  DispatchResult quit;
+// Whatever it answers, the instance is done with: one that stays is ended by whoever waits for it.
+void WordInstance::Quit(bool keepNothing) {
+  if (!application_) return;
   if (keepNothing) {
     const std::array<NamedArgument, 1> dontSave = {{{L"SaveChanges", Variant::Int32(kWdDoNotSaveChanges)}}};
-    quit = CallMethod(application_.Get(), L"Quit", {}, dontSave);
+    CallMethod(application_.Get(), L"Quit", {}, dontSave);
   } else {
-    quit = CallMethod(application_.Get(), L"Quit");
+    CallMethod(application_.Get(), L"Quit");
   }
   application_.Reset();
-  if (!quit.Ok()) return Failure("Quit", quit);
-  return std::nullopt;
 }
 
 bool IsWordRunning(const wchar_t* progId) {

@@ -36,8 +36,8 @@ class WordInstance {
   // `mayAskAgain` allows.
   StepFailure Create(const wchar_t* progId = kWordProgId, const std::function<bool()>& mayAskAgain = {});
   // Macros forced off and alerts silenced, then the document opened read-only with no prompt
-  // and saved beside itself as the template.
-  StepFailure OpenAndSaveAs(std::string_view documentPath, TemplateTarget target);
+  // and saved as `templatePath` in the target's template format.
+  StepFailure OpenAndSaveAs(std::string_view documentPath, std::string_view templatePath, TemplateTarget target);
   // Asks the instance to quit, unless it holds documents besides the one it opened: a user's
   // own, handed to this invisible instance, would be lost with it. Then the document it opened
   // is closed unsaved, the instance is made visible and left running, and the answer says so.
@@ -51,7 +51,7 @@ class WordInstance {
   bool GoneBeforeUse() const { return goneBeforeUse_; }
 
  private:
-  StepFailure Quit(bool keepNothing);
+  void Quit(bool keepNothing);
 
   bool goneBeforeUse_ = false;
   Microsoft::WRL::ComPtr<IDispatch> application_;

@@ -4,6 +4,14 @@
 #include <utility>
 
 namespace quillory {
+namespace {
+
+DWORD MillisecondsUntil(std::chrono::steady_clock::time_point deadline) {
+  const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+  return static_cast<DWORD>(std::clamp<long long>(left.count(), 0, 60000));
+}
+
+}  // namespace
 
 void DispatchOne(MSG& msg, HWND dialogWindow) {
   if (dialogWindow && IsDialogMessageW(dialogWindow, &msg)) return;
@@ -17,54 +25,53 @@ int RunMessageLoop(const std::function<HWND()>& dialogWindow) {
   return static_cast<int>(msg.wParam);
 }
 
+bool RunWaitingMessages(HWND dialogWindow, const std::function<bool()>& stop) {
+  if (stop && stop()) return false;
+  MSG msg;
+  while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    if (msg.message == WM_QUIT) {
+      PostQuitMessage(static_cast<int>(msg.wParam));
+      return false;
+    }
+    DispatchOne(msg, IsWindow(dialogWindow) ? dialogWindow : nullptr);
+    if (stop && stop()) return false;
+  }
+  return true;
+}
+
 WaitResult WaitWhilePumping(HANDLE handle, std::chrono::steady_clock::time_point deadline,
                             const std::function<bool()>& stop, HWND dialogWindow) {
   for (;;) {
     if (stop && stop()) return WaitResult::kStopped;
-    const auto now = std::chrono::steady_clock::now();
-    if (now >= deadline) return WaitResult::kTimedOut;
-    const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - now).count();
-    const DWORD wait = static_cast<DWORD>(std::min<long long>(left, 60000));
-    const DWORD woke = MsgWaitForMultipleObjectsEx(1, &handle, wait, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+    if (std::chrono::steady_clock::now() >= deadline) return WaitResult::kTimedOut;
+    const DWORD woke =
+        MsgWaitForMultipleObjectsEx(1, &handle, MillisecondsUntil(deadline), QS_ALLINPUT, MWMO_INPUTAVAILABLE);
     if (woke == WAIT_OBJECT_0) return WaitResult::kSignalled;
     if (woke != WAIT_OBJECT_0 + 1) continue;  // the wait's own timeout: look again
-    MSG msg;
-    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-      if (msg.message == WM_QUIT) {
-        PostQuitMessage(static_cast<int>(msg.wParam));
-        return WaitResult::kStopped;
-      }
-      DispatchOne(msg, IsWindow(dialogWindow) ? dialogWindow : nullptr);
-      if (stop && stop()) return WaitResult::kStopped;
-    }
+    if (!RunWaitingMessages(dialogWindow, stop)) return WaitResult::kStopped;
   }
 }
 
-PendingMessages::PendingMessages(HWND dialogWindow, std::function<bool()> stopRequested,
-                                 std::chrono::microseconds interval)
-    : dialogWindow_(dialogWindow), stopRequested_(std::move(stopRequested)), interval_(interval) {}
+Waiter WaitAnsweringWindow(HWND dialogWindow) {
+  return [dialogWindow](HANDLE handle, std::chrono::steady_clock::time_point deadline,
+                        const std::function<bool()>& stop) {
+    return WaitWhilePumping(handle, deadline, stop, dialogWindow);
+  };
+}
 
-bool PendingMessages::operator()() {
-  if (stop_ || stopRequested_()) return false;
-  const auto now = std::chrono::steady_clock::now();
-  if (last_ != std::chrono::steady_clock::time_point{} && now - last_ < interval_) return true;
-
-  MSG msg;
-  while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-    if (msg.message == WM_QUIT) {
-      // The program is ending: leave the request for the main loop and stop here.
-      PostQuitMessage(static_cast<int>(msg.wParam));
-      stop_ = true;
-      return false;
+Waiter WaitOrStop(HANDLE stopEvent) {
+  return [stopEvent](HANDLE handle, std::chrono::steady_clock::time_point deadline,
+                     const std::function<bool()>& stop) {
+    const HANDLE handles[2] = {handle, stopEvent};
+    const DWORD count = stop && stopEvent ? 2 : 1;
+    for (;;) {
+      if (stop && stop()) return WaitResult::kStopped;
+      const DWORD waited = WaitForMultipleObjects(count, handles, FALSE, MillisecondsUntil(deadline));
+      if (waited == WAIT_OBJECT_0) return WaitResult::kSignalled;
+      if (waited == WAIT_OBJECT_0 + 1) return WaitResult::kStopped;
+      if (waited == WAIT_FAILED || std::chrono::steady_clock::now() >= deadline) return WaitResult::kTimedOut;
     }
-    DispatchOne(msg, IsWindow(dialogWindow_) ? dialogWindow_ : nullptr);
-    if (stopRequested_()) {
-      stop_ = true;
-      return false;
-    }
-  }
-  last_ = std::chrono::steady_clock::now();
-  return true;
+  };
 }
 
 }  // namespace quillory

@@ -1,5 +1,5 @@
-// The thread's message pump: the main loop, and the waiting messages let through in the
-// middle of long work so the window repaints and answers.
+// The thread's message pump: the main loop, and the waits of long work, which either let the
+// thread's messages run (a window that keeps answering) or wait on the handle alone (a console).
 #pragma once
 
 #include <windows.h>
@@ -17,6 +17,10 @@ void DispatchOne(MSG& msg, HWND dialogWindow);
 // at each message (it may be gone).
 int RunMessageLoop(const std::function<HWND()>& dialogWindow);
 
+// Runs every message waiting now; false once `stop` says so after one, or when the program is
+// asked to end (that request is left for the main loop).
+bool RunWaitingMessages(HWND dialogWindow, const std::function<bool()>& stop);
+
 enum class WaitResult { kSignalled, kTimedOut, kStopped };
 
 // Waits for `handle` while the thread's messages run, so the window paints and answers. Ends
@@ -25,24 +29,17 @@ enum class WaitResult { kSignalled, kTimedOut, kStopped };
 WaitResult WaitWhilePumping(HANDLE handle, std::chrono::steady_clock::time_point deadline,
                             const std::function<bool()>& stop, HWND dialogWindow);
 
-class PendingMessages {
- public:
-  // Messages run at most once per `interval`: looking for them costs far more than a step of
-  // long work, and a message then waits no longer than about this interval. `stopRequested`
-  // tells, after each message, whether the work must stop (the window was closed).
-  PendingMessages(HWND dialogWindow, std::function<bool()> stopRequested,
-                  std::chrono::microseconds interval = std::chrono::milliseconds(5));
+// Waits until `handle` is signalled or `deadline` passes; kStopped as soon as `stop` (when
+// given) says so. How the thread answers its user meanwhile is the waiter's own.
+using Waiter = std::function<WaitResult(HANDLE handle, std::chrono::steady_clock::time_point deadline,
+                                        const std::function<bool()>& stop)>;
 
-  // Runs what is waiting (when the interval has passed); false once the work must stop or
-  // the program has been asked to end (that request is left for the main loop).
-  bool operator()();
+// A window's waiter: its thread's messages run while it waits (keyboard navigation of
+// `dialogWindow` first).
+Waiter WaitAnsweringWindow(HWND dialogWindow);
 
- private:
-  HWND dialogWindow_;
-  std::function<bool()> stopRequested_;
-  std::chrono::microseconds interval_;
-  std::chrono::steady_clock::time_point last_{};
-  bool stop_ = false;
-};
+// A console's waiter: the handle, the deadline, or `stopEvent` once the work is to stop (only
+// when a `stop` is given: ending an instance or letting one quit waits on the handle alone).
+Waiter WaitOrStop(HANDLE stopEvent);
 
 }  // namespace quillory

@@ -43,7 +43,7 @@ bool RunWhileAnswering(HWND dialogWindow, const std::function<bool()>& stopReque
   }
 
   // What is already waiting runs first; then each message as it comes, until the work ends.
-  bool answering = PendingMessages(dialogWindow, stopRequested, std::chrono::microseconds(0))();
+  bool answering = RunWaitingMessages(dialogWindow, stopRequested);
   if (answering) {
     answering = WaitWhilePumping(ended.Get(), std::chrono::steady_clock::time_point::max(), stopRequested,
                                  dialogWindow) == WaitResult::kSignalled;

@@ -43,7 +43,7 @@ struct Fake : RunView, Automation {
     return running;
   }
   void DocumentsToCome(size_t count) override { toCome.push_back(count); }
-  SaveOutcome SaveDocAsTemplate(const std::string& path, TemplateTarget as) override {
+  SaveOutcome SaveDocAsTemplate(const std::string& path, const std::string&, TemplateTarget as) override {
     saved.push_back(path + (as == TemplateTarget::kDot ? " as dot " : " as dotx ") + State());
     if (duringSave) duringSave(*this);
     auto it = outcomes.find(path);
@@ -106,9 +106,9 @@ TEST(ConversionRunTest, FailedDocumentsDoNotStopTheRunAndAreListedOnOneLineEach)
                        {"worse.docx", SaveOutcome::Failed("cannot open\r\nworse.docx\tat all \r\n")}}),
             (Result{5, {"[bar 1000 busy] Done.\r\n\r\n3 documents could not be converted:\r\nbad.doc: bad.doc is damaged\r\n"
                         "worse.docx: cannot open  worse.docx at all\r\nblank.doc: unknown reason"}, kIdle}));
-  std::vector<FailedDocument> failures;  // twenty are named, the rest counted
-  for (int i = 1; i <= 23; ++i) failures.push_back({"d" + std::to_string(i) + ".doc", "why"});
-  const std::string text = ClosingMessage(failures, 0);
+  RunReport report;  // twenty are named, the rest counted
+  for (int i = 1; i <= 23; ++i) report.rows.push_back({"d" + std::to_string(i) + ".doc", "", DocumentResult::kFailed, "why"});
+  const std::string text = ClosingMessage(report);
   EXPECT_EQ(text.rfind("Done.\r\n\r\n23 documents could not be converted:\r\nd1.doc: why\r\n", 0), 0u);
   EXPECT_THAT(text, ::testing::EndsWith("\r\nd20.doc: why\r\nand 3 more."));
 }
@@ -122,7 +122,7 @@ TEST(ConversionRunTest, MissingWordProcessorIsSaidOnceNotPerDocument) {
             (Result{2, {"[bar 667 busy] Done.\r\n\r\n1 document could not be converted:\r\na.doc: damaged\r\n\r\n"
                         "Microsoft Word could not be found, so the last 2 documents were not converted."}, kIdle}));
   EXPECT_EQ(Converted(kAbc, {{"c.doc", kGone}}),
-            (Result{3, {"[bar 1000 busy] Done.\r\n\r\nMicrosoft Word could not be found, so the last 1 document were "
+            (Result{3, {"[bar 1000 busy] Done.\r\n\r\nMicrosoft Word could not be found, so the last document was "
                         "not converted."}, kIdle}));
 }
 
@@ -196,12 +196,14 @@ TEST(ConversionRunTest, TheReportHasARowPerEntryAndEachTriedDocumentEndsAsItsRow
 }
 
 TEST(ConversionRunTest, TheClosingMessageNamesTheReportOnlyWhenItCannotNameEveryFailure) {
-  std::vector<FailedDocument> failures(kFailuresListed, {"d.doc", "why"});
-  EXPECT_THAT(ClosingMessage(failures, 0, {"C:\\r.csv", ""}), ::testing::EndsWith("d.doc: why"));
-  failures.push_back({"e.doc", "why"});
-  EXPECT_THAT(ClosingMessage(failures, 0, {"C:\\r.csv", ""}),
+  RunReport report;
+  report.rows.assign(kFailuresListed, {"d.doc", "", DocumentResult::kFailed, "why"});
+  EXPECT_THAT(ClosingMessage(report, {"C:\\r.csv", ""}), ::testing::EndsWith("d.doc: why"));
+  report.rows.push_back({"e.doc", "", DocumentResult::kFailed, "why"});
+  EXPECT_THAT(ClosingMessage(report, {"C:\\r.csv", ""}),
               ::testing::EndsWith("and 1 more.\r\n\r\nThe report of this run names every document: C:\\r.csv"));
-  EXPECT_THAT(StoppedMessage(0, failures, 2, {"", "disk full\r\n"}),
+  report.end = RunEnd::kStopped;
+  EXPECT_THAT(ClosingMessage(report, {"", "disk full\r\n"}),
               ::testing::EndsWith("and 1 more.\r\n\r\nThe report of this run could not be saved: disk full"));
 }
 

@@ -7,6 +7,7 @@
 #include <sstream>
 
 #include "common/com_object_win.h"
+#include "app/run_settings.h"
 #include "conversion/word_automation_win.h"
 #include "platform/dispatch.h"
 #include "platform/server_process.h"
@@ -282,7 +283,7 @@ TEST_F(ConversionRun, GoodDocumentsAreConvertedAndEveryOtherIsListedWithItsReaso
 // Fails every document at once: many failures without an instance started for each.
 struct FailingAutomation final : Automation {
   bool IsWordRunning() override { return false; }
-  SaveOutcome SaveDocAsTemplate(const std::string&, TemplateTarget) override { return SaveOutcome::Failed("No."); }
+  SaveOutcome SaveDocAsTemplate(const std::string&, const std::string&, TemplateTarget) override { return SaveOutcome::Failed("No."); }
 };
 
 struct LocalAppData {

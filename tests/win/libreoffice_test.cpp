@@ -7,6 +7,7 @@
 #include <sstream>
 
 #include "app/main_window_layout.h"
+#include "app/run_settings.h"
 #include "conversion/word_automation_win.h"
 #include "conversion/word_instance_win.h"
 #include "support/form_fixture.h"
@@ -54,7 +55,7 @@ DocumentKind KindOf(const std::wstring& path) {
 std::string Convert(const std::wstring& document, TemplateTarget target) {
   WordInstance instance;
   StepFailure failed = instance.Create();
-  if (!failed) failed = instance.OpenAndSaveAs(Narrow(document), target);
+  if (!failed) failed = instance.OpenAndSaveAs(Narrow(document), TemplatePath(Narrow(document), target), target);
   instance.QuitUnlessShared(failed.has_value());
   return failed ? failed->reason : "";
 }
