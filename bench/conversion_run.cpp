@@ -40,7 +40,6 @@ class QuietView final : public RunView {
   size_t EntryCount() const override { return entries_.size(); }
   std::string EntryText(size_t index) const override { return entries_.at(index); }
   void SetProgress(double) override {}
-  void SetMousePointer(PointerShape) override {}
   TemplateTarget Target() const override { return TemplateTarget::kDot; }
   bool Closed() const override { return false; }
   bool StopRequested() const override { return false; }

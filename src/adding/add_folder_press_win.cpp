@@ -31,7 +31,7 @@ void AddFolderTree(AddingView& view, const std::wstring& folder, const std::wstr
 
 void AddFolderTree(AddingView& view, const std::wstring& folder, const std::wstring& extension,
                    DirectoryLister& lister) {
-  view.SetMousePointer(PointerShape::kHourglass);
+  view.LongWorkBegins();
   try {
     const std::string chosen = Narrow(folder), typed = Narrow(extension);
     std::optional<std::vector<std::string>> entries;
@@ -48,7 +48,7 @@ void AddFolderTree(AddingView& view, const std::wstring& folder, const std::wstr
   } catch (...) {
     // Out of memory in a huge tree: the press ends with what the list already held.
   }
-  if (!view.Closed()) view.SetMousePointer(PointerShape::kDefault);
+  if (!view.Closed()) view.LongWorkEnds();
 }
 
 }  // namespace quillory

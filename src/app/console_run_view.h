@@ -25,7 +25,6 @@ class ConsoleRunView final : public RunView {
   size_t EntryCount() const override { return documents_.size(); }
   std::string EntryText(size_t index) const override { return documents_[index]; }
   void SetProgress(double) override {}
-  void SetMousePointer(PointerShape) override {}
   TemplateTarget Target() const override { return target_; }
   // Nothing: the lines, the summary and what the report says of the word processor tell it all.
   void ShowInformation(const std::string&) override {}

@@ -60,7 +60,7 @@ bool RegisterForm1Class(HINSTANCE instance) {
   return RegisterClassExW(&wc) != 0;
 }
 
-Form1::Form1(Form1Options options) : options_(std::move(options)), list_(*this, options_.appFolder) {}
+Form1::Form1(Form1Options options) : options_(std::move(options)), list_(*this, pointer_, options_.appFolder) {}
 
 Form1::~Form1() {
   if (hwnd_) DestroyWindow(hwnd_);
@@ -135,13 +135,13 @@ LRESULT Form1::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
       return header->idFrom == IDC_LISTVIEW1 ? list_.OnNotify(header) : 0;
     }
     case WM_SETCURSOR:
-      if (OnSetCursor(reinterpret_cast<HWND>(wParam), LOWORD(lParam))) return TRUE;
+      if (pointer_.OnSetCursor(reinterpret_cast<HWND>(wParam), LOWORD(lParam))) return TRUE;
       break;
     case WM_MOUSEMOVE:
       Form_MouseMove();
       return 0;
     case WM_KEYDOWN:
-      if (wParam == VK_ESCAPE && running_) stopRequested_ = true;
+      if (wParam == VK_ESCAPE && press_ == Press::kConverting) stopRequested_ = true;
       return 0;
     case WM_CTLCOLORSTATIC:
     case WM_CTLCOLORBTN:
@@ -186,6 +186,7 @@ void Form1::CreateControls() {
     }
   }
   list_.Attach(Control(IDC_LISTVIEW1));
+  pointer_.Attach(hwnd_, list_.Hwnd());
 
   HWND progress = Control(IDC_PROGRESSBAR1);
   SendMessageW(progress, PBM_SETRANGE32, 0, 100);
@@ -287,7 +288,7 @@ void Form1::Form_Load() {
 void Form1::Form_AfterFirstPaint() {
   const std::wstring cursorPath = options_.appFolder + L"\\HAND-M.CUR";
   if (FileExists(cursorPath)) {
-    customPointer_.Reset(static_cast<HCURSOR>(
+    pointer_.SetCustomImage(static_cast<HCURSOR>(
         LoadImageW(nullptr, cursorPath.c_str(), IMAGE_CURSOR, 0, 0, LR_LOADFROMFILE | LR_DEFAULTSIZE)));
   }
   MaybeOpenHomePage(options_.homePage);
@@ -303,7 +304,7 @@ void Form1::Form_Unload() {
 void Form1::OnCommand(int id, int code) {
   if (code != BN_CLICKED) return;
   if (id == IDCANCEL) {  // Esc, wherever the focus is
-    if (running_) stopRequested_ = true;
+    if (press_ == Press::kConverting) stopRequested_ = true;
     return;
   }
   // Command1 only holds the focus; the option buttons need no handler.
@@ -319,24 +320,26 @@ bool Form1::TakePress(HWND button) {
   SendMessageW(button, BM_SETCHECK, BST_UNCHECKED, 0);
   RedrawWindow(button, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
   // Long work lets messages run: a press arriving meanwhile is ignored, not queued.
-  return !busy_ && !closed_;
+  return press_ == Press::kNone && !closed_;
 }
+
+// Pointer moves never replace the hourglass of long work (the pointer sees to it).
+void Form1::ActionButton_MouseMove() { pointer_.Hover(PointerShape::kCustom); }
+void Form1::Form_MouseMove() { pointer_.Hover(PointerShape::kDefault); }
 
 void Form1::Check1_Click() { AddFilesThroughOpenDialog(*this); }
 
 void Form1::Check4_Click() {
-  BusyScope busy(*this);
+  PressScope press(*this, Press::kAddingFolder);
   AddAllFilesInFolder(*this);
 }
 
 void Form1::Check2_Click() {
   // The window answers throughout the run: other presses are ignored, the list stays as it
   // is, and Esc stops the run.
-  BusyScope busy(*this);
-  running_ = true;
+  PressScope press(*this, Press::kConverting);
   stopRequested_ = false;
   RunConversion(*this, WaitAnsweringWindow(hwnd_), ReadRunSettings());
-  running_ = false;
 }
 
 bool Form1::Option1Selected() const {

@@ -1,6 +1,7 @@
 // Form1: Quillory's one window. It holds the file list, the three action buttons, the target
 // choice and the progress bar; its handlers are named by control and event. The feature
-// folders reach it through their own small views of it (AddingView, RunView, ListViewHost).
+// folders reach it through their own small views of it (AddingView, RunView, ListViewHost,
+// ListPointer).
 #pragma once
 
 #include <windows.h>
@@ -14,6 +15,7 @@
 #include "app/action_button.h"
 #include "app/home_page.h"
 #include "app/main_window_layout.h"
+#include "app/window_pointer.h"
 #include "conversion/conversion_run.h"
 #include "filelist/list_view_win.h"
 #include "platform/pointer_shape.h"
@@ -53,8 +55,11 @@ class Form1 final : public AddingView, public RunView, public ActionButtonHandle
   void AppendEntries(std::vector<std::string> utf8Paths) override { list_.AppendEntries(std::move(utf8Paths)); }
   const ReorderGesture& Reorder() const { return list_.Reorder(); }
 
-  PointerShape MousePointer() const { return mousePointer_; }
-  void SetMousePointer(PointerShape shape) override;
+  // The window's pointer value (0 default, 11 hourglass, 99 custom).
+  PointerShape MousePointer() const { return pointer_.Shape(); }
+  // Long work (a folder walk, a conversion run) shows the hourglass from its start to its end.
+  void LongWorkBegins() override { pointer_.LongWork(true); }
+  void LongWorkEnds() override { pointer_.LongWork(false); }
 
   bool Option1Selected() const;
   void SetProgress(double value) override;  // 0..100, shown to the nearest whole percent
@@ -102,22 +107,18 @@ class Form1 final : public AddingView, public RunView, public ActionButtonHandle
   void OnCommand(int id, int code);
   bool TakePress(HWND button);
 
-  // The pointer (pointer_look.cpp).
-  void ListPointerMoved() override { Form_MouseMove(); }
-  bool ListLocked() const override { return running_; }
-  void ShowPointerNow() override;
-  bool OnSetCursor(HWND over, int hitTest) override;
-  HCURSOR EffectiveCursor(HWND over) const;
-  void SetPointerUnlessBusy(PointerShape shape);
+  bool ListLocked() const override { return press_ == Press::kConverting; }
 
-  // Long work (a folder press, a conversion run) holds the window busy; presses of the action
-  // buttons that arrive meanwhile (its dialogs and the walk let messages run) are ignored.
-  class BusyScope {
+  // A press that lets messages run (its dialogs, the walk, the run) holds the window: presses
+  // of the action buttons that arrive meanwhile are ignored, and during a run the list stays as
+  // it is and Esc stops it.
+  enum class Press { kNone, kAddingFolder, kConverting };
+  class PressScope {
    public:
-    explicit BusyScope(Form1& form) : form_(form) { form_.busy_ = true; }
-    ~BusyScope() { form_.busy_ = false; }
-    BusyScope(const BusyScope&) = delete;
-    BusyScope& operator=(const BusyScope&) = delete;
+    PressScope(Form1& form, Press press) : form_(form) { form_.press_ = press; }
+    ~PressScope() { form_.press_ = Press::kNone; }
+    PressScope(const PressScope&) = delete;
+    PressScope& operator=(const PressScope&) = delete;
 
    private:
     Form1& form_;
@@ -130,13 +131,11 @@ class Form1 final : public AddingView, public RunView, public ActionButtonHandle
   ScopedFont buttonFont_;
   ScopedFont optionFont_;
   ScopedFont listFont_;
-  ScopedCursor customPointer_;  // MouseIcon of the window, from HAND-M.CUR
   std::vector<ActionButtonFace> buttonFaces_;  // one per action button of the design, in its order
-  PointerShape mousePointer_ = PointerShape::kDefault;
-  bool busy_ = false;
+  Press press_ = Press::kNone;
   bool closed_ = false;
-  bool running_ = false;  // a conversion run: the list stays as it is until it ends
   bool stopRequested_ = false;
+  WindowPointer pointer_;  // before the list, which reports to it
   FileListView list_;
 };
 

@@ -6,7 +6,7 @@ list(APPEND QUILLORY_CORE_SOURCES
 list(APPEND QUILLORY_WIN_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/main_window.cpp
   ${CMAKE_CURRENT_LIST_DIR}/main_window_layout.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/pointer_look.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/window_pointer.cpp
   ${CMAKE_CURRENT_LIST_DIR}/report_store.cpp
   ${CMAKE_CURRENT_LIST_DIR}/run_settings.cpp
   ${CMAKE_CURRENT_LIST_DIR}/window_helpers.cpp

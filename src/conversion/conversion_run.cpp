@@ -124,7 +124,7 @@ std::string TimeLimitReason(unsigned seconds, bool instanceEnded) {
 
 RunReport ConvertAll(RunView& view, Automation& automation) {
   RunReport report;
-  view.SetMousePointer(PointerShape::kHourglass);
+  view.LongWorkBegins();
   if (view.EntryCount() < 1) {
     view.ShowInformation(kNoFilesAddedText);
   } else if (ConfirmWordClosed(view, automation) == WordCheck::kGoOn) {
@@ -135,7 +135,7 @@ RunReport ConvertAll(RunView& view, Automation& automation) {
   }
   if (view.Closed()) return report;
   view.SetProgress(0);
-  view.SetMousePointer(PointerShape::kDefault);
+  view.LongWorkEnds();
   return report;
 }
 

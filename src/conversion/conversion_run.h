@@ -12,7 +12,6 @@
 #include "conversion/run_report.h"
 #include "conversion/save_outcome.h"
 #include "conversion/template_path.h"
-#include "platform/pointer_shape.h"
 
 namespace quillory {
 
@@ -36,7 +35,9 @@ class RunView {
   // Index 0 is the top entry.
   virtual std::string EntryText(size_t index) const = 0;
   virtual void SetProgress(double value) = 0;  // 0..100
-  virtual void SetMousePointer(PointerShape shape) = 0;
+  // The run has begun, and has ended (the window's hourglass; a console shows nothing).
+  virtual void LongWorkBegins() {}
+  virtual void LongWorkEnds() {}
   // The template kind chosen now (read at each document).
   virtual TemplateTarget Target() const = 0;
   // Modal message with an OK button only.
@@ -77,7 +78,7 @@ enum class WordCheck { kGoOn, kDeclined };
 // Warns when the word processor seems open: kDeclined when the user chose not to go on.
 WordCheck ConfirmWordClosed(RunView& view, Automation& automation);
 
-// The run, from the hourglass to the reset of bar and pointer. The report of the run, one row
+// The run, from the start of long work to the reset of the bar and its end. The report of the run, one row
 // per entry; no rows when nothing began (an empty list, the warning declined).
 RunReport ConvertAll(RunView& view, Automation& automation);
 

@@ -38,8 +38,8 @@ std::optional<std::string> ReadSmallFile(const std::wstring& path) {
 
 }  // namespace
 
-FileListView::FileListView(ListViewHost& host, std::wstring appFolder)
-    : host_(host), appFolder_(std::move(appFolder)) {}
+FileListView::FileListView(ListViewHost& host, ListPointer& pointer, std::wstring appFolder)
+    : host_(host), pointer_(pointer), appFolder_(std::move(appFolder)) {}
 
 void FileListView::Attach(HWND list) {
   list_ = list;
@@ -123,15 +123,6 @@ LRESULT FileListView::OnNotify(const NMHDR* header) {
   }
 }
 
-HCURSOR FileListView::Pointer() const {
-  switch (pointer_) {
-    case ListPointer::Drag: return dragPointer_ ? dragPointer_.Get() : LoadCursorW(nullptr, IDC_ARROW);
-    case ListPointer::Arrow: return LoadCursorW(nullptr, IDC_ARROW);
-    case ListPointer::None: break;
-  }
-  return nullptr;
-}
-
 // --- Selection, the reorder gesture and removal ----------------------------------------------
 
 std::optional<size_t> FileListView::HitTest(int x, int y) const {
@@ -180,7 +171,6 @@ void FileListView::SelectOnly(std::optional<size_t> position) {
 // "drag.ico" is read afresh at every click, and the image made again only when the bytes differ
 // from the last ones: a replaced file shows at once, the same file costs the pointer nothing.
 void FileListView::ListView1_ItemClick() {
-  pointer_ = ListPointer::Drag;
   const std::wstring iconPath = appFolder_ + L"\\drag.ico";
   std::optional<std::string> bytes = ReadSmallFile(iconPath);
   if (!bytes) {
@@ -192,19 +182,18 @@ void FileListView::ListView1_ItemClick() {
     dragPointerBytes_ = std::move(*bytes);
   }
   reorder_.ItemClick(Selected());
-  host_.ShowPointerNow();
+  pointer_.ListDrag(ListDragState::kDragging, dragPointer_.Get());
 }
 
 void FileListView::ListView1_MouseDown() { reorder_.ButtonDown(); }
 
 void FileListView::ListView1_MouseUp() {
   reorder_.ButtonUp();
-  pointer_ = ListPointer::Arrow;
-  host_.ShowPointerNow();
+  pointer_.ListDrag(ListDragState::kReleased, nullptr);
 }
 
 void FileListView::ListView1_MouseMove(int x, int y) {
-  host_.ListPointerMoved();
+  pointer_.MovedOverList();
   if (!reorder_.ButtonHeld()) return;
   const VisibleRows rows{static_cast<size_t>(SendMessageW(list_, LVM_GETTOPINDEX, 0, 0)),
                          static_cast<size_t>(SendMessageW(list_, LVM_GETCOUNTPERPAGE, 0, 0))};
@@ -275,7 +264,7 @@ LRESULT FileListView::Message(UINT msg, WPARAM wParam, LPARAM lParam) {
       ListView1_MouseMove(x, y);
       break;
     case WM_SETCURSOR:
-      if (host_.OnSetCursor(list, LOWORD(lParam))) return TRUE;
+      if (pointer_.OnSetCursor(list, LOWORD(lParam))) return TRUE;
       break;
     case WM_CAPTURECHANGED:
       return 0;

@@ -20,21 +20,30 @@ namespace quillory {
 class ListViewHost {
  public:
   virtual ~ListViewHost() = default;
-  // The pointer moved over the list: the window's pointer goes back to its default unless
-  // long work holds the hourglass.
-  virtual void ListPointerMoved() = 0;
-  // The list's pointer changed: show at once what the window and the list call for.
-  virtual void ShowPointerNow() = 0;
-  // The system asks for the pointer over `over`; true when it was set.
-  virtual bool OnSetCursor(HWND over, int hitTest) = 0;
   // True while the list must stay as it is (a run reads it): no reorder, removal or drop.
   virtual bool ListLocked() const = 0;
+};
+
+// Whether an entry is being dragged: none until an entry is clicked, then dragging (the list's
+// drag image) until a button is released over the list, then released (the arrow).
+enum class ListDragState { kNone, kDragging, kReleased };
+
+// The window's pointer, which the list tells of its drag and of the pointer over it.
+class ListPointer {
+ public:
+  virtual ~ListPointer() = default;
+  // `image` is the list's own (null: the arrow) and lasts until the next call.
+  virtual void ListDrag(ListDragState state, HCURSOR image) = 0;
+  // The pointer moved over the list: the window's own shape goes back to its default.
+  virtual void MovedOverList() = 0;
+  // The system asks for the pointer over the list; true when it was set.
+  virtual bool OnSetCursor(HWND over, int hitTest) = 0;
 };
 
 class FileListView {
  public:
   // `appFolder`: where the optional "drag.ico" is looked for.
-  FileListView(ListViewHost& host, std::wstring appFolder);
+  FileListView(ListViewHost& host, ListPointer& pointer, std::wstring appFolder);
   FileListView(const FileListView&) = delete;
   FileListView& operator=(const FileListView&) = delete;
 
@@ -56,8 +65,6 @@ class FileListView {
   const FileList& Files() const { return files_; }
   void AppendEntries(std::vector<std::string> utf8Paths);
 
-  // The pointer the list shows itself; null while the window's pointer applies.
-  HCURSOR Pointer() const;
   const ReorderGesture& Reorder() const { return reorder_; }
 
  private:
@@ -75,6 +82,7 @@ class FileListView {
   void SelectOnly(std::optional<size_t> position);
 
   ListViewHost& host_;
+  ListPointer& pointer_;
   std::wstring appFolder_;
   HWND list_ = nullptr;
   HWND tooltip_ = nullptr;
@@ -82,10 +90,7 @@ class FileListView {
   FileList files_;
   ReorderGesture reorder_;
   std::wstring textBuffer_;  // owner-data text handed to the view
-  // None until an entry is clicked, then the drag image ("drag.ico", read afresh at each
-  // click) until a button is released over the list, then the arrow.
-  enum class ListPointer { None, Drag, Arrow } pointer_ = ListPointer::None;
-  ScopedCursor dragPointer_;
+  ScopedCursor dragPointer_;  // "drag.ico", read afresh at each click
   std::string dragPointerBytes_;  // the file the image was made from
 };
 

@@ -16,7 +16,7 @@ struct Fake : RunView, Automation {
   std::map<std::string, SaveOutcome> outcomes;  // by path; the others are saved
   bool running = false, answerYes = true, closed = false, stop = false;
   long bar = 0;  // tenths of a percent
-  PointerShape pointer = PointerShape::kDefault;
+  bool longWork = false;
   TemplateTarget target = TemplateTarget::kDot;
   std::function<void(Fake&)> duringSave, duringCheck, duringMessage;
   std::map<std::string, DocumentCheck> checks;  // by path; the others are converted
@@ -29,7 +29,8 @@ struct Fake : RunView, Automation {
   size_t EntryCount() const override { return entries.size(); }
   std::string EntryText(size_t index) const override { return entries.at(index); }
   void SetProgress(double value) override { bar = std::lround(value * 10); }
-  void SetMousePointer(PointerShape shape) override { pointer = shape; }
+  void LongWorkBegins() override { longWork = true; }
+  void LongWorkEnds() override { longWork = false; }
   TemplateTarget Target() const override { return target; }
   void ShowInformation(const std::string& text) override {
     seen.push_back(State() + " " + text);
@@ -58,7 +59,7 @@ struct Fake : RunView, Automation {
   }
   KeptReport KeepReport(const RunReport& report) override { return keptReport = report, kept; }
   std::string State() const {
-    return "[bar " + std::to_string(bar) + (pointer == PointerShape::kHourglass ? " busy]" : " idle]");
+    return "[bar " + std::to_string(bar) + (longWork ? " busy]" : " idle]");
   }
 };
 

@@ -49,13 +49,13 @@ TEST_F(PointerInput, TheHandOverButtonsTheArrowElsewhereAndTheHourglassThroughou
   }
 
   // Long work: moves over a button, the background and the list never replace the hourglass.
-  form->SetMousePointer(PointerShape::kHourglass);
+  form->LongWorkBegins();
   for (POINT at : {center(IDC_CHECK1), background, row(1)}) {
     ASSERT_TRUE(MoveTo(at));
     PumpPending();
     EXPECT_EQ(GetCursor(), LoadCursorW(nullptr, IDC_WAIT));
   }
-  form->SetMousePointer(PointerShape::kDefault);
+  form->LongWorkEnds();
   EXPECT_EQ(GetCursor(), arrow);  // over the list, at once, without a move
 }
 
