@@ -71,26 +71,16 @@ std::vector<std::string> ReportRows(const std::wstring& path) {
   return rows;
 }
 
-class ConsoleRun : public ::testing::Test {
+class ConsoleRun : public StandinTest {
  protected:
-  void SetUp() override {
-    ASSERT_TRUE(hazards.Text(L"HangInOpen", L"HANG.D?C") && hazards.Text(L"ExitInOpen", L"Dies*"));
-  }
-  void TearDown() override { EXPECT_TRUE(journal.AllExited()) << "a stand-in process was left running"; }
-  std::string Add(const std::wstring& fixture, const std::string& name) {
-    return Narrow(CopyFixture(fixture, folder.Path(), Widen(name)));
-  }
   std::string At(const std::string& relative) const { return Narrow(folder.File(Widen(relative))); }
-  StandinJournal journal;
-  TempFolder folder;
-  UserValues hazards;
 };
 
 TEST_F(ConsoleRun, TreesPatternsAndMissingPathsRunInOrderWithALineEachAndTheReport) {
   std::filesystem::create_directories(folder.File(L"tree\\sub"));
-  const std::string resume = Add(L"letter.doc", "tree\\" + kResume + ".doc");
-  const std::string letter = Add(L"letter.doc", "tree\\sub\\letter.doc");
-  Add(L"letter.doc", "tree\\~lock.doc");  // the word processor's own: never taken
+  const std::string resume = Add(L"letter.doc", Widen("tree\\" + kResume + ".doc"));
+  const std::string letter = Add(L"letter.doc", L"tree\\sub\\letter.doc");
+  Add(L"letter.doc", L"tree\\~lock.doc");  // the word processor's own: never taken
   CreateDirectoryW(folder.File(L"tree\\old.doc").c_str(), nullptr);  // a folder: never a document
   // Relative paths are taken from the current folder and made full.
   const Ended first = RunConsole("/report:report.csv tree missing.doc", folder.Path());
@@ -108,16 +98,12 @@ TEST_F(ConsoleRun, TreesPatternsAndMissingPathsRunInOrderWithALineEachAndTheRepo
 
   // Their templates are newer now: /newer skips both, found this time by a pattern and by name.
   // The word processor seems open: a script cannot answer, so the warning goes to errors.
-  CLSID clsid{};
-  ASSERT_TRUE(SUCCEEDED(CLSIDFromProgID(kWordProgId, &clsid)));
-  Microsoft::WRL::ComPtr<IDispatch> word;
-  ASSERT_TRUE(SUCCEEDED(CoCreateInstance(clsid, nullptr, CLSCTX_LOCAL_SERVER, IID_PPV_ARGS(&word))));
-  DWORD cookie = 0;
-  ASSERT_TRUE(SUCCEEDED(RegisterActiveObject(word.Get(), clsid, ACTIVEOBJECT_STRONG, &cookie)));
-  const Ended second = RunConsole("-NEWER tree\\*.DOC " + letter, folder.Path());
-  RevokeActiveObject(cookie, nullptr);
-  CallMethod(word.Get(), L"Quit");
-  word.Reset();
+  Ended second;
+  {
+    ActiveWord active;
+    ASSERT_TRUE(active.ok);
+    second = RunConsole("-NEWER tree\\*.DOC " + letter, folder.Path());
+  }
   EXPECT_EQ(second.code, 0u);
   const std::string newer = ": Its template is newer than the document.\r\n";
   EXPECT_EQ(second.out, "1/2 skipped " + resume + newer + "2/2 skipped " + letter + newer +
@@ -127,22 +113,12 @@ TEST_F(ConsoleRun, TreesPatternsAndMissingPathsRunInOrderWithALineEachAndTheRepo
   EXPECT_EQ(journal.Calls().size(), 3u);  // one instance for each converted document, and the open one
 }
 
-TEST_F(ConsoleRun, AHangingDocumentIsEndedAtTheLimitAndADyingServerFailsTheDocumentWithNothingLeftRunning) {
-  const std::string hang = Add(L"letter.doc", "hang.doc"), dies = Add(L"letter.doc", "dies.doc");
-  const Ended ended = RunConsole("/limit:2 \"" + hang + "\" \"" + dies + "\"", folder.Path());
-  EXPECT_EQ(ended.code, 1u);
-  EXPECT_THAT(ended.out, HasSubstr("1/2 failed " + hang + ": " + TimeLimitReason(2, true) + "\r\n2/2 failed " + dies +
-                                   ": Open: "));
-  EXPECT_THAT(ended.out, HasSubstr("0x800706BE"));
-  EXPECT_THAT(ended.out, HasSubstr("\r\n0 converted, 2 failed, 0 skipped, 0 not tried.\r\n"));
-}
-
 TEST_F(ConsoleRun, AWrongCommandLineOrReportFileConvertsNothingAndExitsWith2) {
   const Ended help = RunConsole("/?", folder.Path());
   EXPECT_EQ(help.code, 0u);
   EXPECT_THAT(help.out, HasSubstr("\r\nExit codes:\r\n  0  every document"));
 
-  Add(L"letter.doc", "a.doc");
+  Add(L"letter.doc", L"a.doc");
   CreateDirectoryW(folder.File(L"empty").c_str(), nullptr);
   const struct { std::string arguments, error; } wrong[] = {
       {"/limit:0 a.doc", "The option /limit:0 needs a whole number of seconds"},
@@ -191,7 +167,7 @@ struct ProgIdHidden {
 };
 
 TEST_F(ConsoleRun, WithoutTheWordProcessorNothingIsTriedAndTheExitCodeIs3) {
-  Add(L"letter.doc", "a.doc");
+  Add(L"letter.doc", L"a.doc");
   Ended ended;
   {
     ProgIdHidden hidden;
@@ -215,8 +191,8 @@ std::wstring ScreenText(HANDLE screen) {
 }
 
 TEST_F(ConsoleRun, OnAConsoleNamesShowAsTheyAreAndCtrlCEndsTheDocumentInHandWithNothingLeftRunning) {
-  const std::string resume = Add(L"letter.doc", kResume + ".doc");
-  const std::string hang = Add(L"letter.doc", "hang.doc"), later = Add(L"letter.doc", "later.doc");
+  const std::string resume = Add(L"letter.doc", Widen(kResume + ".doc"));
+  const std::string hang = Add(L"letter.doc", L"hang.doc"), later = Add(L"letter.doc", L"later.doc");
   // A console of the test's own, shared with the program; Ctrl+C reaches every process on it.
   FreeConsole();
   ASSERT_TRUE(AllocConsole());

@@ -7,6 +7,7 @@
 #include <sstream>
 
 #include "common/com_object_win.h"
+#include "app/report_store.h"
 #include "app/run_settings.h"
 #include "conversion/word_automation_win.h"
 #include "platform/dispatch.h"
@@ -102,19 +103,18 @@ struct HeldInstance {
   }};
 };
 
-class ConversionRun : public ::testing::Test {
+class ConversionRun : public StandinTest {
  protected:
   void SetUp() override {
-    // Matched against the whole file name, never its folder, ignoring case; "?" is one character.
-    ASSERT_TRUE(hazards.Text(L"HangInOpen", L"HANG.D?C") && hazards.Text(L"ExitInOpen", L"Dies*"));
+    StandinTest::SetUp();
     Form1Options options;
     options.onClosed = [this] { ++closedCalls; };
     form = MakeForm(std::move(options));
     ASSERT_TRUE(form);
   }
-  void TearDown() override { EXPECT_TRUE(journal.AllExited()) << "a stand-in process was left running"; }
-  std::string Add(const std::wstring& fixture, const std::wstring& name = {}) {
-    const std::string path = Narrow(CopyFixture(fixture, folder.Path(), name));
+  // A fixture copied into the folder and listed.
+  std::string List(const std::wstring& fixture, const std::wstring& name = {}) {
+    const std::string path = Add(fixture, name);
     form->AppendEntries({path});
     return path;
   }
@@ -154,21 +154,18 @@ class ConversionRun : public ::testing::Test {
     PostMessageW(info.hwndFocus ? info.hwndFocus : form->Hwnd(), WM_KEYUP, VK_ESCAPE, 0xC0000001);
   }
   bool Written(const std::wstring& name) const { return FileExists(folder.File(name)); }
-  StandinJournal journal;
-  TempFolder folder;
-  UserValues hazards, settings{L"Software\\Quillory"};
   std::unique_ptr<Form1> form;
   int closedCalls = 0;
 };
 
 TEST_F(ConversionRun, RunsSendTheExactCallsWriteTheChosenTemplatesAndGoPastAFailureNamedWithItsReason) {
-  const std::wstring doc = Widen(Add(kResume + L".doc"));
+  const std::wstring doc = Widen(List(kResume + L".doc"));
   EXPECT_EQ(PressForOne().box.text, L"Done.");
   EXPECT_TRUE(Written(kResume + L".dot"));
 
   // As .dotx the binary document fails at SaveAs when LibreOffice is missing, and the run goes on.
   ASSERT_TRUE(hazards.Number(L"HideOffice", 1));
-  const std::wstring docx = Widen(Add(kResume + L".docx"));
+  const std::wstring docx = Widen(List(kResume + L".docx"));
   SendMessageW(form->Control(IDC_OPTION2), BM_CLICK, 0, 0);
   const Shown done = PressForOne();
   EXPECT_EQ(done.bar, 100);
@@ -194,13 +191,10 @@ TEST_F(ConversionRun, RunsSendTheExactCallsWriteTheChosenTemplatesAndGoPastAFail
 }
 
 TEST_F(ConversionRun, ActiveInstanceIsOnlyAskedItsNameAndTheDeclinedWarningConvertsNothing) {
-  const CLSID clsid = WordClsid();
-  Microsoft::WRL::ComPtr<IDispatch> word = NewWord();  // made active as a user's word processor would be
-  DWORD cookie = 0;
-  ASSERT_TRUE(word && SUCCEEDED(RegisterActiveObject(word.Get(), clsid, ACTIVEOBJECT_STRONG, &cookie)));
-  Add(L"letter.doc");
+  auto active = std::make_unique<ActiveWord>();  // as a user's word processor would be
+  ASSERT_TRUE(active->ok);
+  List(L"letter.doc");
   const Shown warning = PressForOne(IDNO);
-  RevokeActiveObject(cookie, nullptr);
   EXPECT_EQ(warning.box.text,
             L"Word may be open. It is recommended that you close Word first.\r\n\r\n"
             L"Would you like to proceed anyway?");
@@ -211,8 +205,9 @@ TEST_F(ConversionRun, ActiveInstanceIsOnlyAskedItsNameAndTheDeclinedWarningConve
   ASSERT_EQ(journal.Calls(&pids), (std::vector<Calls>{{"Application: new", "Application: get (default)"}}));
   ScopedHandle server(OpenProcess(SYNCHRONIZE, FALSE, pids[0]));
   EXPECT_EQ(WaitForSingleObject(server.Get(), 0), static_cast<DWORD>(WAIT_TIMEOUT));
-  CallMethod(word.Get(), L"Quit");
-  word.Reset();
+  active.reset();
+  const CLSID clsid = WordClsid();
+  DWORD cookie = 0;
 
   // Another object active under the ProgID is not the word processor.
   for (const wchar_t* name : {L"Microsoft Word 2", L"microsoft word"}) {
@@ -228,7 +223,7 @@ TEST_F(ConversionRun, ActiveInstanceIsOnlyAskedItsNameAndTheDeclinedWarningConve
 TEST_F(ConversionRun, AnActiveInstanceThatDoesNotAnswerLeavesTheWindowAnsweringAndEscStopsThePress) {
   HeldInstance held;
   ASSERT_TRUE(held.registered);
-  Add(L"letter.doc");
+  List(L"letter.doc");
   std::thread esc([&] {
     while (!held.Asked()) Sleep(10);
     PressEsc();
@@ -253,18 +248,40 @@ bool EndWaitingInstances(const StandinJournal& journal) {
   return calls.size() == 5;
 }
 
-// The instances started ahead for the documents after the hanging one are ended while it holds
-// the run: each of those documents goes to a fresh instance and ends as it would have anyway.
-TEST_F(ConversionRun, GoodDocumentsAreConvertedAndEveryOtherIsListedWithItsReasonWithNothingLeftRunning) {
+// The documents opened, in the order of the journal's Opens; fails the test when a document is
+// opened before the instance of the one opened last was told to quit (or hung or died in its Open).
+std::vector<std::string> OpenedOneAtATime(const std::string& journal) {
+  std::vector<std::string> opened;
+  std::string previous, done;  // the processes that opened last and that have finished, as "|pid|"
+  std::istringstream in(journal);
+  for (std::string line; std::getline(in, line);) {
+    const std::string pid = "|" + line.substr(0, line.find('\t')) + "|", text = line.substr(line.find('\t') + 1);
+    if (text.starts_with("Application: call Quit") || text.starts_with("Server: waiting for ever") ||
+        text.starts_with("Server: exit in Open")) {
+      done += pid;
+    }
+    if (!text.starts_with("Documents: call Open(\"")) continue;
+    EXPECT_TRUE(previous.empty() || done.find(previous) != std::string::npos) << "opened too soon: " << text;
+    previous = pid;
+    opened.push_back(text.substr(22, text.find('"', 22) - 22));
+  }
+  return opened;
+}
+
+// Documents are opened one at a time in list order, each in an instance of its own. The
+// instances started ahead for the documents after the hanging one are ended while it holds the
+// run: each of those goes to a fresh instance and ends as it would have anyway. Only the
+// hanging instance is ended by the run; every other is told to quit.
+TEST_F(ConversionRun, GoodDocumentsAreConvertedInOrderAndEveryOtherIsListedWithItsReasonWithNothingLeftRunning) {
   ASSERT_TRUE(LimitTo(4));
-  Add(L"letter.doc", L"good.doc");
-  const std::string hang = Add(L"letter.doc", L"hang.doc");
-  const std::string dying = Add(L"letter.doc", L"dies.doc");
-  const std::string locked = Add(L"password.doc", L"locked.doc");
-  const std::string inUse = Add(L"letter.doc", L"in use.doc");
+  std::vector<std::string> documents;
+  for (const wchar_t* name : {L"good.doc", L"hang.doc", L"dies.doc", L"locked.doc", L"in use.doc", L"later.doc"}) {
+    documents.push_back(List(name == std::wstring(L"locked.doc") ? L"password.doc" : L"letter.doc", name));
+  }
+  const std::string &hang = documents[1], &dying = documents[2], &locked = documents[3];
   // Held open for writing by another program: opened read-only, it converts all the same.
-  ScopedHandle writer(CreateFileW(Widen(inUse).c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                  OPEN_EXISTING, 0, nullptr));
+  ScopedHandle writer(CreateFileW(Widen(documents[4]).c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                  nullptr, OPEN_EXISTING, 0, nullptr));
   ASSERT_TRUE(writer);
   bool ended = false;
   const std::string text = Narrow(PressForOne(IDOK, [&] { ended = EndWaitingInstances(journal); }).box.text);
@@ -275,16 +292,19 @@ TEST_F(ConversionRun, GoodDocumentsAreConvertedAndEveryOtherIsListedWithItsReaso
   EXPECT_THAT(text, HasSubstr("Its instance was ended.\r\n" + dying + ": Open: "));
   EXPECT_THAT(text, HasSubstr("0x800706BE"));
   EXPECT_THAT(text, HasSubstr("\r\n" + locked + ": The password is incorrect. Word cannot open the document."));
-  EXPECT_TRUE(Written(L"good.dot") && Written(L"in use.dot"));
+  EXPECT_TRUE(Written(L"good.dot") && Written(L"in use.dot") && Written(L"later.dot"));
   EXPECT_FALSE(Written(L"hang.dot") || Written(L"dies.dot") || Written(L"locked.dot"));
   EXPECT_EQ(form->MousePointer(), PointerShape::kDefault);
+  EXPECT_EQ(OpenedOneAtATime(journal.Text()), documents);
+  // The five asked for at first, three of them ended here, three fresh ones, and later.doc's.
+  const std::vector<Calls> calls = journal.Calls();
+  EXPECT_LE(calls.size(), 9u);
+  for (const Calls& process : calls) {
+    const bool opened = ::testing::Matches(::testing::Contains(::testing::HasSubstr("call Open")))(process);
+    const bool hungOrDied = process.back().starts_with("Server: waiting for ever") || process.back().starts_with("Server: exit in Open");
+    EXPECT_TRUE(!opened || hungOrDied || process.back() == "Server: exit after Quit") << process.back();
+  }
 }
-
-// Fails every document at once: many failures without an instance started for each.
-struct FailingAutomation final : Automation {
-  bool IsWordRunning() override { return false; }
-  SaveOutcome SaveDocAsTemplate(const std::string&, const std::string&, TemplateTarget) override { return SaveOutcome::Failed("No."); }
-};
 
 struct LocalAppData {
   explicit LocalAppData(const std::wstring& path) { GetEnvironmentVariableW(L"LOCALAPPDATA", saved, MAX_PATH), Set(path); }
@@ -293,54 +313,31 @@ struct LocalAppData {
   wchar_t saved[MAX_PATH] = {};
 };
 
-// The window keeps each run's report and, when the closing message cannot name every failure,
-// ends it with the report's path. The newest 50 reports stay; nothing else there is touched.
-TEST(KeptReports, AReportNamesEveryDocumentAndOnlyTheNewestFiftyStay) {
+// The window keeps each run's report; the newest 50 stay and nothing else there is touched.
+TEST(KeptReports, OnlyTheNewestFiftyStayAndAFolderThatCannotBeMadeIsNamed) {
   TempFolder appData;
   LocalAppData redirected(appData.Path());
   const std::wstring reports = appData.File(L"Quillory\\Reports");
-  auto form = MakeForm();
-  ASSERT_TRUE(form);
-  for (int i = 1; i <= 21; ++i) form->AppendEntries({Narrow(appData.File(L"doc " + std::to_wstring(i) + L".doc"))});
-  // A run through the window; the last line of its closing message.
-  auto run = [&form] {
-    DialogWatcher watcher(PressButton(IDOK));
-    FailingAutomation automation;
-    ConvertAll(*form, automation);
-    watcher.Stop();
-    const std::wstring text = watcher.Count() == 1 ? watcher.Seen()[0].text : L"boxes shown";
-    return Narrow(text.substr(text.rfind(L'\n') + 1));
-  };
-
-  const std::string named = "The report of this run names every document: ";
-  const std::string line = run();
-  ASSERT_THAT(line, ::testing::StartsWith(named + Narrow(reports) + "\\"));
-  const std::wstring first = Widen(line.substr(named.size()));
-  const std::string csv = FileBytes(first);
-  EXPECT_EQ(std::count(csv.begin(), csv.end(), '\n'), 22);  // a header and a row per document
-  EXPECT_THAT(csv, HasSubstr("\r\n" + form->EntryText(20) + ","));
-
+  const KeptReport first = KeepReportFile("csv");
+  ASSERT_THAT(first.path, ::testing::StartsWith(Narrow(reports) + "\\"));
+  EXPECT_EQ(FileBytes(Widen(first.path)), "csv");
   for (int year = 1970; year < 2025; ++year) {
     appData.Write(L"Quillory\\Reports\\" + std::to_wstring(year) + L"-01-01 00-00-00.csv");
   }
   appData.Write(L"Quillory\\Reports\\notes.csv");
-  ASSERT_THAT(run(), ::testing::StartsWith(named));
+  EXPECT_EQ(KeepReportFile("csv").error, "");
   // 55 older and 2 new: the 7 oldest went.
-  const auto files = std::distance(std::filesystem::directory_iterator(reports), {});
-  EXPECT_EQ(files, 51);
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(reports), {}), 51);
   EXPECT_FALSE(FileExists(reports + L"\\1976-01-01 00-00-00.csv"));
   EXPECT_TRUE(FileExists(reports + L"\\1977-01-01 00-00-00.csv") && FileExists(reports + L"\\notes.csv") &&
-              FileExists(first));
-
-  // Where the reports cannot go, the message says why.
+              FileExists(Widen(first.path)));
   redirected.Set(appData.Write(L"a file"));
-  EXPECT_THAT(run(), ::testing::StartsWith("The report of this run could not be saved: " +
-                                           Narrow(appData.File(L"a file")) + ": "));
+  EXPECT_THAT(KeepReportFile("csv").error, ::testing::StartsWith(Narrow(appData.File(L"a file")) + ": "));
 }
 
 TEST_F(ConversionRun, AnInstanceThatNeverAnswersItsCreationFailsAtTheLimitAndIsNotEndedOnAGuess) {
   ASSERT_TRUE(LimitTo(2));
-  const std::string slow = Add(L"letter.doc", L"slow.doc");
+  const std::string slow = List(L"letter.doc", L"slow.doc");
   std::string text;
   {
     UserValues slowStart;
@@ -358,9 +355,9 @@ TEST_F(ConversionRun, AnInstanceThatNeverAnswersItsCreationFailsAtTheLimitAndIsN
 }
 
 TEST_F(ConversionRun, EscStopsTheRunWhileTheWindowAnswersAndClosingEndsItWithNothingLeftRunning) {
-  Add(L"letter.doc", L"good.doc");
-  Add(L"letter.doc", L"hang.doc");
-  Add(L"letter.doc", L"later.doc");
+  List(L"letter.doc", L"good.doc");
+  List(L"letter.doc", L"hang.doc");
+  List(L"letter.doc", L"later.doc");
   std::atomic<bool> answered{false};
   const Shown stopped = PressForOne(IDOK, [&] {
     DWORD_PTR result = 0;
@@ -415,44 +412,6 @@ TEST_F(ConversionRun, ClosedMidRunTheProgramOutlivesItsWindowUntilEveryInstanceI
   for (size_t i = 3; i < 5; ++i) EXPECT_EQ(calls[i].back(), "Server: exit after Quit") << i;
 }
 
-// The documents opened, in the order of the journal's Opens; fails the test when a document is
-// opened before the instance of the one opened last was told to quit (or hung in its Open).
-std::vector<std::string> OpenedOneAtATime(const std::string& journal) {
-  std::vector<std::string> opened;
-  std::string previous, done;  // the processes that opened last and that have finished, as "|pid|"
-  std::istringstream in(journal);
-  for (std::string line; std::getline(in, line);) {
-    const std::string pid = "|" + line.substr(0, line.find('\t')) + "|", text = line.substr(line.find('\t') + 1);
-    if (text.starts_with("Application: call Quit") || text.starts_with("Server: waiting for ever")) done += pid;
-    if (!text.starts_with("Documents: call Open(\"")) continue;
-    EXPECT_TRUE(previous.empty() || done.find(previous) != std::string::npos) << "opened too soon: " << text;
-    previous = pid;
-    opened.push_back(text.substr(22, text.find('"', 22) - 22));
-  }
-  return opened;
-}
-
-TEST_F(ConversionRun, InstancesStartedAheadEachTakeOneDocumentOpenedOneAtATimeInOrderAndOnlyAHangingOneIsEnded) {
-  ASSERT_TRUE(LimitTo(4) && settings.Number(kInstancesAheadSetting, 3));
-  std::vector<std::string> documents;
-  for (const wchar_t* name : {L"a.doc", L"b.doc", L"hang.doc", L"c.doc", L"d.doc", L"e.doc"}) {
-    documents.push_back(Add(L"letter.doc", name));
-  }
-  const std::string text = Narrow(PressForOne().box.text);
-  EXPECT_EQ(text.substr(0, text.find("within")), "Done.\r\n\r\n1 document could not be converted:\r\n" +
-                                                     documents[2] + ": It did not finish ");
-  EXPECT_THAT(text, HasSubstr("Its instance was ended."));
-  EXPECT_EQ(OpenedOneAtATime(journal.Text()), documents);
-  // One process a document, each told to quit but the one that hung, which alone was ended.
-  std::vector<DWORD> pids;
-  const std::vector<Calls> calls = journal.Calls(&pids);
-  ASSERT_EQ(calls.size(), documents.size());
-  for (const Calls& process : calls) {
-    const bool hung = std::find(process.begin(), process.end(), "Server: waiting for ever: HangInOpen matches \"hang.doc\"") != process.end();
-    EXPECT_EQ(process.back() == "Server: exit after Quit", !hung) << process.back();
-  }
-}
-
 // A user's document handed to one of the run's instances is never thrown away with it; an
 // instance that cannot be had fails its own document and no other.
 TEST_F(ConversionRun, AnInstanceHoldingAnotherDocumentIsLeftVisibleAndOneThatFailsToStartFailsOnlyItsDocument) {
@@ -460,7 +419,7 @@ TEST_F(ConversionRun, AnInstanceHoldingAnotherDocumentIsLeftVisibleAndOneThatFai
   ASSERT_TRUE(hazards.Text(L"SecondDocument", L"shared.doc") && settings.Number(kInstancesAheadSetting, 1));
   std::vector<std::string> documents;
   for (const wchar_t* name : {L"shared.doc", L"b.doc", L"c.doc", L"d.doc", L"e.doc"}) {
-    documents.push_back(Add(L"letter.doc", name));
+    documents.push_back(List(L"letter.doc", name));
   }
   const std::vector<Shown> seen = Press(IDOK, [&] { hazards.Number(L"RefuseOnce", 1); }, "shared.doc");
   ASSERT_EQ(seen.size(), 1u);

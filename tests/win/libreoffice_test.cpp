@@ -6,8 +6,6 @@
 #include <map>
 #include <sstream>
 
-#include "app/main_window_layout.h"
-#include "app/run_settings.h"
 #include "conversion/word_automation_win.h"
 #include "conversion/word_instance_win.h"
 #include "support/form_fixture.h"
@@ -21,22 +19,19 @@ namespace {
 using ::testing::HasSubstr;
 using standin::DocumentKind;
 
-// The words of documents in `folder` as LibreOffice reads them, one space between them
-// (layout may differ between a document and its template), by their names without extension:
-// all converted to text by one soffice, in a profile of the test's own, into `into`.
-std::map<std::string, std::string> Words(const TempFolder& folder, const std::vector<std::wstring>& names,
-                                         const std::string& into) {
+// The words of documents in `folder` as LibreOffice reads them, one space between them, by their
+// names without extension: all converted to text by one soffice, in a profile of the test's own.
+std::map<std::string, std::string> Words(const TempFolder& folder, const std::vector<std::wstring>& names) {
   std::string files;
   for (const std::wstring& name : names) files += " \\\"" + Narrow(name) + "\\\"";
-  const std::wstring done = folder.File(Widen(into) + L".done");
   EXPECT_TRUE(RunUnix("HOME=\\\"$PWD/cat-home\\\" soffice -env:UserInstallation=\\\"file://$PWD/cat-profile\\\" "
-                      "--headless --convert-to \\\"txt:Text (encoded):UTF8\\\" --outdir " + into + files + " >/dev/null 2>&1; touch " + into +
-                          ".done",
-                      folder.Path(), [&] { return FileExists(done); }));
+                      "--headless --convert-to \\\"txt:Text (encoded):UTF8\\\" --outdir words" + files +
+                          " >/dev/null 2>&1; touch words.done",
+                      folder.Path(), [&] { return FileExists(folder.File(L"words.done")); }));
   std::map<std::string, std::string> words;
   for (const std::wstring& name : names) {
     const std::string base = Narrow(name.substr(0, name.rfind(L'.')));
-    std::string read = FileBytes(folder.File(Widen(into) + L"\\" + Widen(base) + L".txt"));
+    std::string read = FileBytes(folder.File(L"words\\" + Widen(base) + L".txt"));
     if (read.rfind("\xEF\xBB\xBF", 0) == 0) read.erase(0, 3);  // a byte-order mark before some
     std::istringstream in(read);
     for (std::string word; in >> word;) words[base] += (words[base].empty() ? "" : " ") + word;
@@ -87,21 +82,12 @@ bool StandinFoldersLeft() {
   return true;
 }
 
-class LibreOffice : public ::testing::Test {
+class LibreOffice : public StandinTest {
  protected:
-  void SetUp() override {
-    // What a test that crashed left set would reach every instance of this one.
-    RegDeleteTreeW(HKEY_CURRENT_USER, kStandinHazards);
-    ASSERT_HRESULT_SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED));
-  }
   void TearDown() override {
-    EXPECT_TRUE(journal.AllExited()) << "a stand-in process was left running";
+    StandinTest::TearDown();
     EXPECT_TRUE(PumpUntil([] { return !StandinFoldersLeft(); })) << "an instance's LibreOffice folder was left";
-    CoUninitialize();
   }
-  StandinJournal journal;
-  TempFolder folder;
-  UserValues hazards;
 };
 
 TEST_F(LibreOffice, EveryOtherPairBecomesTheTemplateAskedForWithTheDocumentsWords) {
@@ -120,7 +106,7 @@ TEST_F(LibreOffice, EveryOtherPairBecomesTheTemplateAskedForWithTheDocumentsWord
   };
   // The folder of an instance ended between conversions goes with the next instance's first.
   std::filesystem::create_directories(std::filesystem::temp_directory_path() / L"QuilloryStandin-99999" / L"profile");
-  std::vector<std::wstring> documents, templates;
+  std::vector<std::wstring> templates;
   for (const auto& pair : pairs) {
     const std::wstring document = CopyFixture(pair.fixture, folder.Path(), pair.name);
     const std::wstring made = Widen(TemplatePath(Narrow(document), pair.target));
@@ -128,7 +114,6 @@ TEST_F(LibreOffice, EveryOtherPairBecomesTheTemplateAskedForWithTheDocumentsWord
     EXPECT_EQ(KindOf(made), pair.target == TemplateTarget::kDot ? DocumentKind::kBinaryTemplate
                                                                 : DocumentKind::kXmlTemplate)
         << Narrow(made);
-    documents.push_back(pair.name);
     templates.push_back(made.substr(made.rfind(L'\\') + 1));
   }
   // What LibreOffice cannot read fails in its own words, and leaves no template.
@@ -138,9 +123,11 @@ TEST_F(LibreOffice, EveryOtherPairBecomesTheTemplateAskedForWithTheDocumentsWord
   EXPECT_THAT(Convert(damaged, TemplateTarget::kDot),
               HasSubstr("LibreOffice said \"Error: source file could not be loaded\""));
   EXPECT_FALSE(FileExists(folder.File(L"damaged.dot")));
-  const auto before = Words(folder, documents, "documents"), after = Words(folder, templates, "templates");
-  EXPECT_EQ(after, before);
-  EXPECT_THAT(after.at("rtf to dot"), HasSubstr("Quarterly letter Dear reader"));
+  // Each template holds its document's words, as LibreOffice reads them.
+  for (const auto& [name, words] : Words(folder, templates)) {
+    EXPECT_THAT(words, HasSubstr(name == "report" ? "Report" : "Quarterly letter Dear reader, this letter is a fixture"))
+        << name;
+  }
 }
 
 TEST_F(LibreOffice, TwoInstancesConvertAtOnceEachInAProfileOfItsOwn) {
@@ -180,26 +167,18 @@ TEST_F(LibreOffice, OneThatHangsIsEndedAtTheTimeLimitWithEverythingItStarted) {
   const std::string marker = "quillory-hang-" + std::to_string(GetCurrentProcessId());
   ASSERT_TRUE(hazards.Text(L"OfficeCommand", Widen("exec soffice --headless --norestore "
                                                    "\"-env:UserInstallation=file://$HOME/" + marker + "\"")));
-  UserValues settings{L"Software\\Quillory"};
-  ASSERT_TRUE(settings.Number(kTimeLimitSetting, 10));
-  std::unique_ptr<Form1> form = MakeForm();
-  ASSERT_TRUE(form);
-  form->AppendEntries({Narrow(CopyFixture(L"letter.doc", folder.Path()))});
-  SendMessageW(form->Control(IDC_OPTION2), BM_CLICK, 0, 0);
-  std::wstring shown;
-  DialogWatcher watcher([&](HWND dialog) {
-    shown = DescribeDialog(dialog).text;
-    PressDialogButton(dialog, IDOK);
-  });
   bool started = false;
   // soffice.bin itself, which LibreOffice's launcher starts, is up.
   std::thread look([&] { started = PumpUntil([&] { return UnixProcessWith(marker + std::string("\0--headless", 11)); }); });
-  SendMessageW(form->Control(IDC_CHECK2), BM_CLICK, 0, 0);
+  const std::string document = Add(L"letter.doc");
+  std::string reason;
+  {
+    WordAutomation automation(nullptr, WaitOrStop(nullptr), std::chrono::seconds(10));
+    reason = automation.SaveDocAsTemplate(document, TemplatePath(document, TemplateTarget::kDotx), TemplateTarget::kDotx).reason;
+  }
   look.join();
-  watcher.Stop();
   EXPECT_TRUE(started) << "LibreOffice never ran";
-  EXPECT_THAT(Narrow(shown), HasSubstr("did not finish within 10 seconds"));
-  EXPECT_THAT(Narrow(shown), HasSubstr("Its instance was ended."));
+  EXPECT_EQ(reason, TimeLimitReason(10, true));
   EXPECT_TRUE(PumpUntil([&] { return !UnixProcessWith(marker); })) << "a process LibreOffice started is still running";
   EXPECT_FALSE(FileExists(folder.File(L"letter.dotx")));
 }

@@ -7,7 +7,7 @@
 #include <filesystem>
 #include <sstream>
 
-#include "support/form_fixture.h"
+#include "platform/dispatch.h"
 
 namespace quillory::test {
 
@@ -76,6 +76,29 @@ std::wstring CopyFixture(const std::wstring& fixture, const std::wstring& folder
   const std::wstring copy = folder + L"\\" + (name.empty() ? fixture : name);
   CopyFileW((Widen(data) + fixture).c_str(), copy.c_str(), FALSE);
   return copy;
+}
+
+void StandinTest::SetUp() {
+  RegDeleteTreeW(HKEY_CURRENT_USER, kStandinHazards);
+  ASSERT_TRUE(hazards.Text(L"HangInOpen", L"HANG.D?C") && hazards.Text(L"ExitInOpen", L"Dies*"));
+}
+
+void StandinTest::TearDown() { EXPECT_TRUE(journal.AllExited()) << "a stand-in process was left running"; }
+
+std::string StandinTest::Add(const std::wstring& fixture, const std::wstring& name) {
+  return Narrow(CopyFixture(fixture, folder.Path(), name));
+}
+
+ActiveWord::ActiveWord() {
+  CLSID clsid{};
+  ok = SUCCEEDED(CLSIDFromProgID(L"Word.Application", &clsid)) &&
+       SUCCEEDED(CoCreateInstance(clsid, nullptr, CLSCTX_LOCAL_SERVER, IID_PPV_ARGS(&word))) &&
+       SUCCEEDED(RegisterActiveObject(word.Get(), clsid, ACTIVEOBJECT_STRONG, &cookie));
+}
+
+ActiveWord::~ActiveWord() {
+  if (cookie) RevokeActiveObject(cookie, nullptr);
+  if (word) CallMethod(word.Get(), L"Quit");
 }
 
 }  // namespace quillory::test

@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "support/form_fixture.h"
+
 namespace quillory::test {
 
 // A journal of the test's own: the stand-ins this process starts inherit its name (and a
@@ -46,5 +48,29 @@ class UserValues {
 
 // Copies a file of tests/data into `folder`, under its own name or `name`; returns the copy's path.
 std::wstring CopyFixture(const std::wstring& fixture, const std::wstring& folder, const std::wstring& name = {});
+
+// A test against the stand-in: its journal, a folder of documents, the stand-in's hazards (none
+// left over from a test that crashed; "hang.doc" hangs in Open and "dies*" ends the server
+// there), the user's settings, and nothing of the stand-in left running at the end.
+class StandinTest : public ::testing::Test {
+ protected:
+  void SetUp() override;
+  void TearDown() override;
+  // A copy of a fixture in the folder; its path in UTF-8.
+  std::string Add(const std::wstring& fixture, const std::wstring& name = {});
+  StandinJournal journal;
+  TempFolder folder;
+  UserValues hazards, settings{L"Software\\Quillory"};
+};
+
+// A stand-in instance registered as the running word processor, as a user's would be, for the
+// scope's life; it is told to quit at the end.
+struct ActiveWord {
+  ActiveWord();
+  ~ActiveWord();
+  Microsoft::WRL::ComPtr<IDispatch> word;
+  DWORD cookie = 0;
+  bool ok = false;
+};
 
 }  // namespace quillory::test
