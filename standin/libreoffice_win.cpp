@@ -296,11 +296,11 @@ int RunOnWindows(const EngineChoice& choice, const std::string& source, std::str
 
 }  // namespace
 
-OfficeOutcome ConvertWithOffice(std::string_view document, DocumentKind kind, std::string_view extension,
-                                const EngineChoice& choice, std::string* out, std::string* reason) {
+OfficeOutcome ConvertWithOffice(std::string_view document, std::string_view extension, const EngineChoice& choice,
+                                std::string* out, std::string* reason) {
   if (OfficeHidden()) return OfficeOutcome::kMissing;
   if (!PrepareFolder(reason)) return OfficeOutcome::kFailed;
-  const std::string source = OfficeSourceName(kind, extension);
+  const std::string source = OfficeSourceName(choice.kind, extension);
   std::wstring why;
   if (!WriteWholeFile(Folder() + L"\\in\\" + quillory::Widen(source), std::string(document), &why)) {
     *reason = "the document could not be copied for LibreOffice: " + quillory::Narrow(why);

@@ -22,8 +22,8 @@ enum class OfficeOutcome { kConverted, kMissing, kFailed };
 
 // The file LibreOffice wrote, as bytes, or the reason it gave none (kFailed). `extension` is
 // the document's own, lower case with its dot. Blocks until LibreOffice ends.
-OfficeOutcome ConvertWithOffice(std::string_view document, DocumentKind kind, std::string_view extension,
-                                const EngineChoice& choice, std::string* out, std::string* reason);
+OfficeOutcome ConvertWithOffice(std::string_view document, std::string_view extension, const EngineChoice& choice,
+                                std::string* out, std::string* reason);
 
 // Removes the instance's folder, profile and all; called when the instance quits.
 void RemoveOfficeFolder();

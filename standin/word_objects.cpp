@@ -14,7 +14,7 @@
 #include "journal.h"
 #include "libreoffice_win.h"
 #include "server_state.h"
-#include "template_conversion.h"
+#include "template_making.h"
 
 namespace standin {
 namespace {
@@ -203,15 +203,14 @@ HRESULT Document::Run(const Member& member, WORD, const CallArguments& arguments
 bool Document::MakeTemplate(int format, const std::string& extension, std::string* output, std::string* reason) {
   EngineChoice choice;
   if (!ChooseEngine(kind_, format, extension, &choice, reason)) return false;
-  if (choice.engine == Engine::kStandin) return ConvertToTemplate(bytes_, kind_, format, extension, output, reason);
-  switch (ConvertWithOffice(bytes_, kind_, LowerExtension(path_), choice, output, reason)) {
-    case OfficeOutcome::kMissing: *reason = NeedsLibreOffice(kind_, format); return false;
+  if (choice.engine == Engine::kStandin) return ConvertToTemplate(bytes_, choice.kind, choice.made, output, reason);
+  switch (ConvertWithOffice(bytes_, LowerExtension(path_), choice, output, reason)) {
+    case OfficeOutcome::kMissing: *reason = NeedsLibreOffice(choice); return false;
     case OfficeOutcome::kFailed: return false;
     case OfficeOutcome::kConverted: break;
   }
-  DocumentKind made{};
   std::string why;
-  if (!TemplateKindFor(format, extension, &made, &why) || !CheckTemplate(*output, made, &why)) {
+  if (!CheckTemplate(*output, choice.made, &why)) {
     *reason = "the template LibreOffice made is not right: " + why;
     return false;
   }

@@ -40,7 +40,10 @@ TEST(EngineChoice, TheStandinKeepsItsFamiliesAndLibreOfficeTakesTheRest) {
   EXPECT_THAT(Choice(kEncryptedBinary, kFormatXmlTemplate, ".dotx"), HasSubstr("without its password"));
   EXPECT_THAT(Choice(kRtfDocument, kFormatTemplate, ".dotx"), HasSubstr("does not match"));
   EXPECT_THAT(Choice(kBinaryDocument, kFormatXmlTemplateMacroEnabled, ".dotm"), HasSubstr("macro-enabled"));
-  EXPECT_EQ(NeedsLibreOffice(kBinaryDocument, kFormatXmlTemplate),
+  EngineChoice choice;
+  std::string error;
+  ASSERT_TRUE(ChooseEngine(kBinaryDocument, kFormatXmlTemplate, ".dotx", &choice, &error)) << error;
+  EXPECT_EQ(NeedsLibreOffice(choice),
             "turning a binary Word document into an Open XML template needs LibreOffice Writer, which is not installed");
 }
 

@@ -5,9 +5,11 @@
 #include <iterator>
 
 #include "compound_file.h"
+#include "engine_choice.h"
 #include "hostile_bytes.h"
 #include "inflate.h"
-#include "template_conversion.h"
+#include "template_making.h"
+#include "word_package.h"
 #include "zip_package.h"
 
 namespace standin {
@@ -46,11 +48,10 @@ DocumentKind Kind(std::string_view bytes) {
 }
 
 // The document as a template, which must read back as the kind expected.
-std::string Convert(const std::string& bytes, int format = kFormatXmlTemplate, const char* extension = ".dotx",
-                    DocumentKind expected = kXmlTemplate) {
+std::string Convert(const std::string& bytes, DocumentKind expected = kXmlTemplate) {
   std::string out, error;
-  EXPECT_TRUE(ConvertToTemplate(bytes, Kind(bytes), format, extension, &out, &error)) << error;
-  EXPECT_EQ(Kind(out), expected) << extension;
+  EXPECT_TRUE(ConvertToTemplate(bytes, Kind(bytes), expected, &out, &error)) << error;
+  EXPECT_EQ(Kind(out), expected) << KindName(expected);
   return out;
 }
 
@@ -63,8 +64,7 @@ std::string Refusal(std::string_view bytes) {
   std::string error, out;
   const bool read = IdentifyDocument(input, &kind, &error);
   const bool binary = kind == kBinaryDocument || kind == kBinaryTemplate;
-  EXPECT_FALSE(read && ConvertToTemplate(input, kind, binary ? kFormatTemplate : kFormatXmlTemplate,
-                                         binary ? ".dot" : ".dotx", &out, &error));
+  EXPECT_FALSE(read && ConvertToTemplate(input, kind, binary ? kBinaryTemplate : kXmlTemplate, &out, &error));
   EXPECT_FALSE(error.empty()) << "refused without a reason";
   return error;
 }
@@ -101,7 +101,7 @@ TEST(StandinFormatsTest, TemplatesDifferFromTheirDocumentsOnlyInTheMainContentTy
   types.replace(types.find(documentType), documentType.size(), "wordprocessingml.template.main+xml");
   EXPECT_EQ(Unpack(Convert(Fixture("report.docx"))), expected);
   EXPECT_EQ(Unpack(Convert(Fixture("macros.docm"))), expected);  // macros left out
-  auto dotm = Unpack(Convert(Fixture("macros.docm"), kFormatXmlTemplateMacroEnabled, ".dotm", kXmlMacroTemplate));
+  auto dotm = Unpack(Convert(Fixture("macros.docm"), kXmlMacroTemplate));
   EXPECT_EQ(dotm["word/vbaProject.bin"], Unpack(Fixture("macros.docm"))["word/vbaProject.bin"]);
   // The macro project typed by a Default (of any case) instead of an Override: it goes, a part of
   // its extension with an Override of its own stays, and so do the root's relationships, even
@@ -120,7 +120,7 @@ TEST(StandinFormatsTest, TemplatesDifferFromTheirDocumentsOnlyInTheMainContentTy
   EXPECT_EQ(converted, expected);
 
   const std::string doc = Fixture("letter.doc");
-  std::string dot = Convert(doc, kFormatTemplate, ".dot", kBinaryTemplate);
+  std::string dot = Convert(doc, kBinaryTemplate);
   const size_t at = std::mismatch(doc.begin(), doc.end(), dot.begin(), dot.end()).first - doc.begin();
   ASSERT_TRUE(at >= 0x0A && at < doc.size() && dot.size() == doc.size());
   EXPECT_EQ(dot.substr(at - 0x0A, 2), "\xEC\xA5");  // the flags lie 0x0A bytes after the FIB's wIdent
@@ -135,9 +135,10 @@ TEST(StandinFormatsTest, PasswordProtectedDocumentsAreRecognisedAndNeverConverte
   EXPECT_EQ(Kind(locked), kEncryptedBinary);
   EXPECT_EQ(Kind(package), kEncryptedPackage);
   for (const std::string& bytes : {locked, package}) {
-    std::string out, error;
-    EXPECT_FALSE(ConvertToTemplate(bytes, Kind(bytes), kFormatTemplate, ".dot", &out, &error));
-    EXPECT_FALSE(ConvertToTemplate(bytes, Kind(bytes), kFormatXmlTemplate, ".dotx", &out, &error));
+    std::string error;
+    EngineChoice choice;
+    EXPECT_FALSE(ChooseEngine(Kind(bytes), kFormatTemplate, ".dot", &choice, &error));
+    EXPECT_FALSE(ChooseEngine(Kind(bytes), kFormatXmlTemplate, ".dotx", &choice, &error));
     EXPECT_NE(error.find("password"), std::string::npos) << error;
   }
   // Either stream alone is no encrypted package, and the file then is no document at all.
