@@ -97,6 +97,8 @@ bool CopyFolderTree(const std::wstring& from, const std::wstring& to) {
   return ok;
 }
 
+bool PathExists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
 std::wstring FullPath(const std::wstring& path) {
   wchar_t buffer[4096];
   const DWORD n = GetFullPathNameW(path.c_str(), static_cast<DWORD>(std::size(buffer)), buffer, nullptr);
