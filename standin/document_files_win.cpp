@@ -3,17 +3,6 @@
 #include "common/system_message_win.h"
 
 namespace standin {
-namespace {
-
-// The system's text for a Win32 error as part of a sentence: without its full stop, and
-// never empty.
-std::wstring SystemErrorText(DWORD error) {
-  std::wstring text = quillory::SystemMessage(error);
-  while (!text.empty() && text.back() == L'.') text.pop_back();
-  return text.empty() ? L"error " + std::to_wstring(error) : text;
-}
-
-}  // namespace
 
 ReadOutcome ReadDocumentFile(const std::wstring& path, bool readOnly, std::string* bytes, std::wstring* error) {
   const DWORD share = readOnly ? FILE_SHARE_READ | FILE_SHARE_WRITE : FILE_SHARE_READ;
@@ -21,7 +10,7 @@ ReadOutcome ReadDocumentFile(const std::wstring& path, bool readOnly, std::strin
   if (file == INVALID_HANDLE_VALUE) {
     const DWORD why = GetLastError();
     if (why == ERROR_SHARING_VIOLATION && !readOnly) return ReadOutcome::kInUse;
-    *error = SystemErrorText(why);
+    *error = quillory::SystemPhrase(why);
     return ReadOutcome::kFailed;
   }
   LARGE_INTEGER size{};
@@ -32,7 +21,7 @@ ReadOutcome ReadDocumentFile(const std::wstring& path, bool readOnly, std::strin
     ok = bytes->empty() || (ReadFile(file, bytes->data(), static_cast<DWORD>(bytes->size()), &read, nullptr) &&
                             read == bytes->size());
   }
-  if (!ok) *error = SystemErrorText(GetLastError());
+  if (!ok) *error = quillory::SystemPhrase(GetLastError());
   CloseHandle(file);
   return ok ? ReadOutcome::kRead : ReadOutcome::kFailed;
 }
@@ -41,7 +30,7 @@ bool WriteWholeFile(const std::wstring& path, const std::string& bytes, std::wst
   const std::wstring temporary = path + L".standin-" + std::to_wstring(GetCurrentProcessId());
   HANDLE file = CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) {
-    *error = SystemErrorText(GetLastError());
+    *error = quillory::SystemPhrase(GetLastError());
     return false;
   }
   DWORD written = 0;
@@ -50,7 +39,7 @@ bool WriteWholeFile(const std::wstring& path, const std::string& bytes, std::wst
   const DWORD writeError = GetLastError();
   CloseHandle(file);
   if (!ok || !MoveFileExW(temporary.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING)) {
-    *error = SystemErrorText(ok ? GetLastError() : writeError);
+    *error = quillory::SystemPhrase(ok ? GetLastError() : writeError);
     DeleteFileW(temporary.c_str());
     return false;
   }

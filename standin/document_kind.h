@@ -6,6 +6,8 @@
 #include <string>
 #include <string_view>
 
+#include "common/template_format.h"
+
 namespace standin {
 
 enum class DocumentKind {
@@ -29,10 +31,9 @@ inline bool IsPasswordProtected(DocumentKind kind) {
 // True, with the reason, for a document no engine may be given without its password.
 bool RefusedForItsPassword(DocumentKind kind, std::string* error);
 
-// The word processor's format numbers for templates.
-inline constexpr int kFormatTemplate = 1;                   // binary .dot
-inline constexpr int kFormatXmlTemplate = 14;               // .dotx
-inline constexpr int kFormatXmlTemplateMacroEnabled = 15;   // .dotm
+using quillory::kFormatTemplate;
+using quillory::kFormatXmlTemplate;
+using quillory::kFormatXmlTemplateMacroEnabled;
 
 const char* KindName(DocumentKind kind);
 bool IsBinary(DocumentKind kind);

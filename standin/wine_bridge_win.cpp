@@ -1,13 +1,14 @@
 #include "wine_bridge_win.h"
 
+#include "common/wine_win.h"
+
 namespace standin {
 
-// Wine's own exports, found only when the process runs under Wine.
 const WineCalls* Wine() {
   static const WineCalls calls = [] {
     WineCalls found;
-    const HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
-    if (ntdll && GetProcAddress(ntdll, "wine_get_version")) {
+    if (quillory::RunningUnderWine()) {
+      const HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
       found.spawn = reinterpret_cast<WineCalls::Spawn>(
           reinterpret_cast<void (*)()>(GetProcAddress(ntdll, "__wine_unix_spawnvp")));
       found.unixName = reinterpret_cast<WineCalls::UnixName>(reinterpret_cast<void (*)()>(
