@@ -38,6 +38,7 @@ TEST(EngineChoice, TheStandinKeepsItsFamiliesAndLibreOfficeTakesTheRest) {
   EXPECT_EQ(Choice(kTextDocument, kFormatTemplate, ".dot"), "MS Word 97 Vorlage -> .dot");
 
   EXPECT_THAT(Choice(kEncryptedBinary, kFormatXmlTemplate, ".dotx"), HasSubstr("without its password"));
+  EXPECT_THAT(Choice(kEncryptedPackage, kFormatTemplate, ".dot"), HasSubstr("without its password"));
   EXPECT_THAT(Choice(kRtfDocument, kFormatTemplate, ".dotx"), HasSubstr("does not match"));
   EXPECT_THAT(Choice(kBinaryDocument, kFormatXmlTemplateMacroEnabled, ".dotm"), HasSubstr("macro-enabled"));
   EngineChoice choice;
