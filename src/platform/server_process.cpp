@@ -9,7 +9,7 @@
 #include "common/file_name.h"
 #include "common/wine_win.h"
 #include "platform/objref.h"
-#include "platform/scoped_handles.h"
+#include "common/scoped_handles_win.h"
 
 namespace quillory {
 namespace {
