@@ -5,6 +5,7 @@
 #include <string>
 
 #include "common/file_name.h"
+#include "common/scoped_handles_win.h"
 #include "common/system_message_win.h"
 #include "common/utf_win.h"
 #include "document_files_win.h"
@@ -42,15 +43,14 @@ std::wstring SeedProfile() { return TemporaryFolder() + L"QuilloryStandin.profil
 // Whether a process of this program runs under that id; one that cannot be looked at (another
 // user's) counts as running.
 bool StandinRuns(DWORD id) {
-  HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, id);
+  const quillory::ScopedHandle process(OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, id));
   if (!process) return GetLastError() == ERROR_ACCESS_DENIED;
   wchar_t image[MAX_PATH], own[MAX_PATH];
   DWORD size = MAX_PATH;
-  const bool ours = QueryFullProcessImageNameW(process, 0, image, &size) &&
+  const bool ours = QueryFullProcessImageNameW(process.Get(), 0, image, &size) &&
                     GetModuleFileNameW(nullptr, own, MAX_PATH) &&
                     CompareStringOrdinal(quillory::FileName(image).c_str(), -1, quillory::FileName(own).c_str(), -1,
                                          TRUE) == CSTR_EQUAL;
-  CloseHandle(process);
   return ours;
 }
 
@@ -59,16 +59,15 @@ bool StandinRuns(DWORD id) {
 // instances no longer running.
 void RemoveFoldersOfEndedInstances() {
   WIN32_FIND_DATAW found;
-  HANDLE search = FindFirstFileW((TemporaryFolder() + L"QuilloryStandin-*").c_str(), &found);
-  if (search == INVALID_HANDLE_VALUE) return;
+  const quillory::ScopedFind search(FindFirstFileW((TemporaryFolder() + L"QuilloryStandin-*").c_str(), &found));
+  if (!search) return;
   do {
     const std::wstring name = found.cFileName;
     const std::wstring id = name.substr(std::size(L"QuilloryStandin-") - 1);
     if (id.empty() || id.find_first_not_of(L"0123456789") != std::wstring::npos || id.size() > 9) continue;
     const DWORD process = std::stoul(id);
     if (process != GetCurrentProcessId() && !StandinRuns(process)) RemoveTree(TemporaryFolder() + name);
-  } while (FindNextFileW(search, &found));
-  FindClose(search);
+  } while (FindNextFileW(search.Get(), &found));
 }
 
 }  // namespace

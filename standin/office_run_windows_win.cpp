@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include "common/scoped_handles_win.h"
 #include "common/system_message_win.h"
 #include "common/utf_win.h"
 #include "document_files_win.h"
@@ -56,8 +57,8 @@ int RunOfficeOnWindows(const EngineChoice& choice, const std::string& source, st
   }
   SECURITY_ATTRIBUTES inherit{sizeof(inherit), nullptr, TRUE};
   const std::wstring outputPath = OfficeFolder() + L"\\output";
-  HANDLE output = CreateFileW(outputPath.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
+  quillory::ScopedHandle output(CreateFileW(outputPath.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit,
+                                            CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
   // Kept for the life of the process: when the instance is ended, the last handle goes and
   // the job takes LibreOffice with it.
   static HANDLE job = [] {
@@ -71,14 +72,15 @@ int RunOfficeOnWindows(const EngineChoice& choice, const std::string& source, st
   startup.cb = sizeof(startup);
   startup.dwFlags = STARTF_USESTDHANDLES;
   startup.hStdInput = nullptr;
-  startup.hStdOutput = output;
-  startup.hStdError = output;
+  startup.hStdOutput = output.Get();
+  startup.hStdError = output.Get();
   PROCESS_INFORMATION process{};
-  const BOOL started = output != INVALID_HANDLE_VALUE && job &&
+  const BOOL started = output && job &&
                        CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, TRUE,
                                       CREATE_SUSPENDED | CREATE_NO_WINDOW, nullptr, nullptr, &startup, &process);
   const DWORD startError = GetLastError();
-  if (output != INVALID_HANDLE_VALUE) CloseHandle(output);
+  output.Reset();  // LibreOffice holds its own
+  const quillory::ScopedHandle thread(process.hThread), child(process.hProcess);
   if (!started) {
     *reason = "\"" + quillory::Narrow(program) + "\" could not be started: " + quillory::SystemReason(startError);
     return -1;
@@ -90,8 +92,6 @@ int RunOfficeOnWindows(const EngineChoice& choice, const std::string& source, st
     GetExitCodeProcess(process.hProcess, &status);
   }
   TerminateJobObject(job, 1);  // whatever it left behind
-  CloseHandle(process.hThread);
-  CloseHandle(process.hProcess);
   return status > 255 ? 255 : static_cast<int>(status);
 }
 
