@@ -22,7 +22,7 @@
 
 #include "hostile_bytes.h"
 #include "inflate.h"
-#include "template_conversion.h"
+#include "template_making.h"
 #include "zip_package.h"
 
 namespace {
@@ -211,8 +211,8 @@ Outcome Convert(std::string_view bytes) {
   std::string error, out;
   if (!standin::IdentifyDocument(bytes, &kind, &error)) return {false, error};
   const bool binary = kind == standin::DocumentKind::kBinaryDocument || kind == standin::DocumentKind::kBinaryTemplate;
-  const bool made = standin::ConvertToTemplate(bytes, kind, binary ? standin::kFormatTemplate : standin::kFormatXmlTemplate,
-                                               binary ? ".dot" : ".dotx", &out, &error);
+  const bool made = standin::ConvertToTemplate(
+      bytes, kind, binary ? standin::DocumentKind::kBinaryTemplate : standin::DocumentKind::kXmlTemplate, &out, &error);
   return {made, made ? "converted, " + std::to_string(out.size()) + " bytes" : error};
 }
 

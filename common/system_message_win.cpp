@@ -10,6 +10,9 @@
 namespace quillory {
 namespace {
 
+// What is said of a code the system has no text for.
+std::wstring ErrorNumber(unsigned long code) { return L"error " + std::to_wstring(code); }
+
 struct LocalFreeDeleter {
   void operator()(wchar_t* text) const { LocalFree(text); }
 };
@@ -40,7 +43,13 @@ std::wstring SystemMessage(unsigned long code) {
 
 std::string SystemReason(unsigned long code) {
   const std::wstring text = SystemMessage(code);
-  return text.empty() ? "error " + std::to_string(code) : Narrow(text);
+  return Narrow(text.empty() ? ErrorNumber(code) : text);
+}
+
+std::wstring SystemPhrase(unsigned long code) {
+  std::wstring text = SystemMessage(code);
+  while (!text.empty() && text.back() == L'.') text.pop_back();
+  return text.empty() ? ErrorNumber(code) : text;
 }
 
 }  // namespace quillory

@@ -13,4 +13,7 @@ std::wstring SystemMessage(unsigned long code);
 // text for the code.
 std::string SystemReason(unsigned long code);
 
+// The same inside a sentence: without its full stop, and "error N" when there is no text.
+std::wstring SystemPhrase(unsigned long code);
+
 }  // namespace quillory

@@ -1,56 +1,47 @@
 #include "document_files_win.h"
 
+#include "common/scoped_handles_win.h"
 #include "common/system_message_win.h"
 
 namespace standin {
-namespace {
-
-// The system's text for a Win32 error as part of a sentence: without its full stop, and
-// never empty.
-std::wstring SystemErrorText(DWORD error) {
-  std::wstring text = quillory::SystemMessage(error);
-  while (!text.empty() && text.back() == L'.') text.pop_back();
-  return text.empty() ? L"error " + std::to_wstring(error) : text;
-}
-
-}  // namespace
 
 ReadOutcome ReadDocumentFile(const std::wstring& path, bool readOnly, std::string* bytes, std::wstring* error) {
   const DWORD share = readOnly ? FILE_SHARE_READ | FILE_SHARE_WRITE : FILE_SHARE_READ;
-  HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, share, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) {
+  const quillory::ScopedHandle file(
+      CreateFileW(path.c_str(), GENERIC_READ, share, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file) {
     const DWORD why = GetLastError();
     if (why == ERROR_SHARING_VIOLATION && !readOnly) return ReadOutcome::kInUse;
-    *error = SystemErrorText(why);
+    *error = quillory::SystemPhrase(why);
     return ReadOutcome::kFailed;
   }
   LARGE_INTEGER size{};
-  bool ok = GetFileSizeEx(file, &size) && size.QuadPart < (512ll << 20);
+  bool ok = GetFileSizeEx(file.Get(), &size) && size.QuadPart < (512ll << 20);
   if (ok) {
     bytes->resize(static_cast<size_t>(size.QuadPart));
     DWORD read = 0;
-    ok = bytes->empty() || (ReadFile(file, bytes->data(), static_cast<DWORD>(bytes->size()), &read, nullptr) &&
+    ok = bytes->empty() || (ReadFile(file.Get(), bytes->data(), static_cast<DWORD>(bytes->size()), &read, nullptr) &&
                             read == bytes->size());
   }
-  if (!ok) *error = SystemErrorText(GetLastError());
-  CloseHandle(file);
+  if (!ok) *error = quillory::SystemPhrase(GetLastError());
   return ok ? ReadOutcome::kRead : ReadOutcome::kFailed;
 }
 
 bool WriteWholeFile(const std::wstring& path, const std::string& bytes, std::wstring* error) {
   const std::wstring temporary = path + L".standin-" + std::to_wstring(GetCurrentProcessId());
-  HANDLE file = CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) {
-    *error = SystemErrorText(GetLastError());
+  quillory::ScopedHandle file(
+      CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file) {
+    *error = quillory::SystemPhrase(GetLastError());
     return false;
   }
   DWORD written = 0;
-  const bool ok = WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
+  const bool ok = WriteFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
                   written == bytes.size();
   const DWORD writeError = GetLastError();
-  CloseHandle(file);
+  file.Reset();  // closed before it is moved
   if (!ok || !MoveFileExW(temporary.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING)) {
-    *error = SystemErrorText(ok ? GetLastError() : writeError);
+    *error = quillory::SystemPhrase(ok ? GetLastError() : writeError);
     DeleteFileW(temporary.c_str());
     return false;
   }
@@ -59,8 +50,7 @@ bool WriteWholeFile(const std::wstring& path, const std::string& bytes, std::wst
 
 void RemoveFolderTree(const std::wstring& folder) {
   WIN32_FIND_DATAW found;
-  HANDLE search = FindFirstFileW((folder + L"\\*").c_str(), &found);
-  if (search != INVALID_HANDLE_VALUE) {
+  if (const quillory::ScopedFind search(FindFirstFileW((folder + L"\\*").c_str(), &found)); search) {
     do {
       const std::wstring name = found.cFileName;
       if (name == L"." || name == L"..") continue;
@@ -74,17 +64,16 @@ void RemoveFolderTree(const std::wstring& folder) {
         SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
         DeleteFileW(path.c_str());
       }
-    } while (FindNextFileW(search, &found));
-    FindClose(search);
-  }
+    } while (FindNextFileW(search.Get(), &found));
+  }  // the search is closed before its folder goes
   RemoveDirectoryW(folder.c_str());
 }
 
 bool CopyFolderTree(const std::wstring& from, const std::wstring& to) {
   if (!CreateDirectoryW(to.c_str(), nullptr)) return false;
   WIN32_FIND_DATAW found;
-  HANDLE search = FindFirstFileW((from + L"\\*").c_str(), &found);
-  if (search == INVALID_HANDLE_VALUE) return false;
+  const quillory::ScopedFind search(FindFirstFileW((from + L"\\*").c_str(), &found));
+  if (!search) return false;
   bool ok = true;
   do {
     const std::wstring name = found.cFileName;
@@ -92,10 +81,11 @@ bool CopyFolderTree(const std::wstring& from, const std::wstring& to) {
     const std::wstring source = from + L"\\" + name, target = to + L"\\" + name;
     ok = (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) ? CopyFolderTree(source, target)
                                                              : CopyFileW(source.c_str(), target.c_str(), TRUE);
-  } while (ok && FindNextFileW(search, &found));
-  FindClose(search);
+  } while (ok && FindNextFileW(search.Get(), &found));
   return ok;
 }
+
+bool PathExists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
 std::wstring FullPath(const std::wstring& path) {
   wchar_t buffer[4096];

@@ -23,6 +23,7 @@ void RemoveFolderTree(const std::wstring& folder);
 // Copies a folder and everything in it to `to`, which must not exist; links are left out.
 bool CopyFolderTree(const std::wstring& from, const std::wstring& to);
 
+bool PathExists(const std::wstring& path);
 std::wstring FullPath(const std::wstring& path);
 // The extension in lower case with its dot ("" when there is none); non-ASCII letters as ?.
 std::string LowerExtension(const std::wstring& path);

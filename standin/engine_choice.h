@@ -6,24 +6,20 @@
 #include <string>
 #include <string_view>
 
-#include "template_conversion.h"
+#include "document_kind.h"
 
 namespace standin {
 
-// What Open makes of a file: a Word document as IdentifyDocument reads it, or one of the other
-// kinds the word processor opens (RTF by its signature whatever its name, OpenDocument text
-// by its mimetype entry, text and web pages by their extension, lower case with its dot).
-// False with a reason for anything else, and for a Word file that is damaged.
-bool IdentifyAnyDocument(std::string_view bytes, std::string_view extension, DocumentKind* kind,
-                         std::string* error);
-
 enum class Engine { kStandin, kLibreOffice };
 
+// What the choice found, so that no engine identifies or refuses the document again.
 struct EngineChoice {
   Engine engine = Engine::kStandin;
   // For LibreOffice: its export filter and the extension of the file it writes.
   std::string_view filter;
   std::string_view extension;
+  DocumentKind kind{};  // the document's
+  DocumentKind made{};  // the template's: kBinaryTemplate, kXmlTemplate or kXmlMacroTemplate
 };
 
 // The engine for this document, format number and target extension; false with the reason
@@ -33,6 +29,6 @@ bool ChooseEngine(DocumentKind kind, int fileFormat, std::string_view targetExte
                   std::string* error);
 
 // The reason for a conversion that needs LibreOffice when it is missing.
-std::string NeedsLibreOffice(DocumentKind kind, int fileFormat);
+std::string NeedsLibreOffice(const EngineChoice& choice);
 
 }  // namespace standin

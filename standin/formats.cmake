@@ -8,7 +8,9 @@ add_library(quillory_standin_formats STATIC
   ${CMAKE_CURRENT_LIST_DIR}/zip_package.cpp
   ${CMAKE_CURRENT_LIST_DIR}/compound_file.cpp
   ${CMAKE_CURRENT_LIST_DIR}/xml_reader.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/template_conversion.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/word_package.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/document_kind.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/template_making.cpp
   ${CMAKE_CURRENT_LIST_DIR}/engine_choice.cpp
   ${CMAKE_CURRENT_LIST_DIR}/office_command.cpp)
 target_include_directories(quillory_standin_formats PUBLIC ${CMAKE_CURRENT_LIST_DIR})

@@ -17,7 +17,7 @@
 #include "common/com_object_win.h"
 #include "hazards_win.h"
 #include "journal.h"
-#include "libreoffice_win.h"
+#include "office_folder_win.h"
 #include "registration.h"
 #include "server_state.h"
 #include "word_objects.h"

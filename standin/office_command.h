@@ -15,6 +15,11 @@ namespace standin {
 // died meanwhile, which nobody else would end.
 inline constexpr unsigned long kOfficeLimitSeconds = 600;
 
+// Exit statuses of a run that are the stand-in's own: no LibreOffice to run, and one it ended
+// at kOfficeLimitSeconds.
+inline constexpr int kOfficeNotFound = 127;
+inline constexpr int kOfficeOverdue = 124;
+
 // A file URL for a Unix path ("/tmp/a b" -> "file:///tmp/a%20b") or a Windows one
 // ("C:\a b" -> "file:///C:/a%20b"); every byte but unreserved ones, "/" and a drive's ":"
 // is percent-encoded, so spaces and UTF-8 names survive.

@@ -14,7 +14,7 @@
 #include "journal.h"
 #include "libreoffice_win.h"
 #include "server_state.h"
-#include "template_conversion.h"
+#include "template_making.h"
 
 namespace standin {
 namespace {
@@ -46,6 +46,18 @@ void ReturnObject(VARIANT* result, IDispatch* object) {
 
 std::wstring Quoted(const std::wstring& path) { return L"\"" + path + L"\""; }
 
+// Each object's dispatch ids, named once for its member table and its Run.
+enum DocumentMember : DISPID { kDocumentName = DISPID_VALUE, kSaveAs = 1, kClose = 2, kFullName = 3 };
+enum DocumentsMember : DISPID { kOpen = 1, kCount = 2 };
+enum ApplicationMember : DISPID {
+  kApplicationName = DISPID_VALUE,
+  kDocuments = 1,
+  kQuit = 2,
+  kAutomationSecurity = 3,
+  kDisplayAlerts = 4,
+  kVisible = 5,
+};
+
 class Documents;
 
 class Document final : public AutomationObject {
@@ -58,13 +70,13 @@ class Document final : public AutomationObject {
   const wchar_t* ObjectName() const override { return L"Document"; }
   const std::vector<Member>& Members() const override {
     static const std::vector<Member> members = {
-        {L"Name", DISPID_VALUE, {}},
-        {L"SaveAs", 1, {L"FileName", L"FileFormat", L"LockComments", L"Password", L"AddToRecentFiles",
+        {L"Name", kDocumentName, {}},
+        {L"SaveAs", kSaveAs, {L"FileName", L"FileFormat", L"LockComments", L"Password", L"AddToRecentFiles",
                         L"WritePassword", L"ReadOnlyRecommended", L"EmbedTrueTypeFonts",
                         L"SaveNativePictureFormat", L"SaveFormsData", L"SaveAsAOCELetter", L"Encoding",
                         L"InsertLineBreaks", L"AllowSubstitutions", L"LineEnding", L"AddBiDiMarks"}},
-        {L"Close", 2, {L"SaveChanges", L"OriginalFormat", L"RouteDocument"}},
-        {L"FullName", 3, {}},
+        {L"Close", kClose, {L"SaveChanges", L"OriginalFormat", L"RouteDocument"}},
+        {L"FullName", kFullName, {}},
     };
     return members;
   }
@@ -99,8 +111,8 @@ class Documents final : public AutomationObject {
   const wchar_t* ObjectName() const override { return L"Documents"; }
   const std::vector<Member>& Members() const override {
     static const std::vector<Member> members = {
-        {L"Count", 2, {}},
-        {L"Open", 1, {L"FileName", L"ConfirmConversions", L"ReadOnly", L"AddToRecentFiles",
+        {L"Count", kCount, {}},
+        {L"Open", kOpen, {L"FileName", L"ConfirmConversions", L"ReadOnly", L"AddToRecentFiles",
                       L"PasswordDocument", L"PasswordTemplate", L"Revert", L"WritePasswordDocument",
                       L"WritePasswordTemplate", L"Format", L"Encoding", L"Visible", L"OpenAndRepair",
                       L"DocumentDirection", L"NoEncodingDialog", L"XMLTransform"}},
@@ -109,7 +121,7 @@ class Documents final : public AutomationObject {
   }
   HRESULT Run(const Member& member, WORD, const CallArguments& arguments, VARIANT* result,
               std::wstring* error) override {
-    if (member.id == 2) {
+    if (member.id == kCount) {
       ReturnInt(result, static_cast<int>(open_.size()) + others_);
       return S_OK;
     }
@@ -182,13 +194,13 @@ HRESULT Documents::Open(const CallArguments& arguments, VARIANT* result, std::ws
 HRESULT Document::Run(const Member& member, WORD, const CallArguments& arguments, VARIANT* result,
                       std::wstring* error) {
   switch (member.id) {
-    case DISPID_VALUE:
+    case kDocumentName:
       ReturnString(result, quillory::FileName(path_));
       return S_OK;
-    case 3:
+    case kFullName:
       ReturnString(result, FullPath(path_));
       return S_OK;
-    case 2:
+    case kClose:
       // Closing drops the document from its collection; nothing is saved.
       if (owner_) owner_->Forget(this);
       owner_ = nullptr;
@@ -203,15 +215,14 @@ HRESULT Document::Run(const Member& member, WORD, const CallArguments& arguments
 bool Document::MakeTemplate(int format, const std::string& extension, std::string* output, std::string* reason) {
   EngineChoice choice;
   if (!ChooseEngine(kind_, format, extension, &choice, reason)) return false;
-  if (choice.engine == Engine::kStandin) return ConvertToTemplate(bytes_, kind_, format, extension, output, reason);
-  switch (ConvertWithOffice(bytes_, kind_, LowerExtension(path_), choice, output, reason)) {
-    case OfficeOutcome::kMissing: *reason = NeedsLibreOffice(kind_, format); return false;
+  if (choice.engine == Engine::kStandin) return ConvertToTemplate(bytes_, choice.kind, choice.made, output, reason);
+  switch (ConvertWithOffice(bytes_, LowerExtension(path_), choice, output, reason)) {
+    case OfficeOutcome::kMissing: *reason = NeedsLibreOffice(choice); return false;
     case OfficeOutcome::kFailed: return false;
     case OfficeOutcome::kConverted: break;
   }
-  DocumentKind made{};
   std::string why;
-  if (!TemplateKindFor(format, extension, &made, &why) || !CheckTemplate(*output, made, &why)) {
+  if (!CheckTemplate(*output, choice.made, &why)) {
     *reason = "the template LibreOffice made is not right: " + why;
     return false;
   }
@@ -250,12 +261,12 @@ class Application final : public AutomationObject {
   const wchar_t* ObjectName() const override { return L"Application"; }
   const std::vector<Member>& Members() const override {
     static const std::vector<Member> members = {
-        {L"Name", DISPID_VALUE, {}},
-        {L"Documents", 1, {}},
-        {L"Quit", 2, {L"SaveChanges", L"OriginalFormat", L"RouteDocument"}},
-        {L"AutomationSecurity", 3, {}},
-        {L"DisplayAlerts", 4, {}},
-        {L"Visible", 5, {}},
+        {L"Name", kApplicationName, {}},
+        {L"Documents", kDocuments, {}},
+        {L"Quit", kQuit, {L"SaveChanges", L"OriginalFormat", L"RouteDocument"}},
+        {L"AutomationSecurity", kAutomationSecurity, {}},
+        {L"DisplayAlerts", kDisplayAlerts, {}},
+        {L"Visible", kVisible, {}},
     };
     return members;
   }
@@ -263,18 +274,20 @@ class Application final : public AutomationObject {
               std::wstring* error) override {
     const bool isPut = (flags & (DISPATCH_PROPERTYPUT | DISPATCH_PROPERTYPUTREF)) != 0;
     switch (member.id) {
-      case DISPID_VALUE:
+      case kApplicationName:
         ReturnString(result, L"Microsoft Word");
         return S_OK;
-      case 1:
+      case kDocuments:
         if (!documents_) documents_.Attach(new Documents());
         ReturnObject(result, documents_.Get());
         return S_OK;
-      case 2:
+      case kQuit:
         RequestQuit();
         return S_OK;
       default: {
-        int* property = member.id == 3 ? &automationSecurity_ : member.id == 4 ? &displayAlerts_ : &visible_;
+        int* property = member.id == kAutomationSecurity ? &automationSecurity_
+                        : member.id == kDisplayAlerts    ? &displayAlerts_
+                                                         : &visible_;
         if (!isPut) {
           ReturnInt(result, *property);
           return S_OK;

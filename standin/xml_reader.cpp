@@ -181,7 +181,6 @@ bool Reader::StartTag() {
   XmlElement element;
   element.name = name;
   element.parent = open_.empty() ? kNoParent : open_.back();
-  element.depth = open_.size();
   element.range.begin = begin;
   element.firstAttribute = document_->attributes.size();
   for (;;) {

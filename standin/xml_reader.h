@@ -41,7 +41,6 @@ struct XmlAttribute {
 struct XmlElement {
   std::string_view name;      // qualified, as written; a view into the text read
   size_t parent = kNoParent;  // index into XmlDocument::elements
-  size_t depth = 0;           // the root's is 0
   XmlRange range;             // from the '<' of its start tag to just past the '>' of its end
   size_t firstAttribute = 0;  // index into XmlDocument::attributes
   size_t attributeCount = 0;

@@ -10,7 +10,7 @@
 #include <utility>
 
 #include "common/utf_win.h"
-#include "platform/scoped_handles.h"
+#include "common/scoped_handles_win.h"
 
 namespace quillory {
 namespace {

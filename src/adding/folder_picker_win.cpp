@@ -4,7 +4,7 @@
 #include <shobjidl.h>
 #include <wrl/client.h>
 
-#include "platform/scoped_handles.h"
+#include "common/scoped_handles_win.h"
 
 namespace quillory {
 

@@ -7,7 +7,7 @@
 
 #include <functional>
 
-#include "platform/scoped_handles.h"
+#include "common/scoped_handles_win.h"
 
 namespace quillory {
 

@@ -18,7 +18,7 @@
 #include "common/utf_win.h"
 #include "conversion/instance_thread_win.h"
 #include "platform/files.h"
-#include "platform/scoped_handles.h"
+#include "common/scoped_handles_win.h"
 
 namespace quillory {
 namespace {

@@ -32,8 +32,7 @@ DocumentCheck ConsoleRunView::CheckDocument(const std::string& document, const s
     if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND || error == ERROR_INVALID_NAME) {
       return {Verdict::kFail, "The file does not exist."};
     }
-    const std::wstring reason = SystemMessage(error);
-    return {Verdict::kFail, reason.empty() ? "error " + std::to_string(error) : Narrow(reason)};
+    return {Verdict::kFail, SystemReason(error)};
   }
   if (source.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) return {Verdict::kFail, "It is a folder."};
   if (skipNewer_ && ReadAttributes(templatePath, made) == ERROR_SUCCESS &&

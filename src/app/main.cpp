@@ -11,7 +11,7 @@
 #include "conversion/instance_thread_win.h"
 #include "platform/files.h"
 #include "platform/message_pump.h"
-#include "platform/scoped_handles.h"
+#include "common/scoped_handles_win.h"
 
 namespace {
 

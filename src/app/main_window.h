@@ -19,7 +19,7 @@
 #include "conversion/conversion_run.h"
 #include "filelist/list_view_win.h"
 #include "platform/pointer_shape.h"
-#include "platform/scoped_handles.h"
+#include "common/scoped_handles_win.h"
 
 namespace quillory {
 

@@ -5,9 +5,9 @@
 
 #include <windows.h>
 
+#include "common/scoped_handles_win.h"
 #include "filelist/list_view_win.h"
 #include "platform/pointer_shape.h"
-#include "platform/scoped_handles.h"
 
 namespace quillory {
 

@@ -19,7 +19,7 @@
 #include "conversion/save_outcome.h"
 #include "conversion/template_path.h"
 #include "conversion/word_instance_win.h"
-#include "platform/scoped_handles.h"
+#include "common/scoped_handles_win.h"
 #include "platform/server_process.h"
 
 namespace quillory {

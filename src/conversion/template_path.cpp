@@ -1,5 +1,6 @@
 #include "conversion/template_path.h"
 
+#include "common/template_format.h"
 #include "platform/path_helpers.h"
 
 namespace quillory {
@@ -9,7 +10,7 @@ std::string_view TemplateExtension(TemplateTarget target) {
 }
 
 int TemplateFileFormat(TemplateTarget target) {
-  return target == TemplateTarget::kDot ? 1 : 14;
+  return target == TemplateTarget::kDot ? kFormatTemplate : kFormatXmlTemplate;
 }
 
 std::string TemplatePath(std::string_view documentPath, TemplateTarget target) {

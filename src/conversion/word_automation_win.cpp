@@ -5,7 +5,7 @@
 #include <memory>
 
 #include "common/com_apartment_win.h"
-#include "platform/scoped_handles.h"
+#include "common/scoped_handles_win.h"
 #include "platform/work_thread.h"
 
 namespace quillory {

@@ -9,7 +9,7 @@
 #include "common/com_object_win.h"
 #include "common/utf_win.h"
 #include "filelist/drop_list.h"
-#include "platform/scoped_handles.h"
+#include "common/scoped_handles_win.h"
 
 namespace quillory {
 namespace {

@@ -8,7 +8,7 @@
 #include "common/utf_win.h"
 #include "filelist/drop_target_win.h"
 #include "platform/dpi.h"
-#include "platform/scoped_handles.h"
+#include "common/scoped_handles_win.h"
 
 namespace quillory {
 namespace {

@@ -12,7 +12,7 @@
 
 #include "filelist/file_list.h"
 #include "filelist/reorder_gesture.h"
-#include "platform/scoped_handles.h"
+#include "common/scoped_handles_win.h"
 
 namespace quillory {
 

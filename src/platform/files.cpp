@@ -6,7 +6,7 @@
 
 #include "common/system_message_win.h"
 #include "common/utf_win.h"
-#include "platform/scoped_handles.h"
+#include "common/scoped_handles_win.h"
 
 namespace quillory {
 

@@ -7,8 +7,9 @@
 #include <algorithm>
 
 #include "common/file_name.h"
+#include "common/wine_win.h"
 #include "platform/objref.h"
-#include "platform/scoped_handles.h"
+#include "common/scoped_handles_win.h"
 
 namespace quillory {
 namespace {
@@ -80,11 +81,6 @@ std::wstring ImageOf(HANDLE process) {
   DWORD size = static_cast<DWORD>(std::size(path));
   if (!QueryFullProcessImageNameW(process, 0, path, &size)) return {};
   return LongPath(std::wstring(path, size));
-}
-
-bool RunningUnderWine() {
-  static const bool wine = GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_version") != nullptr;
-  return wine;
 }
 
 // Windows 8 and later decode a proxy into its server's process id (documented for debuggers).

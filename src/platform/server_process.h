@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/scoped_handles.h"
+#include "common/scoped_handles_win.h"
 
 namespace quillory {
 

@@ -6,7 +6,7 @@
 #include <thread>
 
 #include "platform/message_pump.h"
-#include "platform/scoped_handles.h"
+#include "common/scoped_handles_win.h"
 
 namespace quillory {
 

@@ -6,7 +6,7 @@
 #include <string_view>
 
 #include "engine_choice.h"
-#include "template_conversion.h"
+#include "template_making.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   using enum standin::DocumentKind;
@@ -30,14 +30,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (error.empty()) __builtin_trap();
     return 0;
   }
-  static constexpr struct { int format; const char* extension; standin::DocumentKind made; } kTargets[] = {
-      {standin::kFormatTemplate, ".dot", kBinaryTemplate},
-      {standin::kFormatXmlTemplate, ".dotx", kXmlTemplate},
-      {standin::kFormatXmlTemplateMacroEnabled, ".dotm", kXmlMacroTemplate}};
-  for (const auto& [format, extension, made] : kTargets) {
+  for (const standin::DocumentKind made : {kBinaryTemplate, kXmlTemplate, kXmlMacroTemplate}) {
     std::string out;
     error.clear();
-    if (!standin::ConvertToTemplate(bytes, kind, format, extension, &out, &error)) {
+    if (!standin::ConvertToTemplate(bytes, kind, made, &out, &error)) {
       if (error.empty()) __builtin_trap();
       continue;
     }

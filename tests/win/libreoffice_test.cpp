@@ -10,7 +10,7 @@
 #include "conversion/word_instance_win.h"
 #include "support/form_fixture.h"
 #include "support/standin_support.h"
-#include "template_conversion.h"
+#include "document_kind.h"
 #include "zip_package.h"
 
 namespace quillory::test {

@@ -11,7 +11,7 @@
 #include <string>
 
 #include "common/com_object_win.h"
-#include "platform/scoped_handles.h"
+#include "common/scoped_handles_win.h"
 
 namespace quillory::test {
 

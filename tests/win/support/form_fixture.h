@@ -22,7 +22,7 @@
 #include "app/main_window.h"
 #include "common/utf_win.h"
 #include "platform/files.h"
-#include "platform/scoped_handles.h"
+#include "common/scoped_handles_win.h"
 #include "platform/window_text.h"
 #include "support/dialog_watcher.h"
 #include "support/pump_win.h"

@@ -3,7 +3,7 @@
 #include <windows.h>
 
 #include "common/utf_win.h"
-#include "platform/scoped_handles.h"
+#include "common/scoped_handles_win.h"
 
 namespace quillory::test {
 namespace {

@@ -34,13 +34,15 @@ TEST(EngineChoice, TheStandinKeepsItsFamiliesAndLibreOfficeTakesTheRest) {
   EXPECT_EQ(Choice(kBinaryDocument, kFormatXmlTemplate, ".dotx"), "MS Word 2007 XML Template -> .dotx");
   EXPECT_EQ(Choice(kXmlDocument, kFormatTemplate, ".dot"), "MS Word 97 Vorlage -> .dot");
   EXPECT_EQ(Choice(kRtfDocument, kFormatXmlTemplate, ".dotx"), "MS Word 2007 XML Template -> .dotx");
-  EXPECT_EQ(Choice(kOpenDocumentText, kFormatTemplate, ".dot"), "MS Word 97 Vorlage -> .dot");
-  EXPECT_EQ(Choice(kTextDocument, kFormatTemplate, ".dot"), "MS Word 97 Vorlage -> .dot");
 
   EXPECT_THAT(Choice(kEncryptedBinary, kFormatXmlTemplate, ".dotx"), HasSubstr("without its password"));
+  EXPECT_THAT(Choice(kEncryptedPackage, kFormatTemplate, ".dot"), HasSubstr("without its password"));
   EXPECT_THAT(Choice(kRtfDocument, kFormatTemplate, ".dotx"), HasSubstr("does not match"));
   EXPECT_THAT(Choice(kBinaryDocument, kFormatXmlTemplateMacroEnabled, ".dotm"), HasSubstr("macro-enabled"));
-  EXPECT_EQ(NeedsLibreOffice(kBinaryDocument, kFormatXmlTemplate),
+  EngineChoice choice;
+  std::string error;
+  ASSERT_TRUE(ChooseEngine(kBinaryDocument, kFormatXmlTemplate, ".dotx", &choice, &error)) << error;
+  EXPECT_EQ(NeedsLibreOffice(choice),
             "turning a binary Word document into an Open XML template needs LibreOffice Writer, which is not installed");
 }
 
@@ -64,7 +66,6 @@ TEST(EngineChoice, OpenKnowsWhatTheWordProcessorOpensAndRefusesTheRest) {
 
   // Text under a Word or OpenDocument name is damaged, never guessed at.
   EXPECT_EQ(Identified("Dear reader,\r\n", ".doc"), std::nullopt);
-  EXPECT_EQ(Identified("Dear reader,\r\n", ".odt"), std::nullopt);
   ZipPackage spreadsheet;
   spreadsheet.Put("mimetype", "application/vnd.oasis.opendocument.spreadsheet");
   EXPECT_EQ(Identified(spreadsheet.Write(), ".odt"), std::nullopt);

@@ -7,7 +7,8 @@
 #include "compound_file.h"
 #include "hostile_bytes.h"
 #include "inflate.h"
-#include "template_conversion.h"
+#include "template_making.h"
+#include "word_package.h"
 #include "zip_package.h"
 
 namespace standin {
@@ -46,11 +47,10 @@ DocumentKind Kind(std::string_view bytes) {
 }
 
 // The document as a template, which must read back as the kind expected.
-std::string Convert(const std::string& bytes, int format = kFormatXmlTemplate, const char* extension = ".dotx",
-                    DocumentKind expected = kXmlTemplate) {
+std::string Convert(const std::string& bytes, DocumentKind expected = kXmlTemplate) {
   std::string out, error;
-  EXPECT_TRUE(ConvertToTemplate(bytes, Kind(bytes), format, extension, &out, &error)) << error;
-  EXPECT_EQ(Kind(out), expected) << extension;
+  EXPECT_TRUE(ConvertToTemplate(bytes, Kind(bytes), expected, &out, &error)) << error;
+  EXPECT_EQ(Kind(out), expected) << KindName(expected);
   return out;
 }
 
@@ -63,8 +63,7 @@ std::string Refusal(std::string_view bytes) {
   std::string error, out;
   const bool read = IdentifyDocument(input, &kind, &error);
   const bool binary = kind == kBinaryDocument || kind == kBinaryTemplate;
-  EXPECT_FALSE(read && ConvertToTemplate(input, kind, binary ? kFormatTemplate : kFormatXmlTemplate,
-                                         binary ? ".dot" : ".dotx", &out, &error));
+  EXPECT_FALSE(read && ConvertToTemplate(input, kind, binary ? kBinaryTemplate : kXmlTemplate, &out, &error));
   EXPECT_FALSE(error.empty()) << "refused without a reason";
   return error;
 }
@@ -101,7 +100,7 @@ TEST(StandinFormatsTest, TemplatesDifferFromTheirDocumentsOnlyInTheMainContentTy
   types.replace(types.find(documentType), documentType.size(), "wordprocessingml.template.main+xml");
   EXPECT_EQ(Unpack(Convert(Fixture("report.docx"))), expected);
   EXPECT_EQ(Unpack(Convert(Fixture("macros.docm"))), expected);  // macros left out
-  auto dotm = Unpack(Convert(Fixture("macros.docm"), kFormatXmlTemplateMacroEnabled, ".dotm", kXmlMacroTemplate));
+  auto dotm = Unpack(Convert(Fixture("macros.docm"), kXmlMacroTemplate));
   EXPECT_EQ(dotm["word/vbaProject.bin"], Unpack(Fixture("macros.docm"))["word/vbaProject.bin"]);
   // The macro project typed by a Default (of any case) instead of an Override: it goes, a part of
   // its extension with an Override of its own stays, and so do the root's relationships, even
@@ -120,7 +119,7 @@ TEST(StandinFormatsTest, TemplatesDifferFromTheirDocumentsOnlyInTheMainContentTy
   EXPECT_EQ(converted, expected);
 
   const std::string doc = Fixture("letter.doc");
-  std::string dot = Convert(doc, kFormatTemplate, ".dot", kBinaryTemplate);
+  std::string dot = Convert(doc, kBinaryTemplate);
   const size_t at = std::mismatch(doc.begin(), doc.end(), dot.begin(), dot.end()).first - doc.begin();
   ASSERT_TRUE(at >= 0x0A && at < doc.size() && dot.size() == doc.size());
   EXPECT_EQ(dot.substr(at - 0x0A, 2), "\xEC\xA5");  // the flags lie 0x0A bytes after the FIB's wIdent
@@ -129,36 +128,32 @@ TEST(StandinFormatsTest, TemplatesDifferFromTheirDocumentsOnlyInTheMainContentTy
 }
 
 // password.doc is letter.doc with fEncrypted set; password.docx holds report.docx in the
-// streams of an encrypted package. Neither is ever written as a template.
-TEST(StandinFormatsTest, PasswordProtectedDocumentsAreRecognisedAndNeverConverted) {
+// streams of an encrypted package: either stream alone is no encrypted package, and the file
+// then is no document at all. In a package each entry owns its bytes, under one name, as both
+// its records describe it; declared sizes are weighed before anything is unpacked (the read-back
+// check unpacks every entry); and a template is read back before it is given out. letter.doc
+// has 512-byte sectors, its FAT in sector 0 (header field 0x4C) and its directory in 15.
+TEST(StandinFormatsTest, DamagedDocumentsAreRefusedWithTheirReason) {
   const std::string locked = Fixture("password.doc"), package = Fixture("password.docx");
   EXPECT_EQ(Kind(locked), kEncryptedBinary);
   EXPECT_EQ(Kind(package), kEncryptedPackage);
-  for (const std::string& bytes : {locked, package}) {
-    std::string out, error;
-    EXPECT_FALSE(ConvertToTemplate(bytes, Kind(bytes), kFormatTemplate, ".dot", &out, &error));
-    EXPECT_FALSE(ConvertToTemplate(bytes, Kind(bytes), kFormatXmlTemplate, ".dotx", &out, &error));
-    EXPECT_NE(error.find("password"), std::string::npos) << error;
-  }
-  // Either stream alone is no encrypted package, and the file then is no document at all.
+  std::vector<std::pair<std::string, std::string>> cases;
   for (const std::u16string_view name : {u"EncryptionInfo", u"EncryptedPackage"}) {
     std::string encoded, renamed = package;  // names are stored as UTF-16LE
     for (const char16_t c : name) encoded += {static_cast<char>(c), '\0'};
-    ASSERT_NE(renamed.find(encoded), std::string::npos);
     renamed[renamed.find(encoded)] = 'X';
-    EXPECT_EQ(Refusal(renamed), "it has no WordDocument stream");
+    cases.emplace_back(renamed, "it has no WordDocument stream");
   }
-}
-
-// Each entry owns its bytes, under one name, as both its records describe it.
-TEST(StandinFormatsTest, PackagesCutShortOverlappingRepeatingOrDisagreeingAreRefused) {
   const std::string two = Package({{"first.xml", std::string(1000, 'x')}, {"other.xml", "y"}});
   const size_t first = Record(two, "first.xml"), other = Record(two, "other.xml"), end = two.size() - 22;
   const size_t otherLocal = ReadU32(two, other + 42);
   std::string twice = two, renamed = two;
   for (size_t at = twice.find("other"); at != std::string::npos; at = twice.find("other")) twice.replace(at, 5, "first");
   renamed.replace(renamed.find("other"), 5, "OTHER");  // in the local header only
-  const std::vector<std::pair<std::string, std::string>> cases = {
+  const std::string doc = Fixture("letter.doc") + std::string(4u << 20, '\0');  // room for 64 FAT sectors
+  std::string same = With(doc, 0x2C, 64);  // the one FAT sector named 64 times: 64 copies of the table were read
+  for (size_t i = 1; i < 64; ++i) WriteU32(same, 0x4C + 4 * i, 0);
+  cases.insert(cases.end(), {
       {With(two, end + 8, 0xFFFFFFFFu), "zip64"},  // the entry counts
       {With(two, end + 12, 0x7FFFFFF0u), "lies outside the file"},
       {With(two, other + 20, 0x7FFFFFF0u), "\"other.xml\" is cut short"},
@@ -166,7 +161,18 @@ TEST(StandinFormatsTest, PackagesCutShortOverlappingRepeatingOrDisagreeingAreRef
       {twice, "\"first.xml\" comes twice"},
       {renamed, "disagrees"},
       {With(two, otherLocal + 8, 0), "disagrees"},  // the local method
-      {With(With(two, other + 10, 0), otherLocal + 8, 0), "stored with two different sizes"}};
+      {With(With(two, other + 10, 0), otherLocal + 8, 0), "stored with two different sizes"},
+      {With(two, other + 24, 0x7FFFFFFF), "would unpack to 2048 MB"},
+      {With(two, Record(two, "[Content_Types].xml") + 24, 9u << 20), "[Content_Types].xml is larger"},
+      // A size within the budget but wrong: the document's own entry is named as damaged.
+      {With(two, other + 24, 2), "the document is damaged: the entry \"other.xml\" fails its checksum"},
+      // A CRC in the directory that the entry, copied unchanged, does not match.
+      {With(two, Record(two, "word/styles.xml") + 16, 0), "\"word/styles.xml\" fails its checksum"},
+      {Package({}, "word/document.xml"), "main part \"word/document.xml\" is missing"},
+      {Package({}, "_rels/.rels"), "root relationships \"_rels/.rels\" are missing"},
+      {With(doc, 0x2C, 0xFFFFFFFFu), "the sector table is larger than the file"},
+      {same, "the sector table is damaged"},
+      {With(doc, 512 + 4 * 15, 15), "the directory is damaged"}});  // its sector follows itself
   for (const auto& [bytes, reason] : cases) EXPECT_THAT(Refusal(bytes), HasSubstr(reason));
 }
 
@@ -222,21 +228,6 @@ TEST(StandinFormatsTest, DecompressionStopsAtTheDeclaredSizeAndAnAbsoluteLimit) 
   }
 }
 
-// Declared sizes are weighed before anything is unpacked: the content types are never large,
-// and a whole package may not unpack to far more than its size (the read-back check unpacks
-// every entry), however honest each entry is.
-TEST(StandinFormatsTest, LargeDeclaredSizesAreRefusedBeforeAnythingIsUnpacked) {
-  const std::string archive = Package({{"big.bin", "a"}});
-  const auto declaring = [&](const std::string& name, uint32_t size) {  // in its directory record, the last name
-    return With(archive, archive.rfind(name) - 46 + 24, size);
-  };
-  EXPECT_THAT(Refusal(declaring("big.bin", 0x7FFFFFFF)), HasSubstr("would unpack to 2048 MB"));
-  EXPECT_THAT(Refusal(declaring("[Content_Types].xml", 9u << 20)), HasSubstr("[Content_Types].xml is larger"));
-  // A size within the budget but wrong: the document's own entry is named as damaged.
-  EXPECT_THAT(Refusal(declaring("big.bin", 2)),
-              HasSubstr("the document is damaged: the entry \"big.bin\" fails its checksum"));
-}
-
 TEST(StandinFormatsTest, PackagePartsAreReadAsXmlAndOnlyTheMainTypeAndTheMacrosChange) {
   const std::string main = "application/vnd.openxmlformats-officedocument.wordprocessingml.document.main+xml";
   const auto refusal = [](const std::string& types) { return Refusal(Package({{"[Content_Types].xml", types}})); };
@@ -281,14 +272,6 @@ TEST(StandinFormatsTest, PackagePartsAreReadAsXmlAndOnlyTheMainTypeAndTheMacrosC
   const auto converted = Unpack(out);
   EXPECT_EQ(converted.at("[Content_Types].xml"), expected);
   EXPECT_EQ(converted.at("word/_rels/document.xml.rels"), expectedRels);
-}
-
-TEST(StandinFormatsTest, ATemplateIsReadBackBeforeItIsGivenOut) {
-  const std::string report = Package({});
-  // A CRC in the directory that the entry, copied unchanged, does not match.
-  EXPECT_THAT(Refusal(With(report, Record(report, "word/styles.xml") + 16, 0)), HasSubstr("\"word/styles.xml\" fails its checksum"));
-  EXPECT_THAT(Refusal(Package({}, "word/document.xml")), HasSubstr("main part \"word/document.xml\" is missing"));
-  EXPECT_THAT(Refusal(Package({}, "_rels/.rels")), HasSubstr("root relationships \"_rels/.rels\" are missing"));
 }
 
 struct Stream { std::u16string name; uint32_t size, sizeHigh = 0; };  // an ASCII name; sizes as its entry declares
@@ -353,17 +336,6 @@ TEST(StandinFormatsTest, StreamsAreFoundWhereTheirEntriesSay) {
     EXPECT_TRUE(FindStreamStart(Compound(shift, streams, fatSectors), name, 12, &found, &error)) << error;
     EXPECT_EQ(found, offset) << shift << " " << fatSectors;
   }
-}
-
-TEST(StandinFormatsTest, CompoundFilesNamingASectorTwiceOrLoopingAreRefused) {
-  // letter.doc: 512-byte sectors, its FAT in sector 0 (header field 0x4C), its directory in 15.
-  std::string doc = Fixture("letter.doc") + std::string(4u << 20, '\0');  // 8192 sectors: room for 64 FAT sectors
-  ASSERT_EQ(doc.substr(0x2C, 4), std::string("\1\0\0\0", 4));
-  EXPECT_EQ(Refusal(With(doc, 0x2C, 0xFFFFFFFFu)), "the sector table is larger than the file");
-  std::string same = With(doc, 0x2C, 64);  // the one FAT sector named 64 times: 64 copies of the table were read
-  for (size_t i = 1; i < 64; ++i) WriteU32(same, 0x4C + 4 * i, 0);
-  EXPECT_EQ(Refusal(same), "the sector table is damaged");
-  EXPECT_EQ(Refusal(With(doc, 512 + 4 * 15, 15)), "the directory is damaged");  // its sector follows itself
 }
 
 }  // namespace

@@ -1,12 +1,12 @@
-// What the stand-in can convert by itself: a binary document to a binary template (the same
-// compound file with the template flag of its FIB set) and an Open XML document to an Open
-// XML template (the package with the main part's content type switched; macros left out of
-// a macro-free template). A password-protected document is recognised and never converted.
-// Portable: bytes in, bytes out.
+// What a document is: a binary Word document or template, an Open XML one (with or without
+// macros), a password-protected one, or another kind the word processor opens; and which
+// documents and targets the stand-in refuses before any engine sees them. Portable.
 #pragma once
 
 #include <string>
 #include <string_view>
+
+#include "common/template_format.h"
 
 namespace standin {
 
@@ -31,13 +31,9 @@ inline bool IsPasswordProtected(DocumentKind kind) {
 // True, with the reason, for a document no engine may be given without its password.
 bool RefusedForItsPassword(DocumentKind kind, std::string* error);
 
-// The word processor's format numbers for templates.
-inline constexpr int kFormatTemplate = 1;                   // binary .dot
-inline constexpr int kFormatXmlTemplate = 14;               // .dotx
-inline constexpr int kFormatXmlTemplateMacroEnabled = 15;   // .dotm
-
-inline constexpr char kTemplateMainType[] =
-    "application/vnd.openxmlformats-officedocument.wordprocessingml.template.main+xml";
+using quillory::kFormatTemplate;
+using quillory::kFormatXmlTemplate;
+using quillory::kFormatXmlTemplateMacroEnabled;
 
 const char* KindName(DocumentKind kind);
 bool IsBinary(DocumentKind kind);
@@ -48,16 +44,14 @@ bool IsWordKind(DocumentKind kind);
 // dot); false with a reason when the format is no template or the extension does not fit it.
 bool TemplateKindFor(int fileFormat, std::string_view targetExtension, DocumentKind* made, std::string* error);
 
-// The template read back as the stand-in reads one: false with a reason unless it is whole
-// and of the kind expected.
-bool CheckTemplate(std::string_view bytes, DocumentKind expected, std::string* error);
-
 // False with a reason when the bytes are neither a binary Word document nor a Word package.
 bool IdentifyDocument(std::string_view bytes, DocumentKind* kind, std::string* error);
 
-// The template's bytes for this format number and target file extension (lower case, with
-// its dot). A source that already is such a template comes back byte for byte.
-bool ConvertToTemplate(std::string_view bytes, DocumentKind kind, int fileFormat,
-                       std::string_view targetExtension, std::string* out, std::string* error);
+// What Open makes of a file: a Word document as IdentifyDocument reads it, or one of the other
+// kinds the word processor opens (RTF by its signature whatever its name, OpenDocument text
+// by its mimetype entry, text and web pages by their extension, lower case with its dot).
+// False with a reason for anything else, and for a Word file that is damaged.
+bool IdentifyAnyDocument(std::string_view bytes, std::string_view extension, DocumentKind* kind,
+                         std::string* error);
 
 }  // namespace standin
