@@ -8,7 +8,7 @@
 #include "common/utf_win.h"
 #include "filelist/drop_target_win.h"
 #include "platform/dpi.h"
-#include "platform/scoped_handles.h"
+#include "platform/files.h"
 
 namespace quillory {
 namespace {
@@ -20,21 +20,9 @@ constexpr wchar_t kTooltip[] =
     L"window to reveal full names.";
 constexpr UINT_PTR kSubclassId = 1;
 
-int ColumnPixels(unsigned dpi) { return MulDiv(kColumnTwips, static_cast<int>(dpi), 1440); }
+constexpr size_t kDragImageLimit = 1 << 20;
 
-// The bytes of a file of at most 1 MiB; nothing when it cannot be read or is larger.
-std::optional<std::string> ReadSmallFile(const std::wstring& path) {
-  ScopedHandle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-  LARGE_INTEGER size{};
-  if (!file || !GetFileSizeEx(file.Get(), &size) || size.QuadPart > (1 << 20)) return std::nullopt;
-  std::string bytes(static_cast<size_t>(size.QuadPart), '\0');
-  DWORD read = 0;
-  if (!ReadFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr) || read != bytes.size()) {
-    return std::nullopt;
-  }
-  return bytes;
-}
+int ColumnPixels(unsigned dpi) { return MulDiv(kColumnTwips, static_cast<int>(dpi), 1440); }
 
 }  // namespace
 
@@ -182,7 +170,7 @@ void FileListView::SelectOnly(std::optional<size_t> position) {
 void FileListView::ListView1_ItemClick() {
   pointer_ = ListPointer::Drag;
   const std::wstring iconPath = appFolder_ + L"\\drag.ico";
-  std::optional<std::string> bytes = ReadSmallFile(iconPath);
+  std::optional<std::string> bytes = ReadSmallFile(iconPath, kDragImageLimit);
   if (!bytes) {
     dragPointer_.Reset();
     dragPointerBytes_.clear();
