@@ -10,14 +10,14 @@
 #include "adding/open_dialog_press_win.h"
 #include "app/main_window_layout.h"
 #include "app/report_store.h"
-#include "app/twips.h"
-#include "app/window_helpers.h"
+#include "app/window_centring.h"
 #include "conversion/word_automation_win.h"
 #include "platform/dpi.h"
 #include "platform/files.h"
 #include "platform/local_time.h"
 #include "platform/message_box.h"
 #include "platform/process_launch.h"
+#include "platform/twips.h"
 #include "resources/resource_ids.h"
 
 namespace quillory {

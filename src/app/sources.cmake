@@ -1,14 +1,13 @@
 list(APPEND QUILLORY_CORE_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/home_page.cpp
   ${CMAKE_CURRENT_LIST_DIR}/report_names.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/twips.cpp
   ${CMAKE_CURRENT_LIST_DIR}/command_line.cpp)
 list(APPEND QUILLORY_WIN_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/main_window.cpp
   ${CMAKE_CURRENT_LIST_DIR}/main_window_layout.cpp
   ${CMAKE_CURRENT_LIST_DIR}/pointer_look.cpp
   ${CMAKE_CURRENT_LIST_DIR}/report_store.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/window_helpers.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/window_centring.cpp
   ${CMAKE_CURRENT_LIST_DIR}/action_button.cpp
   ${CMAKE_CURRENT_LIST_DIR}/console_output.cpp
   ${CMAKE_CURRENT_LIST_DIR}/console_run_view.cpp)

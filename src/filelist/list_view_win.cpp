@@ -9,6 +9,7 @@
 #include "filelist/drop_target_win.h"
 #include "platform/dpi.h"
 #include "platform/files.h"
+#include "platform/twips.h"
 
 namespace quillory {
 namespace {
@@ -22,7 +23,7 @@ constexpr UINT_PTR kSubclassId = 1;
 
 constexpr size_t kDragImageLimit = 1 << 20;
 
-int ColumnPixels(unsigned dpi) { return MulDiv(kColumnTwips, static_cast<int>(dpi), 1440); }
+int ColumnPixels(unsigned dpi) { return TwipsToPixels(kColumnTwips, dpi); }
 
 }  // namespace
 
