@@ -58,7 +58,6 @@ class FileListView {
 
   // The pointer the list shows itself; null while the window's pointer applies.
   HCURSOR Pointer() const;
-  const ReorderGesture& Reorder() const { return reorder_; }
 
  private:
   static LRESULT CALLBACK SubclassProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR id,
