@@ -26,6 +26,11 @@ void AddAllFilesInFolder(AddingView& view) {
 
 void AddFolderTree(AddingView& view, const std::wstring& folder, const std::wstring& extension) {
   WindowsDirectoryLister lister;
+  AddFolderTree(view, folder, extension, lister);
+}
+
+void AddFolderTree(AddingView& view, const std::wstring& folder, const std::wstring& extension,
+                   DirectoryLister& lister) {
   view.SetMousePointer(PointerShape::kHourglass);
   try {
     const std::string chosen = Narrow(folder), typed = Narrow(extension);

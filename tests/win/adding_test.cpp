@@ -6,6 +6,7 @@
 #include <optional>
 
 #include "adding/add_folder_press_win.h"
+#include "adding/directory_lister_win.h"
 #include "adding/input_box_win.h"
 #include "adding/open_dialog_press_win.h"
 #include "support/form_fixture.h"
@@ -17,7 +18,7 @@ namespace {
 using Paths = std::vector<std::string>;
 using namespace std::string_literals;
 constexpr ControlId kButtons[] = {IDC_CHECK1, IDC_CHECK4, IDC_CHECK2};
-constexpr UINT kWalk = WM_APP;  // to the probe window
+constexpr UINT kWalk = WM_APP, kHold = WM_APP + 1;  // to the probe window
 
 constexpr int kReadOnlyBox = 1040, kFilterCombo = 1136, kNameBox = 1148;  // in the Explorer-style Open dialog
 
@@ -111,6 +112,25 @@ bool SelectInPicker(HWND dialog, const std::wstring& path) {
   return item && TreeView_SelectItem(tree, item);
 }
 
+// The real file system, the walk held as its folder numbered `holdAt` (from 1) opens until the
+// window has answered a message posted then. Runs on the walk's thread.
+struct HeldLister : WindowsDirectoryLister {
+  HeldLister(HWND probe, int holdAt) : probe(probe), holdAt(holdAt) {}
+  std::unique_ptr<FolderListing> Open(const std::string& folder) override {
+    if (++opened == holdAt) {
+      PostMessageW(probe, kHold, 0, 0);
+      // A window that does not answer would keep the walk here: only a deadline ends it then.
+      const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+      while (!answered && std::chrono::steady_clock::now() < deadline) Sleep(1);
+    }
+    return WindowsDirectoryLister::Open(folder);
+  }
+  HWND probe;
+  int holdAt;
+  std::atomic<int> opened{0};
+  std::atomic<bool> answered{false};
+};
+
 class FolderPress : public FormTest {
  protected:
   // One press, the box answered with `extension` and the picker with `folder` (nullopt: Cancel).
@@ -142,7 +162,10 @@ class FolderPress : public FormTest {
   }
 
   ProbeWindow probe{[this](UINT msg, WPARAM wParam) {
-    if (IsWindow(reinterpret_cast<HWND>(wParam))) {  // the picker: try again later
+    if (msg == kHold) {
+      if (onHold) onHold();
+      held->answered = true;
+    } else if (IsWindow(reinterpret_cast<HWND>(wParam))) {  // the picker: try again later
       PostMessageW(probe.Hwnd(), msg, wParam, 0);
     } else if (probeRuns++ == 0 && duringWalk) {  // the first messages to run now are the walk's
       duringWalk();
@@ -154,6 +177,9 @@ class FolderPress : public FormTest {
   int probeRuns = 0;
   bool modalWithTheArrow = true;
   std::wstring boxDefault;
+  // A walk held by a lister, and what the window does at the hold.
+  HeldLister* held = nullptr;
+  std::function<void()> onHold;
 };
 
 TEST_F(FolderPress, ModalDialogsThenTheTreeInOrderUnderTheHourglassOtherPressesIgnoredAndAQuitOrCloseAddsNothing) {
@@ -245,6 +271,18 @@ TEST_F(FolderPress, TheWalkFindsWhatThePlatformsSearchFindsInItsOrderLongListing
   }
   // Hidden and system files are more than the temporary folder's clean-up takes away.
   RunUnix("rm -rf T", temp.Path(), [&] { return !FileExists(temp.File(L"T")); });
+}
+
+TEST_F(FolderPress, TheWindowAnswersWhileTheWalkRunsAndACloseThenStopsItWithNothingAdded) {
+  const std::string tree = "mkdir -p T/L{100..199} && touch T/L{100..199}/f.doc && touch made";
+  ASSERT_TRUE(RunUnix(tree, temp.Path(), [&] { return FileExists(temp.File(L"made")); }));
+  HeldLister closing(probe.Hwnd(), 50);
+  held = &closing;
+  onHold = [&] { SendMessageW(form->Hwnd(), WM_CLOSE, 0, 0); };
+  AddFolderTree(*form, temp.File(L"T"), L"doc", closing);
+  EXPECT_TRUE(closing.answered && form->Closed());
+  EXPECT_LT(closing.opened.load(), 101);  // the walk ended before the tree did
+  EXPECT_EQ(form->Files().Count(), 0u);
 }
 
 }  // namespace
