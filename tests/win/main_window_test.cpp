@@ -89,6 +89,8 @@ class MainWindow : public FormTest {
 };
 
 TEST_F(MainWindow, StartsCentredAsDesignedIgnoresEnterAndSpaceAndScalesCrisplyTo144Dpi) {
+  EXPECT_EQ(GetWindowLongW(form->Hwnd(), GWL_STYLE) & (WS_MINIMIZEBOX | WS_MAXIMIZEBOX | WS_THICKFRAME),
+            WS_MINIMIZEBOX);
   RECT outer;
   GetWindowRect(form->Hwnd(), &outer);
   EXPECT_NEAR(outer.left, (GetSystemMetrics(SM_CXSCREEN) - (outer.right - outer.left)) / 2.0, 0.51);
