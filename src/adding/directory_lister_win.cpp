@@ -11,12 +11,10 @@
 
 #include "common/utf_win.h"
 #include "common/scoped_handles_win.h"
+#include "platform/files.h"
 
 namespace quillory {
 namespace {
-
-// Paths up to this length work without the prefix.
-constexpr size_t kClassicLimit = MAX_PATH - 20;
 
 // Lists a folder through one open handle, the short names with the long ones: the file system
 // matches a search pattern against both.
@@ -60,17 +58,6 @@ std::wstring FolderToOpen(std::wstring folder) {
   if (folder.size() > 1 && folder.back() == L'\\' && folder[folder.size() - 2] != L':') folder.pop_back();
   return folder;
 }
-
-}  // namespace
-
-std::wstring ExtendedLengthPath(const std::wstring& path) {
-  if (path.size() < kClassicLimit || path.starts_with(L"\\\\?\\") || path.starts_with(L"\\\\.\\")) return path;
-  if (path.starts_with(L"\\\\")) return L"\\\\?\\UNC\\" + path.substr(2);
-  if (path.size() >= 3 && path[1] == L':' && path[2] == L'\\') return L"\\\\?\\" + path;
-  return path;  // relative: left to the classic rules
-}
-
-namespace {
 
 HANDLE OpenFolder(const std::string& folder, DWORD access) {
   const std::wstring path = ExtendedLengthPath(FolderToOpen(Widen(folder)));

@@ -1,5 +1,5 @@
 // The folder walk's view of the Windows file system: wide API, extended-length paths where
-// the classic limit would be passed.
+// the classic limit would be passed (platform/files).
 #pragma once
 
 #include <memory>
@@ -8,10 +8,6 @@
 #include "adding/folder_walk.h"
 
 namespace quillory {
-
-// The path in extended-length form ("\\?\C:\...", "\\?\UNC\server\share\...") when it is too
-// long for the classic limit; otherwise unchanged.
-std::wstring ExtendedLengthPath(const std::wstring& path);
 
 class WindowsDirectoryLister : public DirectoryLister {
  public:

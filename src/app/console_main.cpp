@@ -48,11 +48,6 @@ BOOL WINAPI OnControl(DWORD event) {
   return TRUE;
 }
 
-bool IsFolder(const std::wstring& path) {
-  const DWORD attributes = GetFileAttributesW(ExtendedLengthPath(path).c_str());
-  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
-}
-
 // Empty when the report file can be written, without changing it or leaving a new one behind;
 // otherwise the system's reason.
 std::string CheckWritable(const std::wstring& path) {
@@ -114,7 +109,7 @@ int Run(const CommandLine& line, ConsoleOutput& out, ConsoleOutput& err) {
   }
   bool written = true;
   if (!reportPath.empty()) {
-    if (const std::string reason = WriteWholeFile(ExtendedLengthPath(reportPath), ReportCsv(report)); !reason.empty()) {
+    if (const std::string reason = WriteWholeFile(reportPath, ReportCsv(report)); !reason.empty()) {
       err.Line("The report could not be written to " + Narrow(reportPath) + ": " + reason);
       written = false;
     }

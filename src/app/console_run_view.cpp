@@ -2,10 +2,10 @@
 
 #include <algorithm>
 
-#include "adding/directory_lister_win.h"
 #include "app/command_line.h"
 #include "common/system_message_win.h"
 #include "common/utf_win.h"
+#include "platform/files.h"
 
 namespace quillory {
 namespace {

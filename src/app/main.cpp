@@ -15,10 +15,6 @@
 
 namespace {
 
-bool IsFullPath(const std::wstring& path) {
-  return path.starts_with(L"\\\\") || (path.size() >= 3 && path[1] == L':' && (path[2] == L'\\' || path[2] == L'/'));
-}
-
 // The documents named after the program (what Explorer passes for files dropped on its icon or
 // sent to it), full paths in their order. `afterProgram` is what follows the program's name: a
 // start without arguments, the usual one, loads nothing more.
@@ -31,7 +27,7 @@ std::vector<std::string> DocumentsToList(const wchar_t* afterProgram) {
   for (int i = 1; i < count; ++i) {
     const std::wstring path = arguments[i];
     if (path.empty()) continue;
-    documents.push_back(quillory::Narrow(IsFullPath(path) ? path : quillory::FullPath(path)));
+    documents.push_back(quillory::Narrow(quillory::FullPath(path)));
   }
   LocalFree(arguments);
   return documents;

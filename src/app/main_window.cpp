@@ -11,14 +11,14 @@
 #include "app/main_window_layout.h"
 #include "app/report_store.h"
 #include "app/run_settings.h"
-#include "app/twips.h"
-#include "app/window_helpers.h"
+#include "app/window_centring.h"
 #include "conversion/word_automation_win.h"
 #include "platform/dpi.h"
 #include "platform/files.h"
 #include "platform/local_time.h"
 #include "platform/message_box.h"
 #include "platform/process_launch.h"
+#include "platform/twips.h"
 #include "resources/resource_ids.h"
 
 namespace quillory {

@@ -53,7 +53,6 @@ class Form1 final : public AddingView, public RunView, public ActionButtonHandle
   // The file list. Appending goes through these so the view follows.
   const FileList& Files() const { return list_.Files(); }
   void AppendEntries(std::vector<std::string> utf8Paths) override { list_.AppendEntries(std::move(utf8Paths)); }
-  const ReorderGesture& Reorder() const { return list_.Reorder(); }
 
   // The window's pointer value (0 default, 11 hourglass, 99 custom).
   PointerShape MousePointer() const { return pointer_.Shape(); }

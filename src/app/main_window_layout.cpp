@@ -2,7 +2,7 @@
 
 #include <commctrl.h>
 
-#include "app/twips.h"
+#include "platform/twips.h"
 #include "resources/resource_ids.h"
 
 namespace quillory {

@@ -17,27 +17,6 @@ namespace {
 
 std::string Failure(const std::wstring& path, const std::string& reason) { return Narrow(path) + ": " + reason; }
 
-// Makes the folder and any missing folder above it; empty, or the reason.
-std::string MakeFolder(const std::wstring& folder) {
-  if (CreateDirectoryW(folder.c_str(), nullptr)) return {};
-  DWORD error = GetLastError();
-  if (error == ERROR_PATH_NOT_FOUND) {
-    const size_t slash = folder.find_last_of(L"\\/");
-    if (slash != std::wstring::npos && slash > 0) {
-      if (std::string above = MakeFolder(folder.substr(0, slash)); !above.empty()) return above;
-      if (CreateDirectoryW(folder.c_str(), nullptr)) return {};
-      error = GetLastError();
-    }
-  }
-  // A folder already there is fine; a file of that name is not.
-  const DWORD attributes = GetFileAttributesW(folder.c_str());
-  if (error == ERROR_ALREADY_EXISTS && attributes != INVALID_FILE_ATTRIBUTES &&
-      (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
-    return {};
-  }
-  return Failure(folder, SystemReason(error));
-}
-
 // The names of the files in the folder that could be reports.
 std::vector<std::string> CsvFiles(const std::wstring& folder) {
   std::vector<std::string> names;

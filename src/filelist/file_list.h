@@ -1,4 +1,5 @@
-// The one ordered list of document paths that every part of Quillory shares. An entry is
+// The window's one ordered list of document paths: the list view shows it, the presses and
+// drops append to it and the run reads it (the console runs over a plain vector). An entry is
 // only its text (a UTF-8 path); two entries may hold the same text. Positions are 0-based
 // here; the window shows them top to bottom.
 #pragma once

@@ -9,6 +9,8 @@
 #include "filelist/drop_target_win.h"
 #include "platform/dpi.h"
 #include "common/scoped_handles_win.h"
+#include "platform/files.h"
+#include "platform/twips.h"
 
 namespace quillory {
 namespace {
@@ -20,21 +22,9 @@ constexpr wchar_t kTooltip[] =
     L"window to reveal full names.";
 constexpr UINT_PTR kSubclassId = 1;
 
-int ColumnPixels(unsigned dpi) { return MulDiv(kColumnTwips, static_cast<int>(dpi), 1440); }
+constexpr size_t kDragImageLimit = 1 << 20;
 
-// The bytes of a file of at most 1 MiB; nothing when it cannot be read or is larger.
-std::optional<std::string> ReadSmallFile(const std::wstring& path) {
-  ScopedHandle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-  LARGE_INTEGER size{};
-  if (!file || !GetFileSizeEx(file.Get(), &size) || size.QuadPart > (1 << 20)) return std::nullopt;
-  std::string bytes(static_cast<size_t>(size.QuadPart), '\0');
-  DWORD read = 0;
-  if (!ReadFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr) || read != bytes.size()) {
-    return std::nullopt;
-  }
-  return bytes;
-}
+int ColumnPixels(unsigned dpi) { return TwipsToPixels(kColumnTwips, dpi); }
 
 }  // namespace
 
@@ -172,7 +162,7 @@ void FileListView::SelectOnly(std::optional<size_t> position) {
 // from the last ones: a replaced file shows at once, the same file costs the pointer nothing.
 void FileListView::ListView1_ItemClick() {
   const std::wstring iconPath = appFolder_ + L"\\drag.ico";
-  std::optional<std::string> bytes = ReadSmallFile(iconPath);
+  std::optional<std::string> bytes = ReadSmallFile(iconPath, kDragImageLimit);
   if (!bytes) {
     dragPointer_.Reset();
     dragPointerBytes_.clear();

@@ -65,7 +65,6 @@ class FileListView {
   const FileList& Files() const { return files_; }
   void AppendEntries(std::vector<std::string> utf8Paths);
 
-  const ReorderGesture& Reorder() const { return reorder_; }
 
  private:
   static LRESULT CALLBACK SubclassProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR id,

@@ -1,15 +1,32 @@
-// What the window needs to know of the file system.
+// The file system as both programs use it: existence, folders, extended-length paths, whole
+// small files and full paths. Every function takes a full or relative path as typed and puts
+// it in extended-length form itself where the classic limit would be passed.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 
 namespace quillory {
 
-// True when the file system can tell the last-change time of the path: an existing file or
-// folder. Every failure (no such path, empty or malformed path, missing drive, no access)
-// is false and leaves no error behind.
+// The path in extended-length form ("\\?\C:\...", "\\?\UNC\server\share\...") when it is too
+// long for the classic limit; otherwise unchanged.
+std::wstring ExtendedLengthPath(const std::wstring& path);
+
+// True when the system gives the path's attributes: an existing file or folder, even one
+// another program holds open. Every failure (no such path, empty or malformed path, missing
+// drive, no access) is false and leaves no error behind.
 bool FileExists(const std::wstring& path);
+
+// True when the path names an existing folder.
+bool IsFolder(const std::wstring& path);
+
+// Makes the folder and any missing folder above it; a folder already there is fine. Empty
+// when it is there; otherwise "FOLDER: reason" for the first folder that could not be made.
+std::string MakeFolder(const std::wstring& folder);
+
+// The bytes of a file of at most `limit` bytes; nothing when it cannot be read or is larger.
+std::optional<std::string> ReadSmallFile(const std::wstring& path, size_t limit);
 
 // Writes `bytes` as the whole content of the file at `path`, created or replaced (or only
 // created, when `replace` is false: a file already there is left as it is and the write fails).
@@ -17,8 +34,8 @@ bool FileExists(const std::wstring& path);
 // behind.
 std::string WriteWholeFile(const std::wstring& path, std::string_view bytes, bool replace = true);
 
-// `path` made full against the current folder (".." and "." resolved); `path` itself when the
-// system cannot make it full.
+// `path` made full as the system does it (GetFullPathNameW): against the current folder and
+// drive, "." and ".." resolved, full paths included; `path` itself when the system cannot.
 std::wstring FullPath(const std::wstring& path);
 
 // The folder of the running program file, without a final backslash.

@@ -8,8 +8,4 @@ std::string GetExtension(std::string_view path) {
   return std::string(path.substr(dot + 1));
 }
 
-Position CenteredPosition(float screenWidth, float screenHeight, float outerWidth, float outerHeight) {
-  return {(screenWidth - outerWidth) / 2.0f, (screenHeight - outerHeight) / 2.0f};
-}
-
 }  // namespace quillory

@@ -1,4 +1,4 @@
-// Window helpers that need the window system.
+// Where the window sits on the screen: in the middle, as designed.
 #pragma once
 
 #include <windows.h>
