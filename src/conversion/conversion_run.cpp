@@ -19,6 +19,7 @@ class Plan {
     for (size_t i = 0; i < rows_.size(); ++i) rows_[i] = Row(view.EntryText(i), target_);
   }
   size_t Size() const { return rows_.size(); }
+  const ReportRow& Planned(size_t index) const { return rows_[index]; }
   // The entry as it stands now, with the target chosen now.
   ReportRow At(size_t index, TemplateTarget target) {
     std::string text = view_.EntryText(index);
@@ -57,7 +58,7 @@ void ConvertEntries(RunView& view, Automation& automation, RunReport& report) {
   // only for documents that need one (each is checked again at its turn).
   std::vector<size_t> toCome(n + 1, 0);
   for (size_t j = n; j-- > 0;) {
-    const ReportRow row = plan.At(j, view.Target());
+    const ReportRow& row = plan.Planned(j);
     toCome[j] = toCome[j + 1] + (view.CheckDocument(row.document, row.templatePath).verdict == Verdict::kConvert);
   }
   // Esc, or the window closed, may already have come while an open instance was looked for.

@@ -8,6 +8,7 @@
 #include "common/com_apartment_win.h"
 #include "conversion/word_instance_win.h"
 #include "platform/message_filter.h"
+#include "platform/message_pump.h"
 #include "platform/work_thread.h"
 
 namespace quillory {
@@ -31,11 +32,6 @@ InFlight& Flight() {
 }
 
 bool Finished(const InstanceThread& instance) { return WaitForSingleObject(instance.Done(), 0) == WAIT_OBJECT_0; }
-
-DWORD MillisecondsUntil(std::chrono::steady_clock::time_point deadline) {
-  const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
-  return static_cast<DWORD>(std::clamp<long long>(left.count(), 0, 24 * 60 * 60 * 1000));
-}
 
 void Remember(std::shared_ptr<InstanceThread> instance) {
   InFlight& flight = Flight();

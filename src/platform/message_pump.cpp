@@ -4,14 +4,11 @@
 #include <utility>
 
 namespace quillory {
-namespace {
 
 DWORD MillisecondsUntil(std::chrono::steady_clock::time_point deadline) {
   const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
   return static_cast<DWORD>(std::clamp<long long>(left.count(), 0, 60000));
 }
-
-}  // namespace
 
 void DispatchOne(MSG& msg, HWND dialogWindow) {
   if (dialogWindow && IsDialogMessageW(dialogWindow, &msg)) return;

@@ -23,6 +23,10 @@ bool RunWaitingMessages(HWND dialogWindow, const std::function<bool()>& stop);
 
 enum class WaitResult { kSignalled, kTimedOut, kStopped };
 
+// What is left until `deadline`, for a system wait: 0 once it has passed, at most a minute (a
+// longer wait looks again).
+DWORD MillisecondsUntil(std::chrono::steady_clock::time_point deadline);
+
 // Waits for `handle` while the thread's messages run, so the window paints and answers. Ends
 // early, kStopped, once `stop` says so after a message, or when the program is asked to end
 // (that request is left for the main loop).
