@@ -41,7 +41,7 @@ std::string Convert(const std::wstring& document, TemplateTarget target) {
   WordInstance instance;
   StepFailure failed = instance.Create();
   if (!failed) failed = instance.OpenAndSaveAs(Narrow(document), TemplatePath(Narrow(document), target), target);
-  instance.QuitUnlessShared(failed.has_value());
+  instance.QuitUnlessShared();
   return failed ? failed->reason : "";
 }
 
