@@ -11,6 +11,7 @@ add_library(quillory_standin_formats STATIC
   ${CMAKE_CURRENT_LIST_DIR}/word_package.cpp
   ${CMAKE_CURRENT_LIST_DIR}/document_kind.cpp
   ${CMAKE_CURRENT_LIST_DIR}/template_making.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/compatibility_mode.cpp
   ${CMAKE_CURRENT_LIST_DIR}/engine_choice.cpp
   ${CMAKE_CURRENT_LIST_DIR}/office_command.cpp)
 target_include_directories(quillory_standin_formats PUBLIC ${CMAKE_CURRENT_LIST_DIR})

@@ -34,13 +34,6 @@ bool IsMacroRelationship(std::string_view type) {
                      [&](std::string_view ending) { return type.ends_with(ending); });
 }
 
-// The entry holding a part's relationships: "_rels/<name>.rels" in the part's folder.
-std::string RelationshipsName(std::string_view entry) {
-  const size_t slash = entry.rfind('/');
-  const size_t name = slash == std::string_view::npos ? 0 : slash + 1;
-  return std::string(entry.substr(0, name)) + "_rels/" + std::string(entry.substr(name)) + ".rels";
-}
-
 // An entry name's extension after its last dot, as a Default names it.
 std::string LowerExtension(std::string_view name) {
   const size_t dot = name.rfind('.');

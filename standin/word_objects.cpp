@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "common/file_name.h"
+#include "compatibility_mode.h"
 #include "common/utf_win.h"
 #include "document_files_win.h"
 #include "engine_choice.h"
@@ -54,7 +55,15 @@ void ReturnObject(VARIANT* result, IDispatch* object) {
 std::wstring Quoted(const std::wstring& path) { return L"\"" + path + L"\""; }
 
 // Each object's dispatch ids, named once for its member table and its Run.
-enum DocumentMember : DISPID { kDocumentName = DISPID_VALUE, kSaveAs = 1, kClose = 2, kFullName = 3, kHasVBProject = 4 };
+enum DocumentMember : DISPID {
+  kDocumentName = DISPID_VALUE,
+  kSaveAs = 1,
+  kClose = 2,
+  kFullName = 3,
+  kHasVBProject = 4,
+  kCompatibilityMode = 5,
+  kConvert = 6,
+};
 enum TemplateMember : DISPID { kTemplateName = DISPID_VALUE, kSaved = 1 };
 enum DocumentsMember : DISPID { kOpen = 1, kCount = 2 };
 enum ApplicationMember : DISPID {
@@ -111,6 +120,8 @@ class Document final : public AutomationObject {
         {L"Close", kClose, {L"SaveChanges", L"OriginalFormat", L"RouteDocument"}},
         {L"FullName", kFullName, {}},
         {L"HasVBProject", kHasVBProject, {}},
+        {L"CompatibilityMode", kCompatibilityMode, {}},
+        {L"Convert", kConvert, {}},
     };
     return members;
   }
@@ -119,12 +130,14 @@ class Document final : public AutomationObject {
 
  private:
   HRESULT SaveAs(const CallArguments& arguments, std::wstring* error);
+  HRESULT Convert(std::wstring* error);
   bool MakeTemplate(int format, const std::string& extension, std::string* output, std::string* reason);
 
   Documents* owner_;
   std::wstring path_;
   std::string bytes_;
   DocumentKind kind_;
+  bool converted_ = false;  // to the current mode: a binary document's template records it anyway
 
  public:
   bool changed = false;  // since it was last saved
@@ -246,6 +259,11 @@ HRESULT Document::Run(const Member& member, WORD, const CallArguments& arguments
     case kHasVBProject:
       ReturnBool(result, HasMacroProject(bytes_, kind_));
       return S_OK;
+    case kCompatibilityMode:
+      ReturnInt(result, converted_ ? kCurrentCompatibilityMode : CompatibilityMode(bytes_, kind_));
+      return S_OK;
+    case kConvert:
+      return Convert(error);
     case kClose:
       // Closing drops the document from its collection; nothing is saved.
       if (owner_) owner_->Forget(this);
@@ -300,6 +318,20 @@ HRESULT Document::SaveAs(const CallArguments& arguments, std::wstring* error) {
     return kFileError;
   }
   changed = HazardMatches(kChangeAfterSave, quillory::FileName(path_));
+  return S_OK;
+}
+
+// Brings the document to the current compatibility mode, which its template then records.
+HRESULT Document::Convert(std::wstring* error) {
+  if (IsWordKind(kind_) && !IsBinary(kind_)) {
+    std::string upgraded, reason;
+    if (!WithCurrentCompatibilityMode(bytes_, &upgraded, &reason)) {
+      *error = Quoted(path_) + L" could not be converted to the current mode: " + quillory::Widen(reason) + L".";
+      return kFileError;
+    }
+    bytes_ = std::move(upgraded);
+  }
+  converted_ = true;
   return S_OK;
 }
 

@@ -61,6 +61,12 @@ bool IsRootChild(const XmlElement& element, std::string_view name) {
   return element.parent == 0 && LocalName(element.name) == name;
 }
 
+std::string RelationshipsName(std::string_view entry) {
+  const size_t slash = entry.rfind('/');
+  const size_t name = slash == std::string_view::npos ? 0 : slash + 1;
+  return std::string(entry.substr(0, name)) + "_rels/" + std::string(entry.substr(name)) + ".rels";
+}
+
 std::string EntryName(std::string_view partName) {
   if (!partName.empty() && partName[0] == '/') partName.remove_prefix(1);
   return std::string(partName);

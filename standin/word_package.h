@@ -47,4 +47,7 @@ bool IsRootChild(const XmlElement& element, std::string_view name);
 // A part's zip entry name: its part name without the leading '/'.
 std::string EntryName(std::string_view partName);
 
+// The entry holding a part's relationships: "_rels/<name>.rels" in the part's folder.
+std::string RelationshipsName(std::string_view entry);
+
 }  // namespace standin

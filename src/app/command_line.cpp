@@ -61,21 +61,25 @@ CommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
     }
     const Option option = SplitOption(argument);
     const bool takesValue = option.name == "ext" || option.name == "limit" || option.name == "report";
-    const bool known = takesValue || option.name == "dot" || option.name == "dotx" ||
-                       option.name == "newer";
+    const bool target = option.name == "dot" || option.name == "dotx" || option.name == "dotm";
+    const bool known = takesValue || target || option.name == "newer" || option.name == "upgrade";
     if (!known) return fail("Unknown option " + argument + ".");
     if (takesValue && (!option.value || option.value->empty())) {
       return fail("The option " + argument + " needs a value, as in /" + option.name + ":" +
                   (option.name == "ext" ? "docx" : option.name == "limit" ? "60" : "report.csv") + ".");
     }
     if (!takesValue && option.value) return fail("The option /" + option.name + " takes no value.");
-    if (option.name == "dot" || option.name == "dotx") {
-      const TemplateTarget target = option.name == "dot" ? TemplateTarget::kDot : TemplateTarget::kDotx;
-      if (targetGiven && target != line.target) return fail("Choose one of /dot and /dotx.");
+    if (target) {
+      const TemplateTarget chosen = option.name == "dot"    ? TemplateTarget::kDot
+                                    : option.name == "dotx" ? TemplateTarget::kDotx
+                                                            : TemplateTarget::kDotm;
+      if (targetGiven && chosen != line.target) return fail("Choose one of /dot, /dotx and /dotm.");
       targetGiven = true;
-      line.target = target;
+      line.target = chosen;
     } else if (option.name == "newer") {
       line.newer = true;
+    } else if (option.name == "upgrade") {
+      line.upgrade = true;
     } else if (option.name == "ext") {
       // "docx" or ".docx": the folder press is given the part after the dot.
       line.extension = (*option.value)[0] == '.' ? option.value->substr(1) : *option.value;
@@ -90,6 +94,9 @@ CommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
       line.reportPath = *option.value;
     }
   }
+  if (line.upgrade && line.target == TemplateTarget::kDot) {
+    return fail("The option /upgrade needs /dotx or /dotm: a Word 97-2003 template has only the old compatibility mode.");
+  }
   if (line.paths.empty()) return fail("No document, folder or pattern was given.");
   return line;
 }
@@ -97,14 +104,20 @@ CommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
 std::string UsageText() {
   return "Quillory.com turns Word documents into templates, each beside its document.\n"
          "\n"
-         "Quillory.com [/dot | /dotx] [/ext:EXT] [/newer] [/limit:SECONDS] [/report:FILE] PATH...\n"
+         "Quillory.com [/dot | /dotx | /dotm] [/upgrade] [/ext:EXT] [/newer] [/limit:SECONDS]\n"
+         "             [/report:FILE] PATH...\n"
          "\n"
          "  PATH            a document; a folder, whose whole tree is searched for\n"
          "                  documents ending in .EXT (hidden folders are left out); or a\n"
          "                  name with * or ?, matched in its folder. Names beginning with\n"
          "                  ~ are left out. Documents are converted in the order given.\n"
          "  /dot            write Word 97-2003 templates (.dot); the default\n"
-         "  /dotx           write Word templates (.dotx)\n"
+         "  /dotx           write Word templates (.dotx), which cannot hold macros: a\n"
+         "                  document's macros are left out and its report row says so\n"
+         "  /dotm           write macro-enabled Word templates (.dotm), macros kept\n"
+         "  /upgrade        with /dotx or /dotm: convert a document in an older\n"
+         "                  compatibility mode to the current one before it is saved,\n"
+         "                  as in /dotx /upgrade letters\n"
          "  /ext:EXT        the extension searched for in folders, as docx or .docx;\n"
          "                  doc unless given\n"
          "  /newer          skip a document whose template exists and is newer than it\n"

@@ -30,6 +30,7 @@ struct CommandLine {
   TemplateTarget target = TemplateTarget::kDot;
   std::string extension = "doc";  // as the folder press takes it: "*." + extension
   bool newer = false;             // skip a document whose template is newer
+  bool upgrade = false;           // bring Open XML templates to the current compatibility mode
   std::optional<std::chrono::seconds> limit;
   std::string reportPath;          // empty: no report file
   std::vector<std::string> paths;  // documents, folders and patterns, in the order given

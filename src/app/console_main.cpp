@@ -96,6 +96,7 @@ int Run(const CommandLine& line, ConsoleOutput& out, ConsoleOutput& err) {
   ConsoleRunView view(std::move(documents), line.target, line.newer, g_stop.requested, out, err);
   RunSettings settings = ReadRunSettings();
   if (line.limit) settings.limit = *line.limit;
+  settings.upgrade = line.upgrade;
   const RunReport report = RunConversion(view, WaitOrStop(g_stop.stopEvent), settings);
 
   out.Line(RunSummary(report));

@@ -113,6 +113,7 @@ SaveOutcome InstanceThread::Convert() {
   Order order;
   std::string documentPath, templatePath;
   TemplateTarget target;
+  bool upgrade = false;
   std::optional<ServerProcess> process;
   {
     std::lock_guard<std::mutex> lock(mutex_);
@@ -120,6 +121,7 @@ SaveOutcome InstanceThread::Convert() {
     documentPath = documentPath_;
     templatePath = templatePath_;
     target = target_;
+    upgrade = upgrade_;
     process = process_;
     quitting_ = !failure;
   }
@@ -133,7 +135,7 @@ SaveOutcome InstanceThread::Convert() {
   // or was ended): the document then goes to a fresh instance, once, as if none had been started
   // ahead. Its process is looked at first, and its first call tells the rest.
   const bool gone = startedAhead && !failure && process && !OpenServerProcess(*process);
-  if (!gone && !failure) failure = word.OpenAndSaveAs(documentPath, templatePath, target);
+  if (!gone && !failure) failure = word.OpenAndSaveAs(documentPath, templatePath, target, upgrade);
   if (startedAhead && (gone || word.GoneBeforeUse()) && !Abandoned()) {
     {
       std::lock_guard<std::mutex> lock(mutex_);
@@ -149,14 +151,18 @@ SaveOutcome InstanceThread::Convert() {
       Quit(word);
       return SaveOutcome::Stopped();
     }
-    failure = word.OpenAndSaveAs(documentPath, templatePath, target);
+    failure = word.OpenAndSaveAs(documentPath, templatePath, target, upgrade);
   }
   if (failure) {
     // Nothing of a failed document is kept.
     if (std::optional<std::string> shared = Quit(word)) failure->reason += " " + *shared;
     return std::move(*failure);
   }
-  SaveOutcome saved = SaveOutcome::Saved(Quit(word).value_or(""));
+  const std::optional<std::string> shared = Quit(word);
+  SaveOutcome saved = SaveOutcome::Saved(word.UpgradedFrom() ? "Upgraded from compatibility mode " +
+                                                                   std::to_string(*word.UpgradedFrom()) + "." +
+                                                                   (shared ? " " + *shared : "")
+                                                             : shared.value_or(""));
   saved.macrosLost = word.MacrosLost();
   return saved;
 }
@@ -166,7 +172,7 @@ bool InstanceThread::Created() const {
   return created_;
 }
 
-void InstanceThread::Give(std::string documentPath, std::string templatePath, TemplateTarget target) {
+void InstanceThread::Give(std::string documentPath, std::string templatePath, TemplateTarget target, bool upgrade) {
   {
     std::lock_guard<std::mutex> lock(mutex_);
     if (order_ != Order::kNone) return;
@@ -174,6 +180,7 @@ void InstanceThread::Give(std::string documentPath, std::string templatePath, Te
     documentPath_ = std::move(documentPath);
     templatePath_ = std::move(templatePath);
     target_ = target;
+    upgrade_ = upgrade;
   }
   SetEvent(ordered_.Get());
 }

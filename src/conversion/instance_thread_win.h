@@ -35,7 +35,7 @@ class InstanceThread {
   std::chrono::steady_clock::time_point Requested() const { return requested_; }
 
   // The instance's one document. Given once, or Release instead.
-  void Give(std::string documentPath, std::string templatePath, TemplateTarget target);
+  void Give(std::string documentPath, std::string templatePath, TemplateTarget target, bool upgrade = false);
   // No document for this instance: it is told to quit once it is there.
   void Release();
 
@@ -74,6 +74,7 @@ class InstanceThread {
   std::string documentPath_;
   std::string templatePath_;
   TemplateTarget target_ = TemplateTarget::kDot;
+  bool upgrade_ = false;
   std::optional<ServerProcess> process_;  // named by the instance
   bool quitting_ = false;                  // told to quit
   bool abandoned_ = false;                 // ended from outside: open nothing more

@@ -6,11 +6,13 @@
 namespace quillory {
 
 std::string_view TemplateExtension(TemplateTarget target) {
-  return target == TemplateTarget::kDot ? ".dot" : ".dotx";
+  return target == TemplateTarget::kDot ? ".dot" : target == TemplateTarget::kDotx ? ".dotx" : ".dotm";
 }
 
 int TemplateFileFormat(TemplateTarget target) {
-  return target == TemplateTarget::kDot ? kFormatTemplate : kFormatXmlTemplate;
+  return target == TemplateTarget::kDot    ? kFormatTemplate
+         : target == TemplateTarget::kDotx ? kFormatXmlTemplate
+                                           : kFormatXmlTemplateMacroEnabled;
 }
 
 std::string TemplatePath(std::string_view documentPath, TemplateTarget target) {

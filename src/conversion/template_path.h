@@ -6,13 +6,14 @@
 
 namespace quillory {
 
-enum class TemplateTarget { kDot, kDotx };
+// A Word 97-2003 template, an Open XML one, or an Open XML one that keeps macros.
+enum class TemplateTarget { kDot, kDotx, kDotm };
 
-// ".dot" or ".dotx", always lower case.
+// ".dot", ".dotx" or ".dotm", always lower case.
 std::string_view TemplateExtension(TemplateTarget target);
 
 // The word processor's file format number matching the extension: 1 is the binary
-// template, 14 the Open XML template. A format that disagrees with the extension is
+// template, 14 the Open XML template, 15 the macro-enabled one. A format that disagrees with the extension is
 // rejected or writes a file that its name misdescribes.
 int TemplateFileFormat(TemplateTarget target);
 

@@ -33,8 +33,8 @@ std::chrono::steady_clock::time_point After(std::chrono::seconds wait) {
 }  // namespace
 
 WordAutomation::WordAutomation(std::function<bool()> stop, Waiter wait, std::chrono::seconds limit,
-                               const wchar_t* progId, size_t ahead)
-    : stop_(std::move(stop)), wait_(std::move(wait)), limit_(limit), progId_(progId), ahead_(ahead) {}
+                               const wchar_t* progId, size_t ahead, bool upgrade)
+    : stop_(std::move(stop)), wait_(std::move(wait)), limit_(limit), progId_(progId), ahead_(ahead), upgrade_(upgrade) {}
 
 WordAutomation::~WordAutomation() { EndLeftovers(); }
 
@@ -108,7 +108,7 @@ SaveOutcome WordAutomation::SaveDocAsTemplate(const std::string& documentPath, c
   // The limit counts from the document's turn, or from the request for its instance when that
   // instance is still starting.
   const auto deadline = (instance->Created() ? std::chrono::steady_clock::now() : instance->Requested()) + limit_;
-  instance->Give(documentPath, templatePath, target);
+  instance->Give(documentPath, templatePath, target, upgrade_);
   const WaitResult waited = wait_(instance->Done(), deadline, stop_);
   if (waited == WaitResult::kSignalled) {
     if (std::optional<ServerProcess> process = instance->Quitting()) quitting_.push_back(*process);
@@ -157,7 +157,7 @@ void WordAutomation::EndLeftovers() {
 
 RunReport RunConversion(RunView& view, Waiter wait, const RunSettings& settings) {
   WordAutomation automation([&view] { return view.StopRequested() || view.Closed(); }, std::move(wait), settings.limit,
-                            kWordProgId, settings.ahead);
+                            kWordProgId, settings.ahead, settings.upgrade);
   return ConvertAll(view, automation);
 }
 

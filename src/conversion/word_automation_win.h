@@ -27,19 +27,23 @@ inline constexpr std::chrono::seconds kDefaultTimeLimit{120};
 inline constexpr size_t kDefaultInstancesAhead = 4;
 inline constexpr size_t kMostInstancesAhead = 16;
 
-// How a run goes: the limit per document and how many instances are started ahead of the
-// document converting (0 starts each only when its document's turn comes).
+// How a run goes: the limit per document, how many instances are started ahead of the
+// document converting (0 starts each only when its document's turn comes), and whether an
+// Open XML template is brought to the current compatibility mode.
 struct RunSettings {
   std::chrono::seconds limit = kDefaultTimeLimit;
   size_t ahead = kDefaultInstancesAhead;
+  bool upgrade = false;
 };
 
 class WordAutomation final : public Automation {
  public:
   // Past `limit`, or once `stop` says so, a document's instance is ended and the document
-  // abandoned. Up to `ahead` instances are started before their documents' turn.
+  // abandoned. Up to `ahead` instances are started before their documents' turn. With `upgrade`,
+  // a document in an older compatibility mode is converted to the current one before an Open
+  // XML template is saved.
   WordAutomation(std::function<bool()> stop, Waiter wait, std::chrono::seconds limit,
-                 const wchar_t* progId = kWordProgId, size_t ahead = 0);
+                 const wchar_t* progId = kWordProgId, size_t ahead = 0, bool upgrade = false);
   // Ends whatever instance is still running once the run is over (see EndLeftovers).
   ~WordAutomation() override;
   // As quillory::IsWordRunning, asked from another thread while the front end answers; an
@@ -63,6 +67,7 @@ class WordAutomation final : public Automation {
   std::chrono::seconds limit_;
   const wchar_t* progId_;
   size_t ahead_;
+  bool upgrade_;
   size_t toCome_ = 0;
   std::shared_ptr<const ServerProcessFinder> finder_;  // made before the first instance is asked for
   std::deque<std::shared_ptr<InstanceThread>> started_;  // ahead of the document converting, in order

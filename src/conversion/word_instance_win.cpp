@@ -17,6 +17,7 @@ using Microsoft::WRL::ComPtr;
 constexpr int32_t kMsoAutomationSecurityForceDisable = 3;
 constexpr int32_t kWdAlertsNone = 0;
 constexpr int32_t kWdDoNotSaveChanges = 0;
+constexpr int32_t kWdCurrentCompatibilityMode = 15;
 // How many times a request whose server went to another request is made again.
 constexpr int kCreateRetries = 3;
 
@@ -55,7 +56,7 @@ StepFailure WordInstance::Create(const wchar_t* progId, const std::function<bool
 }
 
 StepFailure WordInstance::OpenAndSaveAs(std::string_view documentPath, std::string_view templatePath,
-                                        TemplateTarget target) {
+                                        TemplateTarget target, bool upgrade) {
   IDispatch* application = application_.Get();
   // No prompt may wait on a window nobody sees, and no macro of the document may run.
   DispatchResult put = PutProperty(application, L"AutomationSecurity",
@@ -91,6 +92,18 @@ StepFailure WordInstance::OpenAndSaveAs(std::string_view documentPath, std::stri
   const DispatchResult project = GetProperty(document_.Get(), L"HasVBProject");
   int32_t hasProject = 0;
   macrosLost_ = target == TemplateTarget::kDotx && project.Ok() && project.value.ToInt32(&hasProject) && hasProject != 0;
+  if (upgrade && target != TemplateTarget::kDot) {
+    // Nothing is saved in the old mode when the new one was asked for.
+    const DispatchResult mode = GetProperty(document_.Get(), L"CompatibilityMode");
+    int32_t was = 0;
+    if (!mode.Ok()) return Failure("CompatibilityMode", mode);
+    if (!mode.value.ToInt32(&was)) return SaveOutcome::Failed("CompatibilityMode: the server returned no number");
+    if (was < kWdCurrentCompatibilityMode) {
+      const DispatchResult converted = CallMethod(document_.Get(), L"Convert");
+      if (!converted.Ok()) return Failure("Convert", converted);
+      upgradedFrom_ = was;
+    }
+  }
 
   const std::array<NamedArgument, 11> saveAs = {{
       {L"FileName", Variant::Utf8(templatePath)},

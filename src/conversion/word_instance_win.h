@@ -37,7 +37,10 @@ class WordInstance {
   StepFailure Create(const wchar_t* progId = kWordProgId, const std::function<bool()>& mayAskAgain = {});
   // Macros forced off and alerts silenced, then the document opened read-only with no prompt,
   // asked whether it has a macro project, and saved as `templatePath` in the target's format.
-  StepFailure OpenAndSaveAs(std::string_view documentPath, std::string_view templatePath, TemplateTarget target);
+  // With `upgrade`, a document in an older compatibility mode is converted to the current one
+  // first (never for a .dot, which has only the old mode); a server that cannot fails it.
+  StepFailure OpenAndSaveAs(std::string_view documentPath, std::string_view templatePath, TemplateTarget target,
+                            bool upgrade = false);
   // Asks the instance to quit, unless it holds documents besides the one it opened: a user's
   // own, handed to this invisible instance, would be lost with it. Then the document it opened
   // is closed unsaved, the instance is made visible and left running, and the answer says so.
@@ -51,12 +54,15 @@ class WordInstance {
   bool GoneBeforeUse() const { return goneBeforeUse_; }
   // True when the document saved had a macro project that its template could not hold.
   bool MacrosLost() const { return macrosLost_; }
+  // The compatibility mode the document was converted from, when it was.
+  std::optional<int32_t> UpgradedFrom() const { return upgradedFrom_; }
 
  private:
   void Quit();
 
   bool goneBeforeUse_ = false;
   bool macrosLost_ = false;
+  std::optional<int32_t> upgradedFrom_;
   Microsoft::WRL::ComPtr<IDispatch> application_;
   Microsoft::WRL::ComPtr<IDispatch> document_;  // the one it opened for us
 };

@@ -13,26 +13,28 @@ TEST(CommandLineTest, OptionsAndPathsAreReadOrTheProblemIsNamed) {
     std::vector<std::string> arguments;
     TemplateTarget target;
     std::string extension;
-    bool newer;
+    bool newer, upgrade;
     std::optional<seconds> limit;
     std::string report;
     std::vector<std::string> paths;
   } read[] = {
-      {{"a.doc"}, kDot, "doc", false, {}, "", {"a.doc"}},
-      {{"-DOTX", "/Ext=.DOCX", "/newer", "/LIMIT:30", "-report:r,1.csv", "C:\\x", "d:y"}, kDotx, "DOCX", true,
+      {{"a.doc"}, kDot, "doc", false, false, {}, "", {"a.doc"}},
+      {{"-DOTX", "/Ext=.DOCX", "/newer", "/LIMIT:30", "-report:r,1.csv", "C:\\x", "d:y"}, kDotx, "DOCX", true, false,
        seconds(30), "r,1.csv", {"C:\\x", "d:y"}},
-      {{"/dot", "/dot", "/ext:rtf", "--", "/dotx", "-x"}, kDot, "rtf", false, {}, "", {"/dotx", "-x"}},
-      {{"/limit:86400", "/report=C:\\a:b.csv", "x"}, kDot, "doc", false, seconds(86400), "C:\\a:b.csv", {"x"}},
+      {{"/dot", "/dot", "/ext:rtf", "--", "/dotx", "-x"}, kDot, "rtf", false, false, {}, "", {"/dotx", "-x"}},
+      {{"/limit:86400", "/report=C:\\a:b.csv", "x"}, kDot, "doc", false, false, seconds(86400), "C:\\a:b.csv", {"x"}},
+      {{"/Upgrade", "/dotm", "x"}, TemplateTarget::kDotm, "doc", false, true, {}, "", {"x"}},
   };
   for (const auto& c : read) {
     const CommandLine line = ParseCommandLine(c.arguments);
-    EXPECT_EQ(std::tie(line.error, line.help, line.target, line.extension, line.newer, line.limit, line.reportPath,
-                       line.paths),
-              std::tuple(std::string(), false, c.target, c.extension, c.newer, c.limit, c.report, c.paths))
+    EXPECT_EQ(std::tie(line.error, line.help, line.target, line.extension, line.newer, line.upgrade, line.limit,
+                       line.reportPath, line.paths),
+              std::tuple(std::string(), false, c.target, c.extension, c.newer, c.upgrade, c.limit, c.report, c.paths))
         << c.arguments.front();
   }
   const struct { std::vector<std::string> arguments; std::string error; } wrong[] = {  // how each error begins
-      {{"/dot", "/dotx", "x"}, "Choose one of /dot and /dotx."},
+      {{"/dot", "/dotm", "x"}, "Choose one of /dot, /dotx and /dotm."},
+      {{"/upgrade", "x"}, "The option /upgrade needs /dotx or /dotm"},
       {{"/fast", "x"}, "Unknown option /fast."},
       {{"/limit:0", "x"}, "The option /limit:0 needs a whole number of seconds from 1 to 86400."},
       {{"/limit:86401", "x"}, "The option /limit:86401 needs"},

@@ -16,8 +16,10 @@ TEST(TemplatePathTest, TemplateGoesBesideTheDocumentUnderItsBaseName) {
       // A "." only in a folder name: the template stays in that folder.
       {"C:\\My.Docs\\report", kDotx, "C:\\My.Docs\\report.dotx"},
       {"/home/a.b/notes", kDot, "/home/a.b/notes.dot"},
+      {"C:\\Docs\\Macros.docm", TemplateTarget::kDotm, "C:\\Docs\\Macros.dotm"},
   };
   for (const auto& c : cases) EXPECT_EQ(TemplatePath(c.document, c.target), c.expected) << c.document;
+  EXPECT_EQ(TemplateFileFormat(TemplateTarget::kDotm), 15);
 }
 
 }  // namespace

@@ -5,6 +5,8 @@
 #include <string>
 #include <string_view>
 
+#include "compatibility_mode.h"
+#include "document_kind.h"
 #include "engine_choice.h"
 #include "template_making.h"
 
@@ -30,6 +32,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (error.empty()) __builtin_trap();
     return 0;
   }
+  // The members Open's document answers from the bytes: a mode, a macro project, a conversion.
+  standin::HasMacroProject(bytes, kind);
+  std::string upgraded;
+  const bool converted = standin::WithCurrentCompatibilityMode(bytes, &upgraded, &error);
+  standin::CompatibilityMode(bytes, kind);
+  if (converted && standin::CompatibilityMode(upgraded, kind) != standin::kCurrentCompatibilityMode) __builtin_trap();
   for (const standin::DocumentKind made : {kBinaryTemplate, kXmlTemplate, kXmlMacroTemplate}) {
     std::string out;
     error.clear();

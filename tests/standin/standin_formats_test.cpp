@@ -4,6 +4,7 @@
 #include <fstream>
 #include <iterator>
 
+#include "compatibility_mode.h"
 #include "compound_file.h"
 #include "hostile_bytes.h"
 #include "inflate.h"
@@ -280,6 +281,35 @@ TEST(StandinFormatsTest, PackagePartsAreReadAsXmlAndOnlyTheMainTypeAndTheMacrosC
   const auto converted = Unpack(out);
   EXPECT_EQ(converted.at("[Content_Types].xml"), expected);
   EXPECT_EQ(converted.at("word/_rels/document.xml.rels"), expectedRels);
+}
+
+// Modes as recorded: the setting's value in place, a compat element written as one tag or
+// missing, no settings part; after conversion the setting reads 15 and nothing else moved.
+TEST(StandinFormatsTest, CompatibilityModeIsReadFromTheSettingsAndConversionRecordsTheCurrentOne) {
+  EXPECT_EQ(CompatibilityMode(Fixture("letter.doc"), kBinaryDocument), 11);
+  EXPECT_EQ(CompatibilityMode("{\\rtf1 x}", kRtfDocument), 15);
+  const std::string settings = Unpack(Fixture("report.docx"))["word/settings.xml"];
+  const std::string setting = settings.substr(settings.find("<w:compat>"), settings.find("</w:compat>") + 11 - settings.find("<w:compat>"));
+  std::string old = settings;
+  old.replace(old.find("w:val=\"15\""), 10, "w:val=\"14\"");
+  for (const auto& [text, mode] : std::vector<std::pair<std::string, int>>{
+           {old, 14}, {std::string(settings).replace(settings.find(setting), setting.size(), "<w:compat/>"), 12},
+           {std::string(settings).replace(settings.find(setting), setting.size(), ""), 12}}) {
+    const std::string package = Package({{"word/settings.xml", text}});
+    EXPECT_EQ(CompatibilityMode(package, kXmlDocument), mode);
+    std::string upgraded, error;
+    ASSERT_TRUE(WithCurrentCompatibilityMode(package, &upgraded, &error)) << error;
+    EXPECT_EQ(CompatibilityMode(upgraded, kXmlDocument), 15);
+    auto parts = Unpack(upgraded), before = Unpack(package);
+    EXPECT_EQ(parts["word/settings.xml"], mode == 14 ? settings : parts["word/settings.xml"]);
+    parts.erase("word/settings.xml"), before.erase("word/settings.xml");
+    EXPECT_EQ(parts, before);
+  }
+  std::string upgraded, error;
+  const std::string unset = Package({{"word/_rels/document.xml.rels", "<Relationships/>"}});
+  EXPECT_EQ(CompatibilityMode(unset, kXmlDocument), 12);
+  EXPECT_FALSE(WithCurrentCompatibilityMode(unset, &upgraded, &error));
+  EXPECT_THAT(error, HasSubstr("no settings part"));
 }
 
 struct Stream { std::u16string name; uint32_t size, sizeHigh = 0; };  // an ASCII name; sizes as its entry declares

@@ -144,6 +144,25 @@ TEST_F(ConsoleRun, AWrongCommandLineOrReportFileConvertsNothingAndExitsWith2) {
   EXPECT_TRUE(journal.Calls().empty());
 }
 
+// Macros and modes: a .dotx leaves macros out and says so, a .dotm keeps them; /upgrade converts
+// only a document in an older mode.
+TEST_F(ConsoleRun, MacrosAreKeptInADotmOrNamedAndUpgradeConvertsOnlyAnOlderMode) {
+  const std::string letter = Add(L"letter.doc"), report = Add(L"report.docx"), macros = Add(L"macros.docm");
+  const Ended dotx = RunConsole("/dotx /upgrade letter.doc report.docx macros.docm", folder.Path());
+  EXPECT_EQ(dotx.code, 0u) << dotx.err;
+  EXPECT_EQ(dotx.out, "1/3 converted " + letter + ": Upgraded from compatibility mode 11.\r\n2/3 converted " + report +
+                          "\r\n3/3 converted " + macros + ": " + kMacrosNotKeptText + "\r\n" +
+                          "3 converted, 0 failed, 0 skipped, 0 not tried.\r\n"
+                          "1 template lost its macros, which a .dotx template cannot hold.\r\n");
+  const std::string calls = journal.Text();
+  size_t converts = 0;
+  for (size_t at = calls.find("call Convert("); at != std::string::npos; at = calls.find("call Convert(", at + 1)) ++converts;
+  EXPECT_EQ(converts, 1u);  // the .doc's alone
+  EXPECT_EQ(FileBytes(folder.File(L"macros.dotx")).find("vbaProject"), std::string::npos);
+  EXPECT_EQ(RunConsole("/dotm macros.docm", folder.Path()).code, 0u);
+  EXPECT_NE(FileBytes(folder.File(L"macros.dotm")).find("vbaProject.bin"), std::string::npos);
+}
+
 // Takes "Word.Application" out of the machine's classes for the scope's life (the prefix's
 // registration is made afresh before each test run should a crash leave it out).
 struct ProgIdHidden {
