@@ -27,6 +27,11 @@ constexpr HRESULT kArgumentError = MAKE_HRESULT(SEVERITY_ERROR, FACILITY_CONTROL
 constexpr HRESULT kPasswordError = MAKE_HRESULT(SEVERITY_ERROR, FACILITY_CONTROL, 5408);
 constexpr int kDoNotSaveChanges = 0, kPromptToSaveChanges = -2;  // Quit's SaveChanges
 
+// Where the arguments read lie in each method's list of argument names below.
+enum OpenArgument : size_t { kOpenFileName = 0, kOpenReadOnly = 2, kOpenPasswordDocument = 4 };
+enum SaveAsArgument : size_t { kSaveAsFileName = 0, kSaveAsFileFormat = 1 };
+enum QuitArgument : size_t { kQuitSaveChanges = 0 };
+
 void ReturnString(VARIANT* result, const std::wstring& text) {
   VariantClear(result);
   result->vt = VT_BSTR;
@@ -192,15 +197,15 @@ class Documents final : public AutomationObject {
 HRESULT Documents::Open(const CallArguments& arguments, VARIANT* result, std::wstring* error) {
   std::wstring path, password;
   bool readOnly = false;
-  if (!ArgumentString(arguments.Find(0), &path) || path.empty()) {
+  if (!ArgumentString(arguments.Find(kOpenFileName), &path) || path.empty()) {
     *error = L"Open needs the file name of a document.";
     return kArgumentError;
   }
-  if (arguments.Find(2) && !ArgumentBool(arguments.Find(2), &readOnly)) {
+  if (arguments.Find(kOpenReadOnly) && !ArgumentBool(arguments.Find(kOpenReadOnly), &readOnly)) {
     *error = L"Open of " + Quoted(path) + L" was given a ReadOnly that is not True or False.";
     return kArgumentError;
   }
-  if (arguments.Find(4) && !ArgumentString(arguments.Find(4), &password)) {
+  if (arguments.Find(kOpenPasswordDocument) && !ArgumentString(arguments.Find(kOpenPasswordDocument), &password)) {
     *error = L"Open of " + Quoted(path) + L" was given a PasswordDocument that is not text.";
     return kArgumentError;
   }
@@ -295,12 +300,12 @@ bool Document::MakeTemplate(int format, const std::string& extension, std::strin
 
 HRESULT Document::SaveAs(const CallArguments& arguments, std::wstring* error) {
   std::wstring target;
-  if (!ArgumentString(arguments.Find(0), &target) || target.empty()) {
+  if (!ArgumentString(arguments.Find(kSaveAsFileName), &target) || target.empty()) {
     *error = L"SaveAs needs a FileName to save " + Quoted(path_) + L" as.";
     return kArgumentError;
   }
   int format = 0;
-  if (arguments.Find(1) && !ArgumentInt(arguments.Find(1), &format)) {
+  if (arguments.Find(kSaveAsFileFormat) && !ArgumentInt(arguments.Find(kSaveAsFileFormat), &format)) {
     *error = L"SaveAs of " + Quoted(path_) + L" was given a FileFormat that is not a number.";
     return kArgumentError;
   }
@@ -396,7 +401,7 @@ class Application final : public AutomationObject {
   // marked saved, and a document changed since its save unless told not to save changes.
   HRESULT Quit(const CallArguments& arguments, std::wstring* error) {
     int saveChanges = kPromptToSaveChanges;
-    if (arguments.Find(0) && !ArgumentInt(arguments.Find(0), &saveChanges)) {
+    if (arguments.Find(kQuitSaveChanges) && !ArgumentInt(arguments.Find(kQuitSaveChanges), &saveChanges)) {
       *error = L"Quit was given a SaveChanges that is not a number.";
       return kArgumentError;
     }

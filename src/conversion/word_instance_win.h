@@ -13,12 +13,12 @@
 #include <string>
 #include <string_view>
 
+#include "common/word_prog_id.h"
 #include "conversion/save_outcome.h"
 #include "conversion/template_path.h"
 
 namespace quillory {
 
-inline constexpr wchar_t kWordProgId[] = L"Word.Application";
 // Given to Open so that an encrypted document fails at once with the word processor's own
 // reason rather than waiting on a password prompt nobody sees. No real document has it.
 inline constexpr wchar_t kNoDocumentPassword[] = L"quillory:no-password:9d41f7c2";

@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <sstream>
 
+#include "common/word_prog_id.h"
 #include "platform/dispatch.h"
 
 namespace quillory::test {
@@ -91,7 +92,7 @@ std::string StandinTest::Add(const std::wstring& fixture, const std::wstring& na
 
 ActiveWord::ActiveWord() {
   CLSID clsid{};
-  ok = SUCCEEDED(CLSIDFromProgID(L"Word.Application", &clsid)) &&
+  ok = SUCCEEDED(CLSIDFromProgID(kWordProgId, &clsid)) &&
        SUCCEEDED(CoCreateInstance(clsid, nullptr, CLSCTX_LOCAL_SERVER, IID_PPV_ARGS(&word))) &&
        SUCCEEDED(RegisterActiveObject(word.Get(), clsid, ACTIVEOBJECT_STRONG, &cookie));
 }
