@@ -67,7 +67,7 @@ const XmlAttribute* ModeValue(const XmlDocument& xml) {
 }  // namespace
 
 int CompatibilityMode(std::string_view bytes, DocumentKind kind) {
-  if (IsBinary(kind)) return kBinaryCompatibilityMode;
+  if (IsBinary(kind) || kind == DocumentKind::kWord6Document) return kBinaryCompatibilityMode;
   if (!IsWordKind(kind)) return kCurrentCompatibilityMode;
   Settings settings;
   std::string error;

@@ -13,7 +13,8 @@ using quillory::ReadU32;
 
 constexpr uint32_t kEndOfChain = 0xFFFFFFFE;
 constexpr uint32_t kMaxRegularSector = 0xFFFFFFFA;
-constexpr uint8_t kStorage = 1, kStream = 2;  // directory entry types
+constexpr uint8_t kStorage = 1, kStream = 2, kRoot = 5;  // directory entry types
+constexpr uint32_t kNoEntry = 0xFFFFFFFF;                // no sibling, no child
 
 class Reader {
  public:
@@ -65,34 +66,36 @@ class Reader {
     return true;
   }
 
-  // Calls `visit` with the name and directory offset of every stream entry, walking the
-  // directory through its own chain; notes the root's start on the way.
+  // Calls `visit` with the name and directory offset of each child of the root of the type given:
+  // the entries of the tree under the root entry's child, reached through their siblings. What
+  // lies deeper (an embedded object's streams, a macro project's) is another storage's and is
+  // never visited.
   template <typename Visit>
-  // Every entry of the type given (2: a stream, 1: a storage) with a name of its own.
-  bool ForEachEntry(uint8_t wanted, Visit visit) {
-    uint32_t sector = firstDirectory_;
-    std::vector<bool> seen(fat_.size());
-    while (sector != kEndOfChain) {
-      if (!SectorInFile(sector) || sector >= fat_.size() || seen[sector]) return Fail("the directory is damaged");
-      seen[sector] = true;
-      for (size_t at = SectorOffset(sector); at < SectorOffset(sector) + sectorSize_; at += 128) {
-        const uint8_t type = static_cast<uint8_t>(file_[at + 0x42]);
-        const uint16_t nameBytes = ReadU16(file_, at + 0x40);
-        if (type == 5) rootStart_ = ReadU32(file_, at + 0x74);
-        if (type != wanted || nameBytes < 2 || nameBytes > 64) continue;
-        std::u16string name;
-        for (size_t i = 0; i + 2 < nameBytes; i += 2) name.push_back(static_cast<char16_t>(ReadU16(file_, at + i)));
-        visit(name, at);
-      }
-      sector = fat_[sector];
-      if (sector > kMaxRegularSector && sector != kEndOfChain) return Fail("the directory is damaged");
+  bool ForEachRootChild(uint8_t wanted, Visit visit) {
+    if (entries_.empty() && !ReadDirectory()) return false;
+    std::vector<bool> seen(entries_.size());
+    std::vector<uint32_t> pending{ReadU32(file_, entries_[0] + 0x4C)};
+    while (!pending.empty()) {
+      const uint32_t id = pending.back();
+      pending.pop_back();
+      if (id == kNoEntry) continue;
+      if (id >= entries_.size() || seen[id]) return Fail("the directory is damaged");
+      seen[id] = true;
+      const size_t at = entries_[id];
+      pending.push_back(ReadU32(file_, at + 0x48));  // the right sibling, after the left one
+      pending.push_back(ReadU32(file_, at + 0x44));
+      const uint16_t nameBytes = ReadU16(file_, at + 0x40);
+      if (static_cast<uint8_t>(file_[at + 0x42]) != wanted || nameBytes < 2 || nameBytes > 64) continue;
+      std::u16string name;
+      for (size_t i = 0; i + 2 < nameBytes; i += 2) name.push_back(static_cast<char16_t>(ReadU16(file_, at + i)));
+      visit(name, at);
     }
     return true;
   }
 
   bool FindEntry(std::u16string_view name, uint32_t* start, uint64_t* size) {
     bool found = false;
-    const bool read = ForEachEntry(kStream, [&](std::u16string_view entryName, size_t at) {
+    const bool read = ForEachRootChild(kStream, [&](std::u16string_view entryName, size_t at) {
       if (found || entryName != name) return;
       *start = ReadU32(file_, at + 0x74);
       *size = ReadU32(file_, at + 0x78) | (sectorSize_ == 4096 ? uint64_t{ReadU32(file_, at + 0x7C)} << 32 : 0);
@@ -121,6 +124,26 @@ class Reader {
   }
 
  private:
+  // Every directory entry's offset, by its id, through the directory's own chain; the root entry
+  // comes first, and notes where the mini stream starts.
+  bool ReadDirectory() {
+    uint32_t sector = firstDirectory_;
+    std::vector<bool> seen(fat_.size());
+    while (sector != kEndOfChain) {
+      if (!SectorInFile(sector) || sector >= fat_.size() || seen[sector]) return Fail("the directory is damaged");
+      seen[sector] = true;
+      for (size_t at = SectorOffset(sector); at < SectorOffset(sector) + sectorSize_; at += 128) entries_.push_back(at);
+      sector = fat_[sector];
+      if (sector > kMaxRegularSector && sector != kEndOfChain) return Fail("the directory is damaged");
+    }
+    if (entries_.empty() || static_cast<uint8_t>(file_[entries_[0] + 0x42]) != kRoot) {
+      entries_.clear();
+      return Fail("the directory is damaged");
+    }
+    rootStart_ = ReadU32(file_, entries_[0] + 0x74);
+    return true;
+  }
+
   bool Fail(std::string why) {
     *error_ = std::move(why);
     return false;
@@ -144,6 +167,7 @@ class Reader {
   uint32_t firstDirectory_ = 0;
   uint32_t rootStart_ = kEndOfChain;
   std::vector<uint32_t> fat_;
+  std::vector<size_t> entries_;
 };
 
 }  // namespace
@@ -161,15 +185,15 @@ bool ListStreams(std::string_view file, std::vector<std::u16string>* names, std:
   Reader reader(file, error);
   names->clear();
   return reader.Open() &&
-         reader.ForEachEntry(kStream, [&](std::u16string_view name, size_t) { names->emplace_back(name); });
+         reader.ForEachRootChild(kStream, [&](std::u16string_view name, size_t) { names->emplace_back(name); });
 }
 
 bool HasStorage(std::string_view file, std::u16string_view name) {
   std::string error;
   Reader reader(file, &error);
   bool found = false;
-  return reader.Open() && reader.ForEachEntry(kStorage, [&](std::u16string_view entry, size_t) { found |= entry == name; }) &&
-         found;
+  return reader.Open() &&
+         reader.ForEachRootChild(kStorage, [&](std::u16string_view entry, size_t) { found |= entry == name; }) && found;
 }
 
 }  // namespace standin

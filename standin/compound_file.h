@@ -16,12 +16,12 @@ namespace standin {
 bool FindStreamStart(std::string_view file, std::u16string_view streamName, size_t minimumBytes,
                      size_t* offset, std::string* error);
 
-// The names of every stream in the file, in directory order. False with a reason when the
+// The names of the root storage's streams. False with a reason when the
 // file is not a compound file or its directory is damaged.
 bool ListStreams(std::string_view file, std::vector<std::u16string>* names, std::string* error);
 
-// Whether the file's directory holds a storage of this name, at any depth; false for a file
-// that is no compound file or whose directory is damaged.
+// Whether the root storage holds a storage of this name; false for a file that is no compound
+// file or whose directory is damaged.
 bool HasStorage(std::string_view file, std::u16string_view name);
 
 }  // namespace standin

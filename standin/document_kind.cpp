@@ -18,6 +18,11 @@ using quillory::ReadU16;
 // A password-protected Open XML package is stored in a compound file with these streams.
 constexpr std::u16string_view kEncryptionInfoStream = u"EncryptionInfo";
 constexpr std::u16string_view kEncryptedPackageStream = u"EncryptedPackage";
+constexpr std::u16string_view kDataSpacesStorage = u"\u0006DataSpaces";
+// Word 6.0 and Word 95 start their WordDocument stream with this; Word for Windows 2.0 and 1.x
+// files, no compound files at all, start with one of these.
+constexpr uint16_t kWord6FibIdent = 0xA5DC;
+constexpr uint16_t kOldWordIdents[] = {0xA5DB, 0xA59B, 0xA59C};
 
 constexpr std::string_view kOpenDocumentTextType = "application/vnd.oasis.opendocument.text";
 constexpr std::string_view kTextExtensions[] = {".txt", ".text", ".htm", ".html"};
@@ -34,8 +39,18 @@ bool IdentifyCompoundFile(std::string_view bytes, DocumentKind* kind, std::strin
     *kind = DocumentKind::kEncryptedPackage;
     return true;
   }
+  // Rights management wraps the real content in a transform described under \006DataSpaces; a
+  // visible WordDocument, if any, holds only a notice for programs that cannot read it.
+  if (HasStorage(bytes, kDataSpacesStorage)) {
+    *kind = DocumentKind::kRightsManaged;
+    return true;
+  }
   size_t fib = 0;
   if (!FindStreamStart(bytes, kWordDocumentStream, kFibFlagsOffset + 2, &fib, error)) return false;
+  if (ReadU16(bytes, fib) == kWord6FibIdent) {
+    *kind = DocumentKind::kWord6Document;
+    return true;
+  }
   if (ReadU16(bytes, fib) != kFibIdent) {
     *error = "its WordDocument stream does not start with a Word file information block";
     return false;
@@ -79,6 +94,9 @@ const char* KindName(DocumentKind kind) {
     case DocumentKind::kRtfDocument: return "an RTF document";
     case DocumentKind::kOpenDocumentText: return "an OpenDocument text";
     case DocumentKind::kTextDocument: return "a text or web page document";
+    case DocumentKind::kRightsManaged: return "a rights-managed document";
+    case DocumentKind::kBlockedWord: return "a Word for Windows 2.0 document or older";
+    case DocumentKind::kWord6Document: return "a Word 6.0/95 document";
   }
   return "a document";
 }
@@ -93,6 +111,12 @@ bool IdentifyDocument(std::string_view bytes, DocumentKind* kind, std::string* e
     if (!ReadPackage(bytes, &package, &types, error)) return false;
     *kind = PackageKind(types.mainType);
     return true;
+  }
+  for (const uint16_t ident : kOldWordIdents) {
+    if (bytes.size() >= 2 && ReadU16(bytes, 0) == ident) {
+      *kind = DocumentKind::kBlockedWord;
+      return true;
+    }
   }
   *error = "it is neither a binary Word document nor an Open XML package";
   return false;
@@ -121,10 +145,23 @@ bool IdentifyAnyDocument(std::string_view bytes, std::string_view extension, Doc
   return false;
 }
 
-bool RefusedForItsPassword(DocumentKind kind, std::string* error) {
+bool RefusedUnread(DocumentKind kind, std::string* error) {
+  if (const char* refusal = OpenRefusal(kind)) {
+    *error = refusal;
+    return true;
+  }
   if (!IsPasswordProtected(kind)) return false;
   *error = std::string("the stand-in cannot read ") + KindName(kind) + " without its password";
   return true;
+}
+
+const char* OpenRefusal(DocumentKind kind) {
+  if (kind == DocumentKind::kRightsManaged) return kRightsManagedText;
+  if (kind == DocumentKind::kBlockedWord) {
+    return "It is a Word for Windows 2.0 document or older, a format the word processor blocks from opening by "
+           "default.";
+  }
+  return nullptr;
 }
 
 bool IsBinary(DocumentKind kind) {
@@ -138,7 +175,8 @@ bool HasMacroProject(std::string_view bytes, DocumentKind kind) {
 
 bool IsWordKind(DocumentKind kind) {
   return kind != DocumentKind::kRtfDocument && kind != DocumentKind::kOpenDocumentText &&
-         kind != DocumentKind::kTextDocument;
+         kind != DocumentKind::kTextDocument && kind != DocumentKind::kWord6Document &&
+         kind != DocumentKind::kBlockedWord && kind != DocumentKind::kRightsManaged;
 }
 
 bool TemplateKindFor(int fileFormat, std::string_view targetExtension, DocumentKind* made, std::string* error) {

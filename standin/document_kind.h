@@ -1,6 +1,7 @@
 // What a document is: a binary Word document or template, an Open XML one (with or without
-// macros), a password-protected one, or another kind the word processor opens; and which
-// documents and targets the stand-in refuses before any engine sees them. Portable.
+// macros), a password-protected or rights-managed one, one in an older Word format, or another
+// kind the word processor opens; and which documents and targets the stand-in refuses before
+// any engine sees them. Portable.
 #pragma once
 
 #include <string>
@@ -19,17 +20,27 @@ enum class DocumentKind {
   kXmlMacroTemplate,
   kEncryptedBinary,   // a binary document or template whose FIB has fEncrypted set
   kEncryptedPackage,  // an Open XML package encrypted into a compound file
+  kRightsManaged,     // content encrypted for its rights holders (a \006DataSpaces storage)
+  kBlockedWord,       // Word for Windows 2.0 or older: no compound file, blocked by default
   // Documents the word processor opens that the stand-in only hands on to LibreOffice.
   kRtfDocument,
   kOpenDocumentText,
   kTextDocument,  // plain text or a web page, known by its file's extension
+  kWord6Document,  // Word 6.0 or Word 95: a compound file with the older information block
 };
+
+inline constexpr char kRightsManagedText[] =
+    "The document has restricted permission (Information Rights Management): its content cannot be read "
+    "without the rights.";
 
 inline bool IsPasswordProtected(DocumentKind kind) {
   return kind == DocumentKind::kEncryptedBinary || kind == DocumentKind::kEncryptedPackage;
 }
-// True, with the reason, for a document no engine may be given without its password.
-bool RefusedForItsPassword(DocumentKind kind, std::string* error);
+// True, with the reason, for a document no engine may be given: without its password, without
+// its rights, or in a format the word processor blocks.
+bool RefusedUnread(DocumentKind kind, std::string* error);
+// What Open says of a document it refuses at once (rights-managed, a blocked format), or null.
+const char* OpenRefusal(DocumentKind kind);
 
 using quillory::kFormatTemplate;
 using quillory::kFormatXmlTemplate;

@@ -11,7 +11,7 @@ const char* TemplateName(DocumentKind made) {
 
 bool ChooseEngine(DocumentKind kind, int fileFormat, std::string_view targetExtension, EngineChoice* choice,
                   std::string* error) {
-  if (RefusedForItsPassword(kind, error)) return false;
+  if (RefusedUnread(kind, error)) return false;
   DocumentKind made{};
   if (!TemplateKindFor(fileFormat, targetExtension, &made, error)) return false;
   const bool ownFamily = IsWordKind(kind) && IsBinary(kind) == (made == DocumentKind::kBinaryTemplate);

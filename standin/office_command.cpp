@@ -50,7 +50,8 @@ std::string FileUrl(std::string_view path) {
 std::string OfficeSourceName(DocumentKind kind, std::string_view extension) {
   switch (kind) {
     case DocumentKind::kBinaryDocument:
-    case DocumentKind::kBinaryTemplate: return "document.doc";
+    case DocumentKind::kBinaryTemplate:
+    case DocumentKind::kWord6Document: return "document.doc";
     case DocumentKind::kXmlMacroDocument:
     case DocumentKind::kXmlMacroTemplate: return "document.docm";
     case DocumentKind::kRtfDocument: return "document.rtf";

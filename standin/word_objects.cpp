@@ -232,6 +232,10 @@ HRESULT Documents::Open(const CallArguments& arguments, VARIANT* result, std::ws
              quillory::Widen(reason) + L").";
     return kFileError;
   }
+  if (const char* refusal = OpenRefusal(kind)) {
+    *error = L"The file " + Quoted(path) + L" could not be opened. " + quillory::Widen(refusal);
+    return kFileError;
+  }
   if (IsPasswordProtected(kind)) {
     if (password.empty()) WaitForEver(Quoted(path) + L" needs a password");
     *error = L"The password is incorrect. Word cannot open the document.";

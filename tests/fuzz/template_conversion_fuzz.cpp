@@ -23,7 +23,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
     standin::EngineChoice choice;
     if (!standin::ChooseEngine(kind, standin::kFormatTemplate, ".dot", &choice, &error) &&
-        !standin::IsPasswordProtected(kind)) {
+        !standin::RefusedUnread(kind, &error)) {
       __builtin_trap();  // every document the stand-in opens has an engine for a .dot
     }
   }

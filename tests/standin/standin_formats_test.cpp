@@ -6,6 +6,7 @@
 
 #include "compatibility_mode.h"
 #include "compound_file.h"
+#include "engine_choice.h"
 #include "hostile_bytes.h"
 #include "inflate.h"
 #include "template_making.h"
@@ -79,6 +80,22 @@ std::string Package(const std::map<std::string, std::string>& parts, std::string
   return package.Write();
 }
 
+// A compound file with the directory entry at `at` renamed and given a type (1 a storage, 2 a
+// stream) and a child.
+std::string Renamed(std::string file, size_t at, std::u16string_view name, uint32_t type, uint32_t child = 0xFFFFFFFF) {
+  for (size_t i = 0; i < 32; ++i) {
+    const char16_t c = i < name.size() ? name[i] : u'\0';
+    file[at + 2 * i] = static_cast<char>(c & 0xFF), file[at + 2 * i + 1] = static_cast<char>(c >> 8);
+  }
+  file = With(file, at + 0x40, static_cast<uint32_t>(name.size() + 1) * 2 | type << 16 | 1u << 24);  // black
+  return With(file, at + 0x4C, child);
+}
+// The same of letter.doc's entry `id`, its directory in sector 15. Its tree: the root's child is
+// 1; 1 has 2 on its left and 4 on its right; 2 has 3 on its right; 4 has 5 and 6.
+std::string Entry(std::string doc, size_t id, std::u16string_view name, uint32_t type, uint32_t child = 0xFFFFFFFF) {
+  return Renamed(std::move(doc), 16 * 512 + 128 * id, name, type, child);
+}
+
 // Where an entry's directory record lies (the last copy of its name comes there).
 size_t Record(std::string_view archive, std::string_view name) { return archive.rfind(name) - 46; }
 
@@ -95,12 +112,9 @@ std::vector<size_t> FlagFields(std::string_view archive) {
 
 TEST(StandinFormatsTest, TemplatesDifferFromTheirDocumentsOnlyInTheMainContentTypeOrTheFibFlag) {
   EXPECT_EQ(Kind(Fixture("macros.docm")), kXmlMacroDocument);  // report.docx with a macro project added
-  // A macro project: a macro-enabled package's, or a binary document's "Macros" storage (here
-  // letter.doc's "\1Ole" stream made one); never a plain document's.
-  std::string macroDoc = Fixture("letter.doc");
-  const size_t ole = macroDoc.find(std::string("\x01\0O\0l\0e\0", 8));
-  for (size_t i = 0; i < 7; ++i) macroDoc[ole + 2 * i] = "Macros"[i];
-  macroDoc = With(macroDoc, ole + 0x40, 14 | 1u << 16 | static_cast<uint32_t>(static_cast<uint8_t>(macroDoc[ole + 0x43])) << 24);
+  // A macro project: a macro-enabled package's, or a binary document's "Macros" storage; never a
+  // plain document's.
+  const std::string macroDoc = Entry(Fixture("letter.doc"), 2, u"Macros", 1);
   EXPECT_TRUE(HasMacroProject(Fixture("macros.docm"), kXmlMacroDocument) && HasMacroProject(macroDoc, Kind(macroDoc)));
   EXPECT_FALSE(HasMacroProject(Fixture("letter.doc"), kBinaryDocument) || HasMacroProject(macroDoc, kXmlDocument));
   auto expected = Unpack(Fixture("report.docx"));
@@ -183,6 +197,42 @@ TEST(StandinFormatsTest, DamagedDocumentsAreRefusedWithTheirReason) {
       {same, "the sector table is damaged"},
       {With(doc, 512 + 4 * 15, 15), "the directory is damaged"}});  // its sector follows itself
   for (const auto& [bytes, reason] : cases) EXPECT_THAT(Refusal(bytes), HasSubstr(reason));
+}
+
+// Word 6.0/95 by its information block (to LibreOffice), Word 2.0 by its first bytes, rights
+// management by its \006DataSpaces storage (refused, as is the older format), a binary or Open
+// XML one alike; a WordDocument inside another storage (an embedded object) is not the document's.
+TEST(StandinFormatsTest, OlderWordRightsManagedAndEmbeddedDocumentsAreToldApart) {
+  const std::string doc = Fixture("letter.doc");
+  size_t fib = 0;
+  std::string error;
+  ASSERT_TRUE(FindStreamStart(doc, u"WordDocument", 12, &fib, &error)) << error;
+  std::string word6 = doc;
+  word6[fib] = '\xDC';  // wIdent 0xA5DC
+  // password.docx with its EncryptionInfo stream made the storage "\6DataSpaces".
+  const std::string encrypted = Fixture("password.docx");
+  const std::string package = Renamed(encrypted, encrypted.find(std::string("E\0n\0c\0r\0y\0p\0t\0i\0o\0n\0I", 21)),
+                                      u"\u0006DataSpaces", 1);
+  const struct { std::string bytes; DocumentKind kind; std::string refusal; } cases[] = {
+      {word6, kWord6Document, ""},
+      {std::string("\xDB\xA5-\0", 4) + std::string(1000, 'x'), kBlockedWord, "Word for Windows 2.0 document or older"},
+      {Entry(doc, 2, u"\u0006DataSpaces", 1), kRightsManaged, kRightsManagedText},
+      {package, kRightsManaged, kRightsManagedText},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(Kind(c.bytes), c.kind) << KindName(c.kind);
+    EngineChoice choice;
+    const bool chosen = ChooseEngine(c.kind, kFormatXmlTemplate, ".dotx", &choice, &error);
+    EXPECT_EQ(chosen && choice.engine == Engine::kLibreOffice, c.refusal.empty());  // refused, or LibreOffice's
+    EXPECT_THAT(chosen ? NeedsLibreOffice(choice) : error, HasSubstr(c.refusal.empty() ? "a Word 6.0/95 document" : c.refusal));
+  }
+  // "\1Ole" made the storage ObjectPool holding "1Table" renamed WordDocument.
+  const std::string embedded = Entry(Entry(With(doc, 16 * 512 + 128 * 2 + 0x48, 0xFFFFFFFF), 2, u"ObjectPool", 1, 3), 3,
+                                     u"WordDocument", 2);
+  std::string dot = Convert(embedded, kBinaryTemplate);
+  ASSERT_EQ(dot.size(), embedded.size());
+  dot[fib + 0x0A] ^= 0x01;  // fDot of the root's WordDocument
+  EXPECT_EQ(dot, embedded);
 }
 
 // Copied entries keep their flags but for the data descriptor's, which is not written; a
@@ -315,7 +365,7 @@ TEST(StandinFormatsTest, CompatibilityModeIsReadFromTheSettingsAndConversionReco
 struct Stream { std::u16string name; uint32_t size, sizeHigh = 0; };  // an ASCII name; sizes as its entry declares
 
 // A compound file of 2^shift-byte sectors: the FAT in sector 0, the directory in 1 (the root,
-// its mini stream in sector 2, then the streams), each stream's data from sector 2 on in a
+// its mini stream in sector 2, then the streams, each the right sibling of the one before), each stream's data from sector 2 on in a
 // chain of its own; `fatSectors` - 1 more FAT sectors, all free, at the end of a file long
 // enough to need them, those past the header's 109 listed in DIFAT sectors.
 std::string Compound(uint32_t shift, const std::vector<Stream>& streams, uint32_t fatSectors = 1) {
@@ -329,6 +379,8 @@ std::string Compound(uint32_t shift, const std::vector<Stream>& streams, uint32_
   std::vector<uint32_t> fat = {0xFFFFFFFD, 0xFFFFFFFE}, fatList = {0};
   WriteU32(file, 2 * sector + 0x40, 5u << 16);
   WriteU32(file, 2 * sector + 0x74, 2);
+  for (const uint32_t at : {0x44u, 0x48u}) WriteU32(file, 2 * sector + at, 0xFFFFFFFF);
+  WriteU32(file, 2 * sector + 0x4C, streams.empty() ? 0xFFFFFFFF : 1);
   for (size_t i = 0; i < streams.size(); ++i) {
     const size_t entry = 2 * sector + 128 * (i + 1), sectors = std::max<size_t>(1, (streams[i].size + sector - 1) / sector);
     for (size_t c = 0; c < streams[i].name.size(); ++c) file[entry + 2 * c] = static_cast<char>(streams[i].name[c]);
@@ -336,6 +388,9 @@ std::string Compound(uint32_t shift, const std::vector<Stream>& streams, uint32_
     WriteU32(file, entry + 0x74, static_cast<uint32_t>(fat.size()));
     WriteU32(file, entry + 0x78, streams[i].size);
     WriteU32(file, entry + 0x7C, streams[i].sizeHigh);
+    WriteU32(file, entry + 0x44, 0xFFFFFFFF);
+    WriteU32(file, entry + 0x48, i + 1 < streams.size() ? static_cast<uint32_t>(i + 2) : 0xFFFFFFFF);
+    WriteU32(file, entry + 0x4C, 0xFFFFFFFF);
     for (size_t k = 0; k < sectors; ++k) fat.push_back(k + 1 < sectors ? static_cast<uint32_t>(fat.size() + 1) : 0xFFFFFFFE);
     file.append(sectors * sector, 'W');
   }
