@@ -2,7 +2,10 @@
 // the same resource script). Started as a user starts it: the system DLLs its first paint does not
 // need load at their first call; the list becomes a drop target once OLE is there, the Open
 // dialog and the folder picker come up from DLLs loaded then, and closing the window ends
-// the program. Started with documents, as Explorer starts it, it lists them.
+// the program. Started with documents, as Explorer starts it, it lists them. A screen reader,
+// another process, hears its buttons and its list.
+#include <oleacc.h>
+
 #include "adding/input_box_win.h"
 #include "app/resources/resource_ids.h"
 #include "support/form_fixture.h"
@@ -45,6 +48,38 @@ std::wstring RemoteListText(HWND list, DWORD process, int row) {
   return text;
 }
 
+// What a screen reader hears of a control: its role, name, whether it is checked, its default action.
+struct Heard {
+  long role = 0;
+  std::wstring name;
+  bool checked = false;
+  std::wstring action;
+  bool operator==(const Heard&) const = default;
+};
+VARIANT Self() {
+  VARIANT self{};
+  self.vt = VT_I4;  // CHILDID_SELF
+  return self;
+}
+Heard Hear(IAccessible* control) {
+  const VARIANT self = Self();
+  VARIANT role{}, state{};
+  BSTR name = nullptr, action = nullptr;
+  Heard heard;
+  if (SUCCEEDED(control->get_accRole(self, &role)) && role.vt == VT_I4) heard.role = role.lVal;
+  if (SUCCEEDED(control->get_accState(self, &state)) && state.vt == VT_I4) heard.checked = state.lVal & STATE_SYSTEM_CHECKED;
+  if (SUCCEEDED(control->get_accName(self, &name)) && name) heard.name = name;
+  if (SUCCEEDED(control->get_accDefaultAction(self, &action)) && action) heard.action = action;
+  SysFreeString(name);
+  SysFreeString(action);
+  return heard;
+}
+Microsoft::WRL::ComPtr<IAccessible> Accessible(HWND control) {
+  Microsoft::WRL::ComPtr<IAccessible> object;
+  EXPECT_EQ(AccessibleObjectFromWindow(control, OBJID_CLIENT, IID_PPV_ARGS(&object)), S_OK);
+  return object;
+}
+
 // Files dropped on the program's icon, or sent to it, come as its arguments: listed in their
 // order by the time the window shows, made full as the system makes them (".." resolved).
 TEST(ProgramStart, TheWindowShowsListingItsArgumentsThenOlesDropTargetAndTheDialogsLoadAsCalledAndCloseEnds) {
@@ -64,16 +99,34 @@ TEST(ProgramStart, TheWindowShowsListingItsArgumentsThenOlesDropTargetAndTheDial
   EXPECT_EQ(RemoteListText(list, id, 2), folder.File(L"b.doc"));
 
   EXPECT_TRUE(PumpUntil([&] { return GetPropW(list, L"OleDropTargetInterface") != nullptr; }));
+  EXPECT_EQ(Hear(Accessible(list).Get()).name, L"Word Doc File(s)");
+  // Each action button is a push button named by its caption, never checked, before, during and
+  // after its press; its default action presses it (the Open dialog comes).
+  const std::pair<ControlId, const wchar_t*> buttons[] = {
+      {IDC_CHECK1, L"Add Word Doc File(s)"}, {IDC_CHECK4, L"Add All Word Doc Files In Folder"}, {IDC_CHECK2, L"Save As Dot"}};
+  for (const auto& [button, caption] : buttons) {
+    EXPECT_EQ(Hear(Accessible(GetDlgItem(window, button)).Get()), (Heard{ROLE_SYSTEM_PUSHBUTTON, caption, false, L"Press"}));
+  }
+  const auto check1 = Accessible(GetDlgItem(window, IDC_CHECK1));
+  const Heard pushButton{ROLE_SYSTEM_PUSHBUTTON, buttons[0].second, false, L"Press"};
 
   // The Open dialog, cancelled; the folder press's extension box, answered "doc"; its picker, cancelled.
   for (const auto& [press, box, answer] : {std::tuple{IDC_CHECK1, false, IDCANCEL}, {IDC_CHECK4, true, IDOK},
                                            {ControlId{}, false, IDCANCEL}}) {
-    if (press) PostMessageW(GetDlgItem(window, press), BM_CLICK, 0, 0);
+    if (press == IDC_CHECK1) {
+      EXPECT_EQ(check1->accDoDefaultAction(Self()), S_OK);
+    } else if (press) {
+      PostMessageW(GetDlgItem(window, press), BM_CLICK, 0, 0);
+    }
     HWND dialog = WaitForWindow(id, L"#32770");
     ASSERT_NE(dialog, nullptr);
     EXPECT_TRUE(!box || GetDlgItem(dialog, kInputBoxAnswerId));  // the extension box
+    if (press == IDC_CHECK1) {
+      EXPECT_EQ(Hear(check1.Get()), pushButton);
+    }
     EXPECT_TRUE(Answer(dialog, answer));
   }
+  EXPECT_EQ(Hear(check1.Get()), pushButton);
 
   PostMessageW(window, WM_CLOSE, 0, 0);
   DWORD exitCode = STILL_ACTIVE;
