@@ -274,10 +274,6 @@ void FileListView::RedrawEntries(size_t first, size_t last) {
   if (first <= last) SendMessageW(list_, LVM_REDRAWITEMS, first, last);
 }
 
-void FileListView::ListView1_KeyDown(WPARAM key) {
-  if (key == VK_DELETE && !host_.ListLocked()) RemoveSelectedKeepingPlace();
-}
-
 // `at` is the pointer in screen coordinates, or -1 from the keyboard (the menu key, Shift+F10):
 // the menu is then for the selected entry and opens under its row. None opens over the empty
 // part of the list, nor while the list is locked.
@@ -377,39 +373,19 @@ LRESULT FileListView::Message(UINT msg, WPARAM wParam, LPARAM lParam) {
       }
       return 0;
     }
-    case WM_CONTEXTMENU:
+    case WM_CONTEXTMENU:  // also the system's answer to Shift+F10 and the menu key
       ListView1_ContextMenu(lParam);
       return 0;
     case WM_KEYDOWN:
-      if (wParam == VK_APPS) {
-        ListView1_ContextMenu(-1);
-        return 0;
-      }
       if (wParam == VK_DELETE) {
-        ListView1_KeyDown(wParam);
+        if (!host_.ListLocked()) RemoveSelectedKeepingPlace();
         return 0;
       }
-      break;
-    case WM_KEYUP:
-      if (wParam == VK_APPS) return 0;  // the menu came at the press
       break;
     case WM_SYSKEYDOWN:
-      // Not passed on: the system would open the context menu itself and then, at the release,
-      // put the window in menu-bar mode.
-      if (wParam == VK_F10 && GetKeyState(VK_SHIFT) < 0) {
-        menuKeyDown_ = true;
-        ListView1_ContextMenu(-1);
-        return 0;
-      }
       // Passed on, so that the system knows Alt was not pressed on its own.
       if (const std::optional<ListMove> move = MoveOfKey(wParam, lParam); move && !host_.ListLocked()) {
         MoveSelected(*move);
-      }
-      break;
-    case WM_SYSKEYUP:
-      if (wParam == VK_F10 && menuKeyDown_) {
-        menuKeyDown_ = false;
-        return 0;
       }
       break;
     case WM_GETOBJECT:

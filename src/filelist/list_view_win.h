@@ -78,7 +78,6 @@ class FileListView {
   void ListView1_MouseUp();
   void ListView1_MouseMove(int x, int y);
   void ListView1_DblClick();
-  void ListView1_KeyDown(WPARAM key);
   void ListView1_ContextMenu(LPARAM at);
   // What the double-click, the keys and the menu share: the selected entry removed (its
   // position, if there was one) or moved.
@@ -101,7 +100,6 @@ class FileListView {
   FileList files_;
   ReorderGesture reorder_;
   bool exchangedInPress_ = false;  // a right-button press that moved entries opens no menu
-  bool menuKeyDown_ = false;       // Shift+F10 opened the menu: its release is not the menu bar's
   bool answerName_ = false;        // the system could not annotate the name: the list answers it
   std::wstring textBuffer_;  // owner-data text handed to the view
   ScopedCursor dragPointer_;  // "drag.ico", read afresh at each click
