@@ -13,6 +13,7 @@ using quillory::ReadU32;
 
 constexpr uint32_t kEndOfChain = 0xFFFFFFFE;
 constexpr uint32_t kMaxRegularSector = 0xFFFFFFFA;
+constexpr uint8_t kStorage = 1, kStream = 2;  // directory entry types
 
 class Reader {
  public:
@@ -67,7 +68,8 @@ class Reader {
   // Calls `visit` with the name and directory offset of every stream entry, walking the
   // directory through its own chain; notes the root's start on the way.
   template <typename Visit>
-  bool ForEachStream(Visit visit) {
+  // Every entry of the type given (2: a stream, 1: a storage) with a name of its own.
+  bool ForEachEntry(uint8_t wanted, Visit visit) {
     uint32_t sector = firstDirectory_;
     std::vector<bool> seen(fat_.size());
     while (sector != kEndOfChain) {
@@ -77,7 +79,7 @@ class Reader {
         const uint8_t type = static_cast<uint8_t>(file_[at + 0x42]);
         const uint16_t nameBytes = ReadU16(file_, at + 0x40);
         if (type == 5) rootStart_ = ReadU32(file_, at + 0x74);
-        if (type != 2 || nameBytes < 2 || nameBytes > 64) continue;
+        if (type != wanted || nameBytes < 2 || nameBytes > 64) continue;
         std::u16string name;
         for (size_t i = 0; i + 2 < nameBytes; i += 2) name.push_back(static_cast<char16_t>(ReadU16(file_, at + i)));
         visit(name, at);
@@ -90,7 +92,7 @@ class Reader {
 
   bool FindEntry(std::u16string_view name, uint32_t* start, uint64_t* size) {
     bool found = false;
-    const bool read = ForEachStream([&](std::u16string_view entryName, size_t at) {
+    const bool read = ForEachEntry(kStream, [&](std::u16string_view entryName, size_t at) {
       if (found || entryName != name) return;
       *start = ReadU32(file_, at + 0x74);
       *size = ReadU32(file_, at + 0x78) | (sectorSize_ == 4096 ? uint64_t{ReadU32(file_, at + 0x7C)} << 32 : 0);
@@ -159,7 +161,15 @@ bool ListStreams(std::string_view file, std::vector<std::u16string>* names, std:
   Reader reader(file, error);
   names->clear();
   return reader.Open() &&
-         reader.ForEachStream([&](std::u16string_view name, size_t) { names->emplace_back(name); });
+         reader.ForEachEntry(kStream, [&](std::u16string_view name, size_t) { names->emplace_back(name); });
+}
+
+bool HasStorage(std::string_view file, std::u16string_view name) {
+  std::string error;
+  Reader reader(file, &error);
+  bool found = false;
+  return reader.Open() && reader.ForEachEntry(kStorage, [&](std::u16string_view entry, size_t) { found |= entry == name; }) &&
+         found;
 }
 
 }  // namespace standin

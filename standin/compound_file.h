@@ -20,4 +20,8 @@ bool FindStreamStart(std::string_view file, std::u16string_view streamName, size
 // file is not a compound file or its directory is damaged.
 bool ListStreams(std::string_view file, std::vector<std::u16string>* names, std::string* error);
 
+// Whether the file's directory holds a storage of this name, at any depth; false for a file
+// that is no compound file or whose directory is damaged.
+bool HasStorage(std::string_view file, std::u16string_view name);
+
 }  // namespace standin

@@ -131,6 +131,11 @@ bool IsBinary(DocumentKind kind) {
   return kind == DocumentKind::kBinaryDocument || kind == DocumentKind::kBinaryTemplate;
 }
 
+bool HasMacroProject(std::string_view bytes, DocumentKind kind) {
+  return kind == DocumentKind::kXmlMacroDocument || kind == DocumentKind::kXmlMacroTemplate ||
+         (IsBinary(kind) && HasStorage(bytes, u"Macros"));
+}
+
 bool IsWordKind(DocumentKind kind) {
   return kind != DocumentKind::kRtfDocument && kind != DocumentKind::kOpenDocumentText &&
          kind != DocumentKind::kTextDocument;

@@ -39,6 +39,9 @@ const char* KindName(DocumentKind kind);
 bool IsBinary(DocumentKind kind);
 // A kind whose template the stand-in makes itself, within its family.
 bool IsWordKind(DocumentKind kind);
+// Whether the document carries a macro project: a macro-enabled package, or a binary document
+// or template with a "Macros" storage.
+bool HasMacroProject(std::string_view bytes, DocumentKind kind);
 
 // The kind of template a format number writes under this extension (lower case, with its
 // dot); false with a reason when the format is no template or the extension does not fit it.

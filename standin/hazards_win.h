@@ -12,6 +12,10 @@
 //                            arguments (under Wine: a Unix command; on Windows: a program)
 //   OfficeLimitSeconds REG_DWORD  how long one conversion may take before the stand-in ends
 //                            LibreOffice itself (600 unless set)
+//   ChangeNormal  REG_SZ     Open of a matching document changes the Normal template: Quit then
+//                            asks whether to save it, unless it was marked saved
+//   ChangeAfterSave REG_SZ   a matching document is changed again once saved (fields updated):
+//                            Quit then asks whether to save it, unless told not to save changes
 // A pattern holds * and ? and is matched, ignoring case, against the document's file name
 // without its folder.
 #pragma once
@@ -26,6 +30,8 @@ namespace standin {
 inline constexpr wchar_t kHangInOpen[] = L"HangInOpen";
 inline constexpr wchar_t kExitInOpen[] = L"ExitInOpen";
 inline constexpr wchar_t kSecondDocument[] = L"SecondDocument";
+inline constexpr wchar_t kChangeNormal[] = L"ChangeNormal";
+inline constexpr wchar_t kChangeAfterSave[] = L"ChangeAfterSave";
 
 // Whether the pattern in the named REG_SZ value matches this file name; false when the
 // value is absent or empty. Read at every call, so a test may change it between calls.

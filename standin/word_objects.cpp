@@ -24,6 +24,7 @@ using Microsoft::WRL::ComPtr;
 constexpr HRESULT kFileError = MAKE_HRESULT(SEVERITY_ERROR, FACILITY_CONTROL, 5174);
 constexpr HRESULT kArgumentError = MAKE_HRESULT(SEVERITY_ERROR, FACILITY_CONTROL, 5148);
 constexpr HRESULT kPasswordError = MAKE_HRESULT(SEVERITY_ERROR, FACILITY_CONTROL, 5408);
+constexpr int kDoNotSaveChanges = 0, kPromptToSaveChanges = -2;  // Quit's SaveChanges
 
 void ReturnString(VARIANT* result, const std::wstring& text) {
   VariantClear(result);
@@ -37,6 +38,12 @@ void ReturnInt(VARIANT* result, int number) {
   result->lVal = number;
 }
 
+void ReturnBool(VARIANT* result, bool flag) {
+  VariantClear(result);
+  result->vt = VT_BOOL;
+  result->boolVal = flag ? VARIANT_TRUE : VARIANT_FALSE;
+}
+
 void ReturnObject(VARIANT* result, IDispatch* object) {
   VariantClear(result);
   result->vt = VT_DISPATCH;
@@ -47,7 +54,8 @@ void ReturnObject(VARIANT* result, IDispatch* object) {
 std::wstring Quoted(const std::wstring& path) { return L"\"" + path + L"\""; }
 
 // Each object's dispatch ids, named once for its member table and its Run.
-enum DocumentMember : DISPID { kDocumentName = DISPID_VALUE, kSaveAs = 1, kClose = 2, kFullName = 3 };
+enum DocumentMember : DISPID { kDocumentName = DISPID_VALUE, kSaveAs = 1, kClose = 2, kFullName = 3, kHasVBProject = 4 };
+enum TemplateMember : DISPID { kTemplateName = DISPID_VALUE, kSaved = 1 };
 enum DocumentsMember : DISPID { kOpen = 1, kCount = 2 };
 enum ApplicationMember : DISPID {
   kApplicationName = DISPID_VALUE,
@@ -56,6 +64,31 @@ enum ApplicationMember : DISPID {
   kAutomationSecurity = 3,
   kDisplayAlerts = 4,
   kVisible = 5,
+  kNormalTemplate = 6,
+};
+
+// The one instance's Normal template: changed by some documents as they open, asked about by
+// Quit unless it was marked saved.
+bool normalSaved = true;
+
+// The Normal template, as Application's NormalTemplate gives it.
+class NormalTemplate final : public AutomationObject {
+ protected:
+  const wchar_t* ObjectName() const override { return L"Template"; }
+  const std::vector<Member>& Members() const override {
+    static const std::vector<Member> members = {{L"Name", kTemplateName, {}}, {L"Saved", kSaved, {}}};
+    return members;
+  }
+  HRESULT Run(const Member& member, WORD flags, const CallArguments& arguments, VARIANT* result,
+              std::wstring* error) override {
+    if (member.id == kTemplateName) return ReturnString(result, L"Normal.dotm"), S_OK;
+    if (!(flags & DISPATCH_PROPERTYPUT)) return ReturnBool(result, normalSaved), S_OK;
+    if (!ArgumentBool(arguments.PutValue(), &normalSaved)) {
+      *error = L"Saved takes True or False.";
+      return kArgumentError;
+    }
+    return S_OK;
+  }
 };
 
 class Documents;
@@ -77,6 +110,7 @@ class Document final : public AutomationObject {
                         L"InsertLineBreaks", L"AllowSubstitutions", L"LineEnding", L"AddBiDiMarks"}},
         {L"Close", kClose, {L"SaveChanges", L"OriginalFormat", L"RouteDocument"}},
         {L"FullName", kFullName, {}},
+        {L"HasVBProject", kHasVBProject, {}},
     };
     return members;
   }
@@ -91,6 +125,9 @@ class Document final : public AutomationObject {
   std::wstring path_;
   std::string bytes_;
   DocumentKind kind_;
+
+ public:
+  bool changed = false;  // since it was last saved
 };
 
 class Documents final : public AutomationObject {
@@ -98,6 +135,8 @@ class Documents final : public AutomationObject {
   ~Documents() override {
     for (auto& d : open_) static_cast<Document*>(d.Get())->Orphan();
   }
+  // The first open document changed since its save, if any.
+  const Document* Changed() const;
   void Forget(IDispatch* document) {
     for (auto it = open_.begin(); it != open_.end(); ++it) {
       if (it->Get() == document) {
@@ -180,6 +219,10 @@ HRESULT Documents::Open(const CallArguments& arguments, VARIANT* result, std::ws
     *error = L"The password is incorrect. Word cannot open the document.";
     return kPasswordError;
   }
+  if (HazardMatches(kChangeNormal, name)) {
+    Journal(L"Server: the Normal template changed: ChangeNormal matches " + Quoted(name));
+    normalSaved = false;
+  }
   ComPtr<IDispatch> document;
   document.Attach(new Document(this, path, std::move(bytes), kind));
   open_.push_back(document);
@@ -199,6 +242,9 @@ HRESULT Document::Run(const Member& member, WORD, const CallArguments& arguments
       return S_OK;
     case kFullName:
       ReturnString(result, FullPath(path_));
+      return S_OK;
+    case kHasVBProject:
+      ReturnBool(result, HasMacroProject(bytes_, kind_));
       return S_OK;
     case kClose:
       // Closing drops the document from its collection; nothing is saved.
@@ -253,7 +299,15 @@ HRESULT Document::SaveAs(const CallArguments& arguments, std::wstring* error) {
     *error = L"The file " + Quoted(target) + L" could not be written: " + why + L".";
     return kFileError;
   }
+  changed = HazardMatches(kChangeAfterSave, quillory::FileName(path_));
   return S_OK;
+}
+
+const Document* Documents::Changed() const {
+  for (const auto& d : open_) {
+    if (static_cast<const Document*>(d.Get())->changed) return static_cast<const Document*>(d.Get());
+  }
+  return nullptr;
 }
 
 class Application final : public AutomationObject {
@@ -267,6 +321,7 @@ class Application final : public AutomationObject {
         {L"AutomationSecurity", kAutomationSecurity, {}},
         {L"DisplayAlerts", kDisplayAlerts, {}},
         {L"Visible", kVisible, {}},
+        {L"NormalTemplate", kNormalTemplate, {}},
     };
     return members;
   }
@@ -281,9 +336,12 @@ class Application final : public AutomationObject {
         if (!documents_) documents_.Attach(new Documents());
         ReturnObject(result, documents_.Get());
         return S_OK;
-      case kQuit:
-        RequestQuit();
+      case kNormalTemplate:
+        if (!normal_) normal_.Attach(new NormalTemplate());
+        ReturnObject(result, normal_.Get());
         return S_OK;
+      case kQuit:
+        return Quit(arguments, error);
       default: {
         int* property = member.id == kAutomationSecurity ? &automationSecurity_
                         : member.id == kDisplayAlerts    ? &displayAlerts_
@@ -302,7 +360,22 @@ class Application final : public AutomationObject {
   }
 
  private:
-  ComPtr<IDispatch> documents_;
+  // Quit asks, on a window nobody sees, about what would be lost: a changed Normal template not
+  // marked saved, and a document changed since its save unless told not to save changes.
+  HRESULT Quit(const CallArguments& arguments, std::wstring* error) {
+    int saveChanges = kPromptToSaveChanges;
+    if (arguments.Find(0) && !ArgumentInt(arguments.Find(0), &saveChanges)) {
+      *error = L"Quit was given a SaveChanges that is not a number.";
+      return kArgumentError;
+    }
+    if (!normalSaved) WaitForEver(L"Quit asks whether to save the changed Normal template");
+    const Document* changed = documents_ ? static_cast<Documents*>(documents_.Get())->Changed() : nullptr;
+    if (changed && saveChanges != kDoNotSaveChanges) WaitForEver(L"Quit asks whether to save a changed document");
+    RequestQuit();
+    return S_OK;
+  }
+
+  ComPtr<IDispatch> documents_, normal_;
   int automationSecurity_ = 1;  // macros enabled, as a fresh instance starts
   int displayAlerts_ = -1;      // all alerts
   int visible_ = 0;

@@ -99,6 +99,7 @@ int Run(const CommandLine& line, ConsoleOutput& out, ConsoleOutput& err) {
   const RunReport report = RunConversion(view, WaitOrStop(g_stop.stopEvent), settings);
 
   out.Line(RunSummary(report));
+  if (const std::string macros = MacrosLostLine(report); !macros.empty()) out.Line(macros + ".");
   if (NothingTriedWithoutWord(report)) {
     err.Line(kWordNotInstalledText);
   } else if (report.end == RunEnd::kNotInstalled) {

@@ -29,6 +29,14 @@ std::string ReportLine(const RunReport& report, const KeptReport& kept) {
   return {};
 }
 
+// Templates that lost their macros, on one line right after "Done.", and where they are named.
+std::string MacrosLine(const RunReport& report, const KeptReport& kept) {
+  const std::string line = MacrosLostLine(report);
+  if (line.empty()) return {};
+  return "\r\n\r\n" + line + (kept.path.empty() ? "." : std::string("; the report of this run names ") +
+                                                             (report.MacrosLost() == 1 ? "it: " : "them: ") + kept.path);
+}
+
 }  // namespace
 
 std::string OneLine(std::string text) {
@@ -51,7 +59,7 @@ std::string ClosingMessage(const RunReport& report, const KeptReport& kept) {
            " converted, " + std::to_string(notTried) + " not tried." + FailureList(report) + ReportLine(report, kept);
   }
   if (NothingTriedWithoutWord(report)) return kWordNotInstalledText;
-  std::string text = kDoneText + FailureList(report);
+  std::string text = kDoneText + MacrosLine(report, kept) + FailureList(report);
   if (notTried > 0) {
     text += "\r\n\r\nMicrosoft Word could not be found, so the last " +
             (notTried == 1 ? std::string("document was") : Documents(notTried) + " were") + " not converted.";

@@ -91,8 +91,10 @@ void ConvertEntries(RunView& view, Automation& automation, RunReport& report) {
     } else if (outcome.status == SaveOutcome::Status::kFailed) {
       row.result = DocumentResult::kFailed;
       row.reason = OneLine(outcome.reason);
-    } else if (!outcome.reason.empty()) {
-      row.reason = OneLine(outcome.reason);
+    } else {
+      row.macrosLost = outcome.macrosLost;
+      const std::string note = outcome.reason.empty() ? "" : OneLine(outcome.reason);
+      row.reason = row.macrosLost ? kMacrosNotKeptText + (note.empty() ? "" : " " + note) : note;
     }
     view.DocumentEnded(i, n, row);
     report.rows.push_back(std::move(row));

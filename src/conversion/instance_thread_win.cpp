@@ -94,8 +94,8 @@ void InstanceThread::SetQuitting(bool quitting) {
   quitting_ = quitting;
 }
 
-std::optional<std::string> InstanceThread::Quit(WordInstance& word, bool keepNothing) {
-  std::optional<std::string> shared = word.QuitUnlessShared(keepNothing);
+std::optional<std::string> InstanceThread::Quit(WordInstance& word) {
+  std::optional<std::string> shared = word.QuitUnlessShared();
   if (shared) SetQuitting(false);  // left open for its other documents' owner
   return shared;
 }
@@ -126,7 +126,7 @@ SaveOutcome InstanceThread::Convert() {
   if (failure) {
     if (order != Order::kConvert || !startedAhead || !word.GoneBeforeUse()) return std::move(*failure);
   } else if (order != Order::kConvert) {
-    Quit(word, true);
+    Quit(word);
     return SaveOutcome::Stopped();
   }
   // An instance that waited for its document may have ended meanwhile (its server left, crashed
@@ -140,24 +140,25 @@ SaveOutcome InstanceThread::Convert() {
       process_.reset();  // the new process is named once it is there
       quitting_ = false;
     }
-    word.QuitUnlessShared(true);  // a server that is gone answers at once; a mistaken look costs nothing
+    word.QuitUnlessShared();  // a server that is gone answers at once; a mistaken look costs nothing
     word = WordInstance();
     failure = Create(word);
     SetQuitting(!failure);
     if (failure) return std::move(*failure);
     if (Abandoned()) {  // given up on while it was starting
-      Quit(word, true);
+      Quit(word);
       return SaveOutcome::Stopped();
     }
     failure = word.OpenAndSaveAs(documentPath, templatePath, target);
   }
   if (failure) {
     // Nothing of a failed document is kept.
-    if (std::optional<std::string> shared = Quit(word, true)) failure->reason += " " + *shared;
+    if (std::optional<std::string> shared = Quit(word)) failure->reason += " " + *shared;
     return std::move(*failure);
   }
-  if (std::optional<std::string> shared = Quit(word, false)) return SaveOutcome::Saved(std::move(*shared));
-  return SaveOutcome::Saved();
+  SaveOutcome saved = SaveOutcome::Saved(Quit(word).value_or(""));
+  saved.macrosLost = word.MacrosLost();
+  return saved;
 }
 
 bool InstanceThread::Created() const {

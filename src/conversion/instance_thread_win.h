@@ -60,7 +60,7 @@ class InstanceThread {
   bool Abandoned() const;
   void SetQuitting(bool quitting);
   // Tells the instance to quit unless it holds other documents; what it said then.
-  std::optional<std::string> Quit(WordInstance& word, bool keepNothing);
+  std::optional<std::string> Quit(WordInstance& word);
 
   enum class Order { kNone, kConvert, kRelease };
   const wchar_t* progId_;

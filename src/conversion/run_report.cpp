@@ -50,6 +50,17 @@ std::string RunSummary(const RunReport& report) {
          std::to_string(report.Count(DocumentResult::kNotTried)) + " not tried.";
 }
 
+size_t RunReport::MacrosLost() const {
+  return static_cast<size_t>(std::count_if(rows.begin(), rows.end(), [](const ReportRow& row) { return row.macrosLost; }));
+}
+
+std::string MacrosLostLine(const RunReport& report) {
+  const size_t lost = report.MacrosLost();
+  if (lost == 0) return {};
+  return std::to_string(lost) + (lost == 1 ? " template lost its macros" : " templates lost their macros") +
+         ", which a .dotx template cannot hold";
+}
+
 std::string ReportCsv(const RunReport& report) {
   std::string csv = "\xEF\xBB\xBF" "document,template,result,reason,seconds\r\n";
   for (const ReportRow& row : report.rows) {

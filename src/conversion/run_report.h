@@ -17,6 +17,7 @@ struct ReportRow {
   DocumentResult result = DocumentResult::kNotTried;
   std::string reason;        // why it failed, was skipped or not tried; empty when converted
   double seconds = 0;        // from the start of its conversion to its end
+  bool macrosLost = false;   // converted into a template that could not hold its macros
 };
 
 // How a run that began ended.
@@ -32,6 +33,7 @@ struct RunReport {
   RunEnd end = RunEnd::kFinished;
 
   size_t Count(DocumentResult result) const;
+  size_t MacrosLost() const;  // converted rows whose template could not hold the macros
 };
 
 // Where a front end kept the report of a run: its path, or why it could not be kept.
@@ -45,6 +47,11 @@ const char* ResultName(DocumentResult result);
 
 // "N converted, M failed, K skipped, L not tried."
 std::string RunSummary(const RunReport& report);
+
+// The reason of a converted row whose document's macros its template could not hold.
+inline constexpr char kMacrosNotKeptText[] = "Its macros were not kept: a .dotx template cannot hold them.";
+// "N templates lost their macros, which a .dotx template cannot hold", or "" when none did.
+std::string MacrosLostLine(const RunReport& report);
 
 // The report as CSV: UTF-8 with a byte-order mark, a header row naming the columns document,
 // template, result, reason and seconds, then one row per document; fields quoted where they

@@ -11,6 +11,7 @@ struct SaveOutcome {
   enum class Status { kSaved, kFailed, kNotInstalled, kStopped };
   Status status = Status::kSaved;
   std::string reason;  // the server's own words when it failed; when saved, anything the user should know
+  bool macrosLost = false;  // saved, but into a template that cannot hold the document's macros
 
   static SaveOutcome Saved(std::string note = {}) { return {Status::kSaved, std::move(note)}; }
   static SaveOutcome Failed(std::string why) { return {Status::kFailed, std::move(why)}; }

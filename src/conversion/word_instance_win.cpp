@@ -86,6 +86,11 @@ StepFailure WordInstance::OpenAndSaveAs(std::string_view documentPath, std::stri
   if (!opened.value.ToDispatch(&document_)) {
     return SaveOutcome::Failed("Open: the server returned no document");
   }
+  // A .dotx holds no macro project: the document is saved all the same, and its note says so.
+  // A server that cannot tell counts as a document without macros.
+  const DispatchResult project = GetProperty(document_.Get(), L"HasVBProject");
+  int32_t hasProject = 0;
+  macrosLost_ = target == TemplateTarget::kDotx && project.Ok() && project.value.ToInt32(&hasProject) && hasProject != 0;
 
   const std::array<NamedArgument, 11> saveAs = {{
       {L"FileName", Variant::Utf8(templatePath)},
@@ -105,7 +110,7 @@ StepFailure WordInstance::OpenAndSaveAs(std::string_view documentPath, std::stri
   return std::nullopt;
 }
 
-std::optional<std::string> WordInstance::QuitUnlessShared(bool keepNothing) {
+std::optional<std::string> WordInstance::QuitUnlessShared() {
   if (!application_) return std::nullopt;
   int32_t open = 0;
   const DispatchResult documents = GetProperty(application_.Get(), L"Documents");
@@ -117,7 +122,7 @@ std::optional<std::string> WordInstance::QuitUnlessShared(bool keepNothing) {
   const int32_t others = open - (document_ ? 1 : 0);
   if (others <= 0) {
     document_.Reset();
-    Quit(keepNothing);
+    Quit();
     return std::nullopt;
   }
   if (document_) {
@@ -132,15 +137,19 @@ std::optional<std::string> WordInstance::QuitUnlessShared(bool keepNothing) {
          ", so it was left open and made visible rather than told to quit.";
 }
 
-// Whatever it answers, the instance is done with: one that stays is ended by whoever waits for it.
-void WordInstance::Quit(bool keepNothing) {
+// Nothing needs saving once the template is written (fields updated at the save leave the
+// document changed), and a Normal template the documents changed must be neither saved over the
+// user's nor asked about: it is marked saved, where the server has one. Whatever Quit answers,
+// the instance is done with: one that stays is ended by whoever waits for it.
+void WordInstance::Quit() {
   if (!application_) return;
-  if (keepNothing) {
-    const std::array<NamedArgument, 1> dontSave = {{{L"SaveChanges", Variant::Int32(kWdDoNotSaveChanges)}}};
-    CallMethod(application_.Get(), L"Quit", {}, dontSave);
-  } else {
-    CallMethod(application_.Get(), L"Quit");
+  const DispatchResult normal = GetProperty(application_.Get(), L"NormalTemplate");
+  ComPtr<IDispatch> normalTemplate;
+  if (normal.Ok() && normal.value.ToDispatch(&normalTemplate)) {
+    PutProperty(normalTemplate.Get(), L"Saved", Variant::Bool(true));
   }
+  const std::array<NamedArgument, 1> dontSave = {{{L"SaveChanges", Variant::Int32(kWdDoNotSaveChanges)}}};
+  CallMethod(application_.Get(), L"Quit", {}, dontSave);
   application_.Reset();
 }
 

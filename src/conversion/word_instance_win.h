@@ -35,25 +35,28 @@ class WordInstance {
   // as kNotInstalled. A request whose server went to another request is made again while
   // `mayAskAgain` allows.
   StepFailure Create(const wchar_t* progId = kWordProgId, const std::function<bool()>& mayAskAgain = {});
-  // Macros forced off and alerts silenced, then the document opened read-only with no prompt
-  // and saved as `templatePath` in the target's template format.
+  // Macros forced off and alerts silenced, then the document opened read-only with no prompt,
+  // asked whether it has a macro project, and saved as `templatePath` in the target's format.
   StepFailure OpenAndSaveAs(std::string_view documentPath, std::string_view templatePath, TemplateTarget target);
   // Asks the instance to quit, unless it holds documents besides the one it opened: a user's
   // own, handed to this invisible instance, would be lost with it. Then the document it opened
   // is closed unsaved, the instance is made visible and left running, and the answer says so.
-  // `keepNothing` (after a failure) quits with SaveChanges 0.
-  std::optional<std::string> QuitUnlessShared(bool keepNothing);
+  // An instance told to quit saves nothing, its Normal template included.
+  std::optional<std::string> QuitUnlessShared();
 
   // The instance, for telling which process serves it.
   IUnknown* Object() const { return application_.Get(); }
   // True when the request, or the first call on the instance, found its server gone: it ended
   // before it was used, which says nothing about the document.
   bool GoneBeforeUse() const { return goneBeforeUse_; }
+  // True when the document saved had a macro project that its template could not hold.
+  bool MacrosLost() const { return macrosLost_; }
 
  private:
-  void Quit(bool keepNothing);
+  void Quit();
 
   bool goneBeforeUse_ = false;
+  bool macrosLost_ = false;
   Microsoft::WRL::ComPtr<IDispatch> application_;
   Microsoft::WRL::ComPtr<IDispatch> document_;  // the one it opened for us
 };

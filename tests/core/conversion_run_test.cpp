@@ -170,11 +170,12 @@ TEST(ConversionRunTest, TheReportHasARowPerEntryAndEachTriedDocumentEndsAsItsRow
   run.outcomes["bad.doc"] = SaveOutcome::Failed("damaged\r\n");
   run.outcomes["e.doc"] = SaveOutcome::Stopped();
   run.outcomes["a.doc"] = SaveOutcome::Saved("left open");
+  run.outcomes["a.doc"].macrosLost = true;
   const RunReport report = ConvertAll(run, run);
   EXPECT_THAT(run.toCome, ElementsAre(3, 2, 1));  // only documents that go to an instance count
   EXPECT_THAT(run.saved, ElementsAre("a.doc as dot [bar 167 busy]", "bad.doc as dot [bar 667 busy]",
                                      "e.doc as dot [bar 833 busy]"));
-  EXPECT_THAT(Rows(report), ElementsAre("a.doc a.dot converted left open", "new.doc new.dot skipped its template is newer",
+  EXPECT_THAT(Rows(report), ElementsAre("a.doc a.dot converted " + std::string(kMacrosNotKeptText) + " left open", "new.doc new.dot skipped its template is newer",
                                         "gone.doc gone.dot failed no such file", "bad.doc bad.dot failed damaged",
                                         "e.doc e.dot not tried The run was stopped before it was converted.",
                                         "f.doc f.dot not tried The run was stopped before it was converted."));
@@ -203,6 +204,13 @@ TEST(ConversionRunTest, TheClosingMessageNamesTheReportOnlyWhenItCannotNameEvery
   report.rows.push_back({"e.doc", "", DocumentResult::kFailed, "why"});
   EXPECT_THAT(ClosingMessage(report, {"C:\\r.csv", ""}),
               ::testing::EndsWith("and 1 more.\r\n\r\nThe report of this run names every document: C:\\r.csv"));
+  // Templates that lost their macros are counted right after "Done.", where they are named.
+  RunReport lost;
+  lost.rows.assign(2, {"m.docm", "", DocumentResult::kConverted, "", 0, true});
+  EXPECT_EQ(ClosingMessage(lost, {"C:\\r.csv", ""}), "Done.\r\n\r\n2 templates lost their macros, which a .dotx "
+                                                     "template cannot hold; the report of this run names them: C:\\r.csv");
+  lost.rows.resize(1);
+  EXPECT_EQ(ClosingMessage(lost, {"", "disk full"}), "Done.\r\n\r\n1 template lost its macros, which a .dotx template cannot hold.");
   report.end = RunEnd::kStopped;
   EXPECT_THAT(ClosingMessage(report, {"", "disk full\r\n"}),
               ::testing::EndsWith("and 1 more.\r\n\r\nThe report of this run could not be saved: disk full"));

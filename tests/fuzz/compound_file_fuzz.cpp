@@ -13,6 +13,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::vector<std::u16string> names;
   std::string error;
   if (!standin::ListStreams(bytes, &names, &error) && error.empty()) __builtin_trap();
+  standin::HasStorage(bytes, u"Macros");
   constexpr size_t kWanted = 12;
   size_t offset = 0;
   error.clear();

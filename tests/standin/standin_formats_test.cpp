@@ -94,6 +94,14 @@ std::vector<size_t> FlagFields(std::string_view archive) {
 
 TEST(StandinFormatsTest, TemplatesDifferFromTheirDocumentsOnlyInTheMainContentTypeOrTheFibFlag) {
   EXPECT_EQ(Kind(Fixture("macros.docm")), kXmlMacroDocument);  // report.docx with a macro project added
+  // A macro project: a macro-enabled package's, or a binary document's "Macros" storage (here
+  // letter.doc's "\1Ole" stream made one); never a plain document's.
+  std::string macroDoc = Fixture("letter.doc");
+  const size_t ole = macroDoc.find(std::string("\x01\0O\0l\0e\0", 8));
+  for (size_t i = 0; i < 7; ++i) macroDoc[ole + 2 * i] = "Macros"[i];
+  macroDoc = With(macroDoc, ole + 0x40, 14 | 1u << 16 | static_cast<uint32_t>(static_cast<uint8_t>(macroDoc[ole + 0x43])) << 24);
+  EXPECT_TRUE(HasMacroProject(Fixture("macros.docm"), kXmlMacroDocument) && HasMacroProject(macroDoc, Kind(macroDoc)));
+  EXPECT_FALSE(HasMacroProject(Fixture("letter.doc"), kBinaryDocument) || HasMacroProject(macroDoc, kXmlDocument));
   auto expected = Unpack(Fixture("report.docx"));
   std::string& types = expected["[Content_Types].xml"];
   const std::string documentType = "wordprocessingml.document.main+xml";

@@ -1,8 +1,5 @@
-// The adding presses over files made here, their dialogs answered from a watcher thread (how
-// their answers become paths, the walk's order and rules: tests/core). "Add Word Doc File(s)":
-// the real Open dialog. " Add All Word Doc Files In Folder" on the real file system: its dialogs;
-// the entries and their order held to the platform's own search; the window answering while the
-// walk runs, and a quit or close during it adding nothing.
+// The adding presses over files made here, their dialogs answered from a watcher thread; the
+// folder walk held to the platform's own search.
 #include <optional>
 
 #include "adding/add_folder_press_win.h"

@@ -1,7 +1,5 @@
-// The real main window: its controls as a user's tools see them, start-up, the button
-// convention and the file list's gestures: the reorder, its drag image ("drag.ico" beside the
-// program) and files dropped on the list, its drop target called as the system's drag loop
-// calls it (pointer shapes under real input: pointer_input_test; drop parsing: tests/core).
+// The real main window: its controls as a user's tools see them, start-up, the list's gestures
+// and its drop target called as the system's drag loop calls it.
 #include <array>
 
 #include "filelist/drop_target_win.h"
@@ -213,11 +211,8 @@ TEST_F(MainWindow, DroppedFilesAreListedAsDroppedAndNeverMovedOtherDataIsRefused
   EXPECT_EQ(target->Release(), 0u);  // neither OLE nor the list holds it: revoked and let go
 }
 
-// Started without the pointer files beside it, the window says nothing of them. The drag image
-// is then read from "drag.ico" at each click on an entry, made again only when the file has
-// changed, gone when the file is. The two pointer files installed beside the program show each
-// at its hot spot (the drag image points with the middle of its arrow, the hand with its index
-// fingertip).
+// The drag image is made again only when "drag.ico" has changed; each pointer file shows at its
+// hot spot (the middle of the drag image's arrow, the hand's index fingertip).
 TEST_F(MainWindow, StartsWithoutThePointerFilesReadsTheDragImageAtEachClickOpensTheHomePageOnItsDrawAndCloses) {
   TempFolder folder;
   const auto launched = std::make_shared<std::vector<std::string>>();

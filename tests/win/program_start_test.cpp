@@ -1,9 +1,5 @@
-// Quillory.exe itself. Its manifest and icons as the window uses them (the test program links
-// the same resource script). Started as a user starts it: the system DLLs its first paint does not
-// need load at their first call; the list becomes a drop target once OLE is there, the Open
-// dialog and the folder picker come up from DLLs loaded then, and closing the window ends
-// the program. Started with documents, as Explorer starts it, it lists them. A screen reader,
-// another process, hears its buttons and its list.
+// Quillory.exe itself, started as a user or Explorer starts it; its manifest and icons (the test
+// program links the same resource script); what a screen reader in another process hears of it.
 #include <oleacc.h>
 
 #include "adding/input_box_win.h"

@@ -4,7 +4,6 @@
 
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <optional>
 
 namespace quillory::test {
@@ -91,11 +90,6 @@ std::wstring TempFolder::Write(const std::wstring& relative, const std::string& 
   std::filesystem::create_directories(path.parent_path());
   std::ofstream(path, std::ios::binary) << bytes;
   return path.wstring();
-}
-
-std::string FileBytes(const std::wstring& path) {
-  std::ifstream in(std::filesystem::path(path), std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), {}};
 }
 
 std::unique_ptr<Form1> MakeForm(Form1Options options) {

@@ -69,7 +69,7 @@ class TempFolder {
 };
 
 // The whole content of a file; empty when it cannot be read.
-std::string FileBytes(const std::wstring& path);
+inline std::string FileBytes(const std::wstring& path) { return ReadSmallFile(path, size_t{1} << 30).value_or(""); }
 
 // Form1 with the home page chance switched off unless the options say otherwise.
 std::unique_ptr<Form1> MakeForm(Form1Options options = {});
