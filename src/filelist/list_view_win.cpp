@@ -209,7 +209,7 @@ void FileListView::ListView1_ItemClick() {
 
 void FileListView::ListView1_MouseDown() {
   reorder_.ButtonDown();
-  exchangedInPress_ = false;
+  rightPressedOn_.reset();
 }
 
 void FileListView::ListView1_MouseUp() {
@@ -224,7 +224,7 @@ void FileListView::ListView1_MouseMove(int x, int y) {
                          static_cast<size_t>(SendMessageW(list_, LVM_GETCOUNTPERPAGE, 0, 0))};
   const MoveOutcome outcome = reorder_.Move(files_, HitTest(x, y), rows);
   if (!outcome.exchanged) return;
-  exchangedInPress_ = true;
+  rightPressedOn_.reset();
   RedrawEntries(outcome.from, outcome.to);
   SelectOnly(outcome.to);
   if (outcome.ensureVisible) SendMessageW(list_, LVM_ENSUREVISIBLE, *outcome.ensureVisible, FALSE);
@@ -358,12 +358,14 @@ LRESULT FileListView::Message(UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_MBUTTONDBLCLK:
       SetFocus(list);
       ListView1_MouseDown();
+      if (msg == WM_RBUTTONDOWN || msg == WM_RBUTTONDBLCLK) rightPressedOn_ = HitTest(x, y);
       SetCapture(list);
       return 0;
     case WM_LBUTTONUP:
     case WM_RBUTTONUP:
     case WM_MBUTTONUP: {
-      const bool rightClick = msg == WM_RBUTTONUP && !exchangedInPress_;
+      // Pressed and released on one entry, moving nothing: a right-click, which opens the menu.
+      const bool rightClick = msg == WM_RBUTTONUP && rightPressedOn_ && HitTest(x, y) == rightPressedOn_;
       ListView1_MouseUp();
       if (GetCapture() == list && !(wParam & (MK_LBUTTON | MK_RBUTTON | MK_MBUTTON))) ReleaseCapture();
       if (rightClick) {

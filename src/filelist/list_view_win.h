@@ -99,7 +99,7 @@ class FileListView {
   IDropTarget* dropTarget_ = nullptr;
   FileList files_;
   ReorderGesture reorder_;
-  bool exchangedInPress_ = false;  // a right-button press that moved entries opens no menu
+  std::optional<size_t> rightPressedOn_;  // the entry a right-button press began on, until it moves any
   bool answerName_ = false;        // the system could not annotate the name: the list answers it
   std::wstring textBuffer_;  // owner-data text handed to the view
   ScopedCursor dragPointer_;  // "drag.ico", read afresh at each click

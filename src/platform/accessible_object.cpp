@@ -76,10 +76,11 @@ class OverriddenProxy final : public ComObject<IAccessible, IOleWindow> {
     return Text(overrides_.defaultAction, action);
   }
   // Posted, not run here: the action may open a dialog or start a run, which must not happen
-  // inside a call from another process.
+  // inside a call from another process. Refused, as a click would be, while the control or its
+  // window is disabled (a dialog of the window's is open).
   HRESULT STDMETHODCALLTYPE accDoDefaultAction(VARIANT child) override {
     if (!IsSelf(child) || overrides_.defaultActionMessage == 0) return proxy_->accDoDefaultAction(child);
-    if (!IsWindowEnabled(control_)) return E_FAIL;
+    if (!IsWindowEnabled(control_) || !IsWindowEnabled(GetAncestor(control_, GA_ROOT))) return E_FAIL;
     return PostMessageW(control_, overrides_.defaultActionMessage, 0, 0) ? S_OK : E_FAIL;
   }
 
