@@ -2,8 +2,12 @@
 
 #include <commctrl.h>
 
+#include <oleacc.h>
+
 #include <algorithm>
 #include <string>
+
+#include "platform/accessible_object.h"
 
 namespace quillory {
 namespace {
@@ -22,15 +26,26 @@ std::wstring FaceText(HWND button) {
   return text;
 }
 
+// A screen reader hears the caption as a person reads it, without the blank some begin with.
+AccessibleOverrides AsPushButton(HWND button) {
+  std::wstring caption = FaceText(button);
+  caption.erase(0, caption.find_first_not_of(L' '));
+  caption.erase(caption.find_last_not_of(L' ') + 1);
+  return {caption, ROLE_SYSTEM_PUSHBUTTON, STATE_SYSTEM_CHECKED | STATE_SYSTEM_MIXED, L"Press", BM_CLICK};
+}
+
 // Called from the subclass procedure only (DefSubclassProc needs it).
-void Paint(HWND button, HDC dc, HICON icon, int iconSize) {
+void Paint(HWND button, HDC dc, const ActionButtonFace& face) {
+  const HICON icon = face.icon.Get();
+  const int iconSize = face.iconSize;
   RECT rect;
   GetClientRect(button, &rect);
   const LRESULT state = Ask(button, BM_GETSTATE);
   const bool sunken = (state & BST_PUSHED) || (state & BST_CHECKED);
   const bool focused = (state & BST_FOCUS) != 0;
 
-  FillRect(dc, &rect, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+  SetDCBrushColor(dc, face.faceColour);
+  FillRect(dc, &rect, static_cast<HBRUSH>(GetStockObject(DC_BRUSH)));
   RECT edge = rect;
   DrawEdge(dc, &edge, sunken ? EDGE_SUNKEN : EDGE_RAISED, BF_RECT | BF_ADJUST);
 
@@ -55,7 +70,7 @@ void Paint(HWND button, HDC dc, HICON icon, int iconSize) {
   }
 
   SetBkMode(dc, TRANSPARENT);
-  SetTextColor(dc, GetSysColor(IsWindowEnabled(button) ? COLOR_BTNTEXT : COLOR_GRAYTEXT));
+  SetTextColor(dc, IsWindowEnabled(button) ? face.textColour : GetSysColor(COLOR_GRAYTEXT));
   textRect = RECT{edge.left + margin + shift, y, edge.right - margin + shift, edge.bottom};
   DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &textRect, format);
 
@@ -72,7 +87,7 @@ LRESULT CALLBACK SubclassProc(HWND button, UINT msg, WPARAM wParam, LPARAM lPara
     case WM_PAINT: {
       PAINTSTRUCT paint;
       HDC dc = BeginPaint(button, &paint);
-      Paint(button, dc, face->icon.Get(), face->iconSize);
+      Paint(button, dc, *face);
       EndPaint(button, &paint);
       return 0;
     }
@@ -80,6 +95,9 @@ LRESULT CALLBACK SubclassProc(HWND button, UINT msg, WPARAM wParam, LPARAM lPara
       return TRUE;
     case WM_NCDESTROY:
       RemoveWindowSubclass(button, SubclassProc, kSubclassId);
+      break;
+    case WM_GETOBJECT:
+      if (const LRESULT answer = AnswerAccessibleObject(button, wParam, lParam, AsPushButton(button))) return answer;
       break;
     case WM_MOUSEMOVE: {
       if (face->onMouseMove) face->onMouseMove();

@@ -121,6 +121,7 @@ LRESULT Form1::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
       dpi_ = WindowDpi(hwnd_);
       MakeFonts(dpi_);
       CreateControls();
+      ApplyPalette();
       LoadButtonPictures(dpi_);
       if (FitFrame(dpi_)) CenterForm(hwnd_);  // made centred, but for a frame of another size
       return 0;
@@ -145,8 +146,25 @@ LRESULT Form1::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
       return 0;
     case WM_CTLCOLORSTATIC:
     case WM_CTLCOLORBTN:
-      SetBkColor(reinterpret_cast<HDC>(wParam), RGB(255, 255, 255));
-      return reinterpret_cast<LRESULT>(GetStockObject(WHITE_BRUSH));
+      return ControlColours(reinterpret_cast<HDC>(wParam));
+    case WM_ERASEBKGND: {
+      RECT client;
+      GetClientRect(hwnd_, &client);
+      HDC dc = reinterpret_cast<HDC>(wParam);
+      SetDCBrushColor(dc, palette_.background);
+      FillRect(dc, &client, static_cast<HBRUSH>(GetStockObject(DC_BRUSH)));
+      return TRUE;
+    }
+    case WM_SETTINGCHANGE:
+      if (wParam != SPI_SETHIGHCONTRAST) break;
+      [[fallthrough]];
+    case WM_SYSCOLORCHANGE:
+    case WM_THEMECHANGED:
+      // The common controls take the system's new colours only when told.
+      for (ControlId id : {IDC_LISTVIEW1, IDC_PROGRESSBAR1}) SendMessageW(Control(id), WM_SYSCOLORCHANGE, 0, 0);
+      ApplyPalette();
+      RedrawWindow(hwnd_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+      break;
     case WM_ACTIVATE:
       // The control that had the focus gets it back when the window is active again.
       if (LOWORD(wParam) == WA_INACTIVE) {
@@ -280,7 +298,28 @@ void Form1::Form_Load() {
   SetWindowTextW(hwnd_, kAppTitle);
   list_.InsertColumn(dpi_);
   AppendEntries(std::move(options_.initialEntries));
-  SendMessageW(Control(IDC_PROGRESSBAR1), CCM_SETBKCOLOR, 0, RGB(255, 255, 255));
+  SendMessageW(Control(IDC_PROGRESSBAR1), CCM_SETBKCOLOR, 0, palette_.background);
+}
+
+void Form1::ApplyPalette() {
+  HIGHCONTRASTW highContrast{};
+  highContrast.cbSize = sizeof highContrast;
+  const bool on = SystemParametersInfoW(SPI_GETHIGHCONTRAST, sizeof highContrast, &highContrast, 0) &&
+                  (highContrast.dwFlags & HCF_HIGHCONTRASTON);
+  palette_ = ChoosePalette(on, Palette{GetSysColor(COLOR_WINDOW), GetSysColor(COLOR_WINDOWTEXT)});
+  for (ActionButtonFace& face : buttonFaces_) {
+    face.faceColour = palette_.background;
+    face.textColour = palette_.text;
+  }
+  if (HWND progress = Control(IDC_PROGRESSBAR1)) SendMessageW(progress, CCM_SETBKCOLOR, 0, palette_.background);
+}
+
+// The options' (and the buttons' own) backgrounds and texts.
+LRESULT Form1::ControlColours(HDC dc) const {
+  SetBkColor(dc, palette_.background);
+  SetTextColor(dc, palette_.text);
+  SetDCBrushColor(dc, palette_.background);
+  return reinterpret_cast<LRESULT>(GetStockObject(DC_BRUSH));
 }
 
 // What the first paint does not need waits until the window is shown: the optional pointer
@@ -293,6 +332,7 @@ void Form1::Form_AfterFirstPaint() {
   }
   MaybeOpenHomePage(options_.homePage);
   list_.AttachTooltipAndDropTarget(dpi_);
+  list_.AnnounceName();
 }
 
 void Form1::Form_Unload() {

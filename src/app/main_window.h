@@ -15,6 +15,7 @@
 #include "app/action_button.h"
 #include "app/home_page.h"
 #include "app/main_window_layout.h"
+#include "app/window_palette.h"
 #include "app/window_pointer.h"
 #include "conversion/conversion_run.h"
 #include "filelist/list_view_win.h"
@@ -104,6 +105,9 @@ class Form1 final : public AddingView, public RunView, public ActionButtonHandle
   bool FitFrame(unsigned dpi);
   void OnDpiChanged(unsigned dpi, const RECT* suggested);
   void OnCommand(int id, int code);
+  // White as designed, or the system's colours under high contrast; again when they change.
+  void ApplyPalette();
+  LRESULT ControlColours(HDC dc) const;
   bool TakePress(HWND button);
 
   bool ListLocked() const override { return press_ == Press::kConverting; }
@@ -130,6 +134,7 @@ class Form1 final : public AddingView, public RunView, public ActionButtonHandle
   ScopedFont buttonFont_;
   ScopedFont optionFont_;
   ScopedFont listFont_;
+  Palette palette_;
   std::vector<ActionButtonFace> buttonFaces_;  // one per action button of the design, in its order
   Press press_ = Press::kNone;
   bool closed_ = false;

@@ -20,6 +20,9 @@ class FileList {
 
   // Trades the texts of two positions.
   void Exchange(size_t a, size_t b);
+  // Takes the entry at `from` out and puts it back at `to`; the ones between close up. For
+  // neighbours it is the same as trading their texts.
+  void Move(size_t from, size_t to);
 
   // Removes one entry; the ones below move up. False when there is none at that position.
   bool Remove(size_t position);

@@ -7,9 +7,11 @@
 
 #include "common/utf_win.h"
 #include "filelist/drop_target_win.h"
+#include "platform/accessible_object.h"
 #include "platform/dpi.h"
 #include "common/scoped_handles_win.h"
 #include "platform/files.h"
+#include "platform/shell_folder.h"
 #include "platform/twips.h"
 
 namespace quillory {
@@ -21,6 +23,34 @@ constexpr wchar_t kTooltip[] =
     L"Drag and drop files here. Double-click item to remove it. Move bar to right and out of "
     L"window to reveal full names.";
 constexpr UINT_PTR kSubclassId = 1;
+
+// The list's menu: each item with the key that does the same, where there is one.
+enum MenuCommand : UINT { kMoveUp = 1, kMoveDown, kMoveToTop, kMoveToBottom, kRemove, kOpenFolder };
+struct MenuItem {
+  MenuCommand command;
+  const wchar_t* text;
+};
+constexpr MenuItem kMenu[] = {
+    {kMoveUp, L"Move Up\tAlt+Up"},         {kMoveDown, L"Move Down\tAlt+Down"},
+    {kMoveToTop, L"Move to Top\tAlt+Home"}, {kMoveToBottom, L"Move to Bottom\tAlt+End"},
+    {kRemove, L"Remove\tDel"},              {kOpenFolder, L"Open Containing Folder"},
+};
+std::optional<ListMove> MoveOfCommand(UINT command) {
+  if (command < kMoveUp || command > kMoveToBottom) return std::nullopt;
+  return kListMoves[command - kMoveUp];
+}
+
+// Alt with an arrow, Home or End.
+std::optional<ListMove> MoveOfKey(WPARAM key, LPARAM flags) {
+  if (!(flags & (1 << 29))) return std::nullopt;  // Alt is not held
+  switch (key) {
+    case VK_UP: return ListMove::kUp;
+    case VK_DOWN: return ListMove::kDown;
+    case VK_HOME: return ListMove::kToTop;
+    case VK_END: return ListMove::kToBottom;
+    default: return std::nullopt;
+  }
+}
 
 constexpr size_t kDragImageLimit = 1 << 20;
 
@@ -57,6 +87,8 @@ void FileListView::AttachTooltipAndDropTarget(unsigned dpi) {
       list, [this](std::vector<std::string> paths) { AppendEntries(std::move(paths)); },
       [this] { return !host_.ListLocked(); });
 }
+
+void FileListView::AnnounceName() { answerName_ = !AnnotateAccessibleName(list_, kColumnText); }
 
 void FileListView::Detach() {
   if (dropTarget_) RevokeListDropTarget(list_, dropTarget_);
@@ -175,7 +207,10 @@ void FileListView::ListView1_ItemClick() {
   pointer_.ListDrag(ListDragState::kDragging, dragPointer_.Get());
 }
 
-void FileListView::ListView1_MouseDown() { reorder_.ButtonDown(); }
+void FileListView::ListView1_MouseDown() {
+  reorder_.ButtonDown();
+  rightPressedOn_.reset();
+}
 
 void FileListView::ListView1_MouseUp() {
   reorder_.ButtonUp();
@@ -189,17 +224,98 @@ void FileListView::ListView1_MouseMove(int x, int y) {
                          static_cast<size_t>(SendMessageW(list_, LVM_GETCOUNTPERPAGE, 0, 0))};
   const MoveOutcome outcome = reorder_.Move(files_, HitTest(x, y), rows);
   if (!outcome.exchanged) return;
-  SendMessageW(list_, LVM_REDRAWITEMS, std::min(outcome.from, outcome.to), std::max(outcome.from, outcome.to));
+  rightPressedOn_.reset();
+  RedrawEntries(outcome.from, outcome.to);
   SelectOnly(outcome.to);
   if (outcome.ensureVisible) SendMessageW(list_, LVM_ENSUREVISIBLE, *outcome.ensureVisible, FALSE);
 }
 
-void FileListView::ListView1_DblClick() {
+void FileListView::ListView1_DblClick() { RemoveSelected(); }
+
+std::optional<size_t> FileListView::RemoveSelected() {
   const std::optional<size_t> position = Selected();
-  if (!position || !files_.Remove(*position)) return;  // nothing to remove, nothing to say
+  if (!position || !files_.Remove(*position)) return std::nullopt;  // nothing to remove, nothing to say
   reorder_.Removed(*position);
   SelectOnly(std::nullopt);
   RefreshCount();
+  return position;
+}
+
+// Pressing Delete again then removes the next entry (or, after the last, the one above).
+void FileListView::RemoveSelectedKeepingPlace() {
+  const std::optional<size_t> removed = RemoveSelected();
+  if (removed && files_.Count() > 0) ShowSelected(std::min(*removed, files_.Count() - 1));
+}
+
+// As a drag over the entries between: the moved entry stays selected and in view.
+void FileListView::MoveSelected(ListMove move) {
+  const std::optional<size_t> from = Selected();
+  if (!from) return;
+  const std::optional<size_t> to = MoveTarget(move, *from, files_.Count());
+  if (!to) return;  // at the top or the bottom already
+  files_.Move(*from, *to);
+  reorder_.Moved(*from, *to);
+  RedrawEntries(*from, *to);
+  ShowSelected(*to);
+}
+
+void FileListView::ShowSelected(size_t position) {
+  SelectOnly(position);
+  SendMessageW(list_, LVM_ENSUREVISIBLE, position, FALSE);
+}
+
+// Only the rows shown are drawn again: a move to the top of a long list changes every row between.
+void FileListView::RedrawEntries(size_t first, size_t last) {
+  if (first > last) std::swap(first, last);
+  const size_t top = static_cast<size_t>(SendMessageW(list_, LVM_GETTOPINDEX, 0, 0));
+  const size_t bottom = top + static_cast<size_t>(SendMessageW(list_, LVM_GETCOUNTPERPAGE, 0, 0));
+  first = std::max(first, top);
+  last = std::min(last, bottom);
+  if (first <= last) SendMessageW(list_, LVM_REDRAWITEMS, first, last);
+}
+
+// `at` is the pointer in screen coordinates, or -1 from the keyboard (the menu key, Shift+F10):
+// the menu is then for the selected entry and opens under its row. None opens over the empty
+// part of the list, nor while the list is locked.
+void FileListView::ListView1_ContextMenu(LPARAM at) {
+  if (host_.ListLocked() || !IsWindowVisible(list_)) return;
+  POINT point{GET_X_LPARAM(at), GET_Y_LPARAM(at)};
+  std::optional<size_t> entry;
+  if (at == -1) {
+    entry = Selected();
+    if (!entry) return;
+    SendMessageW(list_, LVM_ENSUREVISIBLE, *entry, FALSE);
+    RECT row{LVIR_LABEL, 0, 0, 0};
+    SendMessageW(list_, LVM_GETITEMRECT, *entry, reinterpret_cast<LPARAM>(&row));
+    point = POINT{row.left, row.bottom};
+    ClientToScreen(list_, &point);
+  } else {
+    POINT client = point;
+    ScreenToClient(list_, &client);
+    entry = HitTest(client.x, client.y);
+    if (!entry) return;
+    SelectOnly(entry);
+  }
+  const std::wstring path = Widen(files_.Text(*entry));
+  HMENU menu = CreatePopupMenu();
+  for (const MenuItem& item : kMenu) {
+    const std::optional<ListMove> move = MoveOfCommand(item.command);
+    const bool acts = move ? MoveTarget(*move, *entry, files_.Count()).has_value()
+                           : item.command != kOpenFolder || IsFolder(ContainingFolder(path));
+    AppendMenuW(menu, MF_STRING | (acts ? MF_ENABLED : MF_GRAYED), item.command, item.text);
+  }
+  const UINT chosen = static_cast<UINT>(
+      TrackPopupMenuEx(menu, TPM_RETURNCMD | TPM_RIGHTBUTTON, point.x, point.y, list_, nullptr));
+  DestroyMenu(menu);
+  // The menu let messages run: the window may have closed, or a run begun.
+  if (!list_ || host_.ListLocked() || Selected() != entry) return;
+  if (const std::optional<ListMove> move = MoveOfCommand(chosen)) {
+    MoveSelected(*move);
+  } else if (chosen == kRemove) {
+    RemoveSelectedKeepingPlace();
+  } else if (chosen == kOpenFolder) {
+    ShowInFolder(path);
+  }
 }
 
 LRESULT CALLBACK FileListView::SubclassProc(HWND, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR,
@@ -242,14 +358,45 @@ LRESULT FileListView::Message(UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_MBUTTONDBLCLK:
       SetFocus(list);
       ListView1_MouseDown();
+      if (msg == WM_RBUTTONDOWN || msg == WM_RBUTTONDBLCLK) rightPressedOn_ = HitTest(x, y);
       SetCapture(list);
       return 0;
     case WM_LBUTTONUP:
     case WM_RBUTTONUP:
-    case WM_MBUTTONUP:
+    case WM_MBUTTONUP: {
+      // Pressed and released on one entry, moving nothing: a right-click, which opens the menu.
+      const bool rightClick = msg == WM_RBUTTONUP && rightPressedOn_ && HitTest(x, y) == rightPressedOn_;
       ListView1_MouseUp();
       if (GetCapture() == list && !(wParam & (MK_LBUTTON | MK_RBUTTON | MK_MBUTTON))) ReleaseCapture();
+      if (rightClick) {
+        POINT at{x, y};
+        ClientToScreen(list, &at);
+        SendMessageW(list, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(list), MAKELPARAM(at.x, at.y));
+      }
       return 0;
+    }
+    case WM_CONTEXTMENU:  // also the system's answer to Shift+F10 and the menu key
+      ListView1_ContextMenu(lParam);
+      return 0;
+    case WM_KEYDOWN:
+      if (wParam == VK_DELETE) {
+        if (!host_.ListLocked()) RemoveSelectedKeepingPlace();
+        return 0;
+      }
+      break;
+    case WM_SYSKEYDOWN:
+      // Passed on, so that the system knows Alt was not pressed on its own.
+      if (const std::optional<ListMove> move = MoveOfKey(wParam, lParam); move && !host_.ListLocked()) {
+        MoveSelected(*move);
+      }
+      break;
+    case WM_GETOBJECT:
+      if (answerName_) {
+        AccessibleOverrides named;
+        named.name = kColumnText;
+        if (const LRESULT answer = AnswerAccessibleObject(list, wParam, lParam, named)) return answer;
+      }
+      break;
     case WM_MOUSEMOVE:
       ListView1_MouseMove(x, y);
       break;

@@ -1,6 +1,7 @@
 // ListView1: the file list shown as an owner-data report view. It holds the list and carries
-// out the reorder gesture and removal by double-click; it has a pointer of its own while an
-// entry is dragged, a tooltip, and takes files dropped from the shell.
+// out the reorder gesture and removal by double-click, and the same moves and removal by keys
+// and by its menu; it has a pointer of its own while an entry is dragged, a tooltip, and takes
+// files dropped from the shell.
 #pragma once
 
 #include <windows.h>
@@ -11,6 +12,7 @@
 #include <vector>
 
 #include "filelist/file_list.h"
+#include "filelist/list_moves.h"
 #include "filelist/reorder_gesture.h"
 #include "common/scoped_handles_win.h"
 
@@ -51,6 +53,8 @@ class FileListView {
   void Attach(HWND list);
   // The tooltip and the drop target, which the first paint does not need.
   void AttachTooltipAndDropTarget(unsigned dpi);
+  // Tells assistive technology the list's name, "Word Doc File(s)" (COM is there by then).
+  void AnnounceName();
   // Gives up the drop target while the window still exists.
   void Detach();
   HWND Hwnd() const { return list_; }
@@ -65,7 +69,6 @@ class FileListView {
   const FileList& Files() const { return files_; }
   void AppendEntries(std::vector<std::string> utf8Paths);
 
-
  private:
   static LRESULT CALLBACK SubclassProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR id,
                                        DWORD_PTR refData);
@@ -75,6 +78,14 @@ class FileListView {
   void ListView1_MouseUp();
   void ListView1_MouseMove(int x, int y);
   void ListView1_DblClick();
+  void ListView1_ContextMenu(LPARAM at);
+  // What the double-click, the keys and the menu share: the selected entry removed (its
+  // position, if there was one) or moved.
+  std::optional<size_t> RemoveSelected();
+  void RemoveSelectedKeepingPlace();  // the entry that takes its place is selected next
+  void MoveSelected(ListMove move);
+  void ShowSelected(size_t position);
+  void RedrawEntries(size_t first, size_t last);
   void RefreshCount();
   std::optional<size_t> HitTest(int x, int y) const;
   std::optional<size_t> Selected() const;
@@ -88,6 +99,8 @@ class FileListView {
   IDropTarget* dropTarget_ = nullptr;
   FileList files_;
   ReorderGesture reorder_;
+  std::optional<size_t> rightPressedOn_;  // the entry a right-button press began on, until it moves any
+  bool answerName_ = false;        // the system could not annotate the name: the list answers it
   std::wstring textBuffer_;  // owner-data text handed to the view
   ScopedCursor dragPointer_;  // "drag.ico", read afresh at each click
   std::string dragPointerBytes_;  // the file the image was made from

@@ -39,4 +39,16 @@ void ReorderGesture::Removed(size_t position) {
   }
 }
 
+void ReorderGesture::Moved(size_t from, size_t to) {
+  if (!dragItem_) return;
+  size_t& item = *dragItem_;
+  if (item == from) {
+    item = to;
+  } else if (from < to && item > from && item <= to) {
+    --item;
+  } else if (to < from && item >= to && item < from) {
+    ++item;
+  }
+}
+
 }  // namespace quillory

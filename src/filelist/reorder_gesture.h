@@ -36,6 +36,9 @@ class ReorderGesture {
 
   // An entry was removed: the dragged entry keeps its identity, or is gone with it.
   void Removed(size_t position);
+  // An entry was moved from one place to another (FileList::Move): the dragged entry keeps its
+  // identity, wherever it went.
+  void Moved(size_t from, size_t to);
 
   std::optional<size_t> DragItem() const { return dragItem_; }
   bool ButtonHeld() const { return buttonHeld_; }

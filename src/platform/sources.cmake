@@ -3,7 +3,9 @@ list(APPEND QUILLORY_CORE_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/path_helpers.cpp
   ${CMAKE_CURRENT_LIST_DIR}/twips.cpp)
 list(APPEND QUILLORY_WIN_SOURCES
+  ${CMAKE_CURRENT_LIST_DIR}/accessible_object.cpp
   ${CMAKE_CURRENT_LIST_DIR}/com_activation.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/shell_folder.cpp
   ${CMAKE_CURRENT_LIST_DIR}/com_variant.cpp
   ${CMAKE_CURRENT_LIST_DIR}/dispatch.cpp
   ${CMAKE_CURRENT_LIST_DIR}/dpi.cpp

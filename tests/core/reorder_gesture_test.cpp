@@ -1,5 +1,7 @@
 #include "filelist/reorder_gesture.h"
 
+#include "filelist/list_moves.h"
+
 #include "core_test.h"
 
 namespace quillory {
@@ -73,6 +75,27 @@ TEST(ReorderGesture, ScrollsByTheListsOwnRowsNotTheScreen) {
   EXPECT_EQ(gesture.Move(list, 0, VisibleRows{0, 8}).ensureVisible, std::nullopt);
   gesture.ItemClick(28);
   EXPECT_EQ(gesture.Move(list, 29, VisibleRows{22, 8}).ensureVisible, std::nullopt);  // nothing below
+}
+
+// The keys' and the menu's moves: where each goes (none past its edge, nor for no entry), the list
+// after it, and the dragged entry ("c", clicked before) kept wherever the move takes it.
+TEST(ListMoves, EachMoveGoesOnePlaceOrToAnEndAndNoneGoesPastTheEdgeItMovesTo) {
+  const Texts same{"a", "b", "c", "d"};
+  const struct { ListMove move; size_t from; std::optional<size_t> to; Texts after; } cases[] = {
+      {ListMove::kUp, 2, 1, {"a", "c", "b", "d"}},    {ListMove::kDown, 2, 3, {"a", "b", "d", "c"}},
+      {ListMove::kToTop, 3, 0, {"d", "a", "b", "c"}}, {ListMove::kToBottom, 0, 3, {"b", "c", "d", "a"}},
+      {ListMove::kUp, 0, std::nullopt, same},         {ListMove::kToTop, 0, std::nullopt, same},
+      {ListMove::kDown, 3, std::nullopt, same},       {ListMove::kToBottom, 3, std::nullopt, same},
+      {ListMove::kDown, 4, std::nullopt, same}};
+  for (const auto& c : cases) {
+    FileList list = ListOf(same);
+    ReorderGesture gesture;
+    gesture.ItemClick(2);
+    EXPECT_EQ(MoveTarget(c.move, c.from, list.Count()), c.to) << c.from;
+    if (c.to) list.Move(c.from, *c.to), gesture.Moved(c.from, *c.to);
+    EXPECT_EQ(list.Entries(), c.after);
+    EXPECT_EQ(list.Text(*gesture.DragItem()), "c");
+  }
 }
 
 }  // namespace

@@ -364,12 +364,21 @@ TEST_F(ConversionRun, EscStopsTheRunWhileTheWindowAnswersAndClosingEndsItWithNot
   List(L"letter.doc", L"hang.doc");
   List(L"letter.doc", L"later.doc");
   std::atomic<bool> answered{false};
+  // Meanwhile the list's keys move and remove nothing, and no menu opens (it would hold the call).
+  HWND list = form->Control(IDC_LISTVIEW1);
+  ListView_SetItemState(list, 1, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+  const std::vector<std::string> listed = form->Files().Entries();
   const Shown stopped = PressForOne(IDOK, [&] {
     DWORD_PTR result = 0;
-    answered = SendMessageTimeoutW(form->Hwnd(), WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 5000, &result) != 0;
+    const auto answers = [&](HWND to, UINT msg, WPARAM w, LPARAM l) {
+      return SendMessageTimeoutW(to, msg, w, l, SMTO_ABORTIFHUNG, 5000, &result); };
+    answered = answers(form->Hwnd(), WM_NULL, 0, 0) && answers(list, WM_KEYDOWN, VK_DELETE, 1) &&
+               answers(list, WM_SYSKEYDOWN, VK_UP, 1 | 1 << 29) && answers(list, WM_CONTEXTMENU, 0, -1);
+    if (!answered) PressEsc();  // a menu opened: Esc closes it, and the next one stops the run
     PressEsc();
   });
   EXPECT_TRUE(answered);
+  EXPECT_EQ(form->Files().Entries(), listed);
   EXPECT_EQ(stopped.box.text, L"Stopped.\r\n\r\n1 document converted, 2 not tried.");
   EXPECT_FALSE(Written(L"later.dot"));
   EXPECT_TRUE(journal.AllExited());

@@ -1,5 +1,7 @@
 // Quillory.exe itself, started as a user or Explorer starts it; its manifest and icons (the test
-// program links the same resource script).
+// program links the same resource script); what a screen reader in another process hears of it.
+#include <oleacc.h>
+
 #include "adding/input_box_win.h"
 #include "app/resources/resource_ids.h"
 #include "support/form_fixture.h"
@@ -42,6 +44,22 @@ std::wstring RemoteListText(HWND list, DWORD process, int row) {
   return text;
 }
 
+// What a screen reader in this process hears of a control (role, name, checked, default action); it may act.
+using Heard = std::tuple<long, std::wstring, bool, std::wstring>;
+Heard Hear(HWND control, bool act = false) {
+  Microsoft::WRL::ComPtr<IAccessible> object;
+  VARIANT self{}, role{}, state{};
+  self.vt = VT_I4;  // CHILDID_SELF
+  BSTR name = nullptr, action = nullptr;
+  if (FAILED(AccessibleObjectFromWindow(control, OBJID_CLIENT, IID_PPV_ARGS(&object)))) return {};
+  object->get_accRole(self, &role), object->get_accState(self, &state);
+  object->get_accName(self, &name), object->get_accDefaultAction(self, &action);
+  Heard heard{role.lVal, name ? name : L"", (state.lVal & STATE_SYSTEM_CHECKED) != 0, action ? action : L""};
+  SysFreeString(name), SysFreeString(action);
+  EXPECT_TRUE(!act || object->accDoDefaultAction(self) == S_OK);
+  return heard;
+}
+
 // Files dropped on the program's icon, or sent to it, come as its arguments: listed in their
 // order by the time the window shows, made full as the system makes them (".." resolved).
 TEST(ProgramStart, TheWindowShowsListingItsArgumentsThenOlesDropTargetAndTheDialogsLoadAsCalledAndCloseEnds) {
@@ -61,16 +79,27 @@ TEST(ProgramStart, TheWindowShowsListingItsArgumentsThenOlesDropTargetAndTheDial
   EXPECT_EQ(RemoteListText(list, id, 2), folder.File(L"b.doc"));
 
   EXPECT_TRUE(PumpUntil([&] { return GetPropW(list, L"OleDropTargetInterface") != nullptr; }));
+  EXPECT_EQ(std::get<1>(Hear(list)), L"Word Doc File(s)");
+  // Each action button is a push button named by its caption, never checked, before, during and
+  // after its press; its default action presses it (the Open dialog comes).
+  for (const auto& [button, caption] : {std::pair{IDC_CHECK1, L"Add Word Doc File(s)"},
+                                        {IDC_CHECK4, L"Add All Word Doc Files In Folder"}, {IDC_CHECK2, L"Save As Dot"}}) {
+    EXPECT_EQ(Hear(GetDlgItem(window, button)), Heard(ROLE_SYSTEM_PUSHBUTTON, caption, false, L"Press"));
+  }
+  HWND check1 = GetDlgItem(window, IDC_CHECK1);
+  const Heard pushButton = Hear(check1, true);
 
   // The Open dialog, cancelled; the folder press's extension box, answered "doc"; its picker, cancelled.
   for (const auto& [press, box, answer] : {std::tuple{IDC_CHECK1, false, IDCANCEL}, {IDC_CHECK4, true, IDOK},
                                            {ControlId{}, false, IDCANCEL}}) {
-    if (press) PostMessageW(GetDlgItem(window, press), BM_CLICK, 0, 0);
+    if (press == IDC_CHECK4) PostMessageW(GetDlgItem(window, press), BM_CLICK, 0, 0);
     HWND dialog = WaitForWindow(id, L"#32770");
     ASSERT_NE(dialog, nullptr);
     EXPECT_TRUE(!box || GetDlgItem(dialog, kInputBoxAnswerId));  // the extension box
+    EXPECT_EQ(Hear(check1), pushButton);
     EXPECT_TRUE(Answer(dialog, answer));
   }
+  EXPECT_EQ(Hear(check1), pushButton);
 
   PostMessageW(window, WM_CLOSE, 0, 0);
   DWORD exitCode = STILL_ACTIVE;
