@@ -132,6 +132,7 @@ RunReport ConvertAll(RunView& view, Automation& automation) {
     view.ShowInformation(kNoFilesAddedText);
   } else if (ConfirmWordClosed(view, automation) == WordCheck::kGoOn) {
     ConvertEntries(view, automation, report);
+    automation.DocumentsEnded();
     const KeptReport kept = view.KeepReport(report);
     if (report.end == RunEnd::kClosed) return report;
     view.ShowInformation(ClosingMessage(report, kept));

@@ -71,6 +71,9 @@ class Automation {
   // failure comes back as an outcome.
   virtual SaveOutcome SaveDocAsTemplate(const std::string& documentPath, const std::string& templatePath,
                                         TemplateTarget target) = 0;
+  // The last document has ended: whatever the run started is settled while the work still
+  // shows as long, before the closing message.
+  virtual void DocumentsEnded() {}
 };
 
 enum class WordCheck { kGoOn, kDeclined };

@@ -50,6 +50,7 @@ class WordAutomation final : public Automation {
   // instance that does not answer within seconds counts as running.
   bool IsWordRunning() override;
   void DocumentsToCome(size_t count) override { toCome_ = count; }
+  void DocumentsEnded() override { EndLeftovers(); }
   SaveOutcome SaveDocAsTemplate(const std::string& documentPath, const std::string& templatePath,
                                 TemplateTarget target) override;
 

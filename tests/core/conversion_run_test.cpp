@@ -24,6 +24,7 @@ struct Fake : RunView, Automation {
   RunReport keptReport;
   KeptReport kept;
   std::vector<size_t> toCome;  // what the automation was told before each document
+  std::string settled;         // the window when the run's instances were settled
 
   explicit Fake(std::vector<std::string> list = {}) : entries(std::move(list)) {}
   size_t EntryCount() const override { return entries.size(); }
@@ -44,6 +45,7 @@ struct Fake : RunView, Automation {
     return running;
   }
   void DocumentsToCome(size_t count) override { toCome.push_back(count); }
+  void DocumentsEnded() override { settled = State() + " after " + std::to_string(seen.size()) + " messages"; }
   SaveOutcome SaveDocAsTemplate(const std::string& path, const std::string&, TemplateTarget as) override {
     saved.push_back(path + (as == TemplateTarget::kDot ? " as dot " : " as dotx ") + State());
     if (duringSave) duringSave(*this);
@@ -87,6 +89,7 @@ TEST(ConversionRunTest, EachDocumentIsSavedUnderTheHourglassWithTheBarAtItsShare
   EXPECT_THAT(run.saved, ElementsAre("a.doc as dot [bar 333 busy]", "b.doc as dotx [bar 667 busy]",
                                      "c.doc as dotx [bar 1000 busy]"));
   EXPECT_THAT(run.seen, ElementsAre("[bar 1000 busy] Done."));
+  EXPECT_EQ(run.settled, "[bar 1000 busy] after 0 messages");  // under the hourglass, before "Done."
   EXPECT_EQ(run.State(), kIdle);
 }
 
