@@ -31,6 +31,28 @@ std::optional<std::chrono::seconds> ParseSeconds(const std::string& text) {
   return std::chrono::seconds(seconds);
 }
 
+// "K/N" with 1 <= K <= N.
+bool ParseShard(const std::string& text, CommandLine& line) {
+  const size_t slash = text.find('/');
+  if (slash == std::string::npos) return false;
+  auto number = [](std::string_view digits, unsigned& value) {
+    const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), value);
+    return error == std::errc() && end == digits.data() + digits.size() && !digits.empty();
+  };
+  const std::string_view whole(text);
+  return number(whole.substr(0, slash), line.share) && number(whole.substr(slash + 1), line.shares) &&
+         line.shares >= 1 && line.share >= 1 && line.share <= line.shares;
+}
+
+// An example value for each option that takes one.
+const char* Example(const std::string& name) {
+  if (name == "ext") return "docx";
+  if (name == "limit") return "60";
+  if (name == "out") return "D:\\Templates";
+  if (name == "shard") return "1/3";
+  return "report.csv";
+}
+
 }  // namespace
 
 CommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
@@ -60,13 +82,14 @@ CommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
       continue;
     }
     const Option option = SplitOption(argument);
-    const bool takesValue = option.name == "ext" || option.name == "limit" || option.name == "report";
+    const bool takesValue = option.name == "ext" || option.name == "limit" || option.name == "report" ||
+                            option.name == "out" || option.name == "shard";
     const bool known = takesValue || option.name == "dot" || option.name == "dotx" ||
-                       option.name == "newer";
+                       option.name == "newer" || option.name == "resume" || option.name == "list";
     if (!known) return fail("Unknown option " + argument + ".");
     if (takesValue && (!option.value || option.value->empty())) {
-      return fail("The option " + argument + " needs a value, as in /" + option.name + ":" +
-                  (option.name == "ext" ? "docx" : option.name == "limit" ? "60" : "report.csv") + ".");
+      return fail("The option " + argument + " needs a value, as in /" + option.name + ":" + Example(option.name) +
+                  ".");
     }
     if (!takesValue && option.value) return fail("The option /" + option.name + " takes no value.");
     if (option.name == "dot" || option.name == "dotx") {
@@ -76,6 +99,17 @@ CommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
       line.target = target;
     } else if (option.name == "newer") {
       line.newer = true;
+    } else if (option.name == "resume") {
+      line.resume = true;
+    } else if (option.name == "list") {
+      line.list = true;
+    } else if (option.name == "out") {
+      line.outFolder = *option.value;
+    } else if (option.name == "shard") {
+      if (!ParseShard(*option.value, line)) {
+        return fail("The option " + argument + " needs K/N, two whole numbers with N at least 1 and K from 1 to N, as "
+                    "in /shard:1/3.");
+      }
     } else if (option.name == "ext") {
       // "docx" or ".docx": the folder press is given the part after the dot.
       line.extension = (*option.value)[0] == '.' ? option.value->substr(1) : *option.value;
@@ -91,6 +125,9 @@ CommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
     }
   }
   if (line.paths.empty()) return fail("No document, folder or pattern was given.");
+  if (line.resume && line.reportPath.empty()) {
+    return fail("The option /resume needs /report:FILE, the report of the run to go on from.");
+  }
   return line;
 }
 
@@ -133,6 +170,22 @@ std::string DocumentLine(size_t index, size_t count, const ReportRow& row) {
                      row.document;
   if (!row.reason.empty()) line += ": " + row.reason;  // a converted document has none
   return line;
+}
+
+std::string ListLine(size_t index, size_t count, const ReportRow& row) {
+  const char* verb = row.result == DocumentResult::kConverted ? "convert"
+                     : row.result == DocumentResult::kSkipped ? "skip"
+                                                               : "fail";
+  std::string line = std::to_string(index + 1) + "/" + std::to_string(count) + " " + verb + " " + row.document +
+                     " -> " + row.templatePath;
+  if (!row.reason.empty()) line += ": " + row.reason;
+  return line;
+}
+
+std::string ListSummary(const RunReport& plan) {
+  return std::to_string(plan.Count(DocumentResult::kConverted)) + " to convert, " +
+         std::to_string(plan.Count(DocumentResult::kSkipped)) + " to skip, " +
+         std::to_string(plan.Count(DocumentResult::kFailed)) + " to fail.";
 }
 
 int RunExitCode(const RunReport& report, bool reportWritten) {

@@ -35,9 +35,27 @@ DocumentCheck ConsoleRunView::CheckDocument(const std::string& document, const s
     return {Verdict::kFail, SystemReason(error)};
   }
   if (source.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) return {Verdict::kFail, "It is a folder."};
-  if (skipNewer_ && ReadAttributes(templatePath, made) == ERROR_SUCCESS &&
+  if (choices_.skipNewer && ReadAttributes(templatePath, made) == ERROR_SUCCESS &&
       Ticks(made.ftLastWriteTime) > Ticks(source.ftLastWriteTime)) {
     return {Verdict::kSkip, "Its template is newer than the document."};
+  }
+  return {};
+}
+
+std::string ConsoleRunView::TemplateFor(size_t index, const std::string& document, TemplateTarget target) const {
+  if (choices_.outFolder.empty()) return TemplatePath(document, target);
+  const std::string& out = choices_.outFolder;
+  return out + (out.ends_with('\\') ? "" : "\\") + TemplatePath(documents_[index].relative, target);
+}
+
+std::string ConsoleRunView::PathKey(const std::string& path) const { return ComparablePath(path); }
+
+DocumentCheck ConsoleRunView::PrepareDocument(const std::string& templatePath) {
+  if (choices_.outFolder.empty()) return {};
+  const size_t folderEnd = templatePath.find_last_of('\\');
+  if (folderEnd == std::string::npos) return {};
+  if (std::string reason = MakeFolder(Widen(templatePath.substr(0, folderEnd))); !reason.empty()) {
+    return {DocumentCheck::Verdict::kFail, std::move(reason)};
   }
   return {};
 }

@@ -1,6 +1,7 @@
 list(APPEND QUILLORY_CORE_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/home_page.cpp
   ${CMAKE_CURRENT_LIST_DIR}/report_names.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/document_share.cpp
   ${CMAKE_CURRENT_LIST_DIR}/command_line.cpp)
 list(APPEND QUILLORY_WIN_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/main_window.cpp

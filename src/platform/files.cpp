@@ -97,6 +97,20 @@ std::string WriteWholeFile(const std::wstring& path, std::string_view bytes, boo
   return {};
 }
 
+std::string UpperCaseName(const std::string& name) {
+  const std::wstring wide = Widen(name);
+  if (wide.empty()) return name;
+  const int length = static_cast<int>(wide.size());
+  std::wstring upper(wide.size(), L'\0');
+  if (LCMapStringEx(LOCALE_NAME_INVARIANT, LCMAP_UPPERCASE, wide.c_str(), length, upper.data(), length, nullptr,
+                    nullptr, 0) != length) {
+    return name;
+  }
+  return Narrow(upper);
+}
+
+std::string ComparablePath(const std::string& path) { return UpperCaseName(Narrow(FullPath(Widen(path)))); }
+
 std::wstring FullPath(const std::wstring& path) {
   std::wstring full(MAX_PATH, L'\0');
   for (;;) {

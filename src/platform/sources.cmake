@@ -3,6 +3,7 @@ list(APPEND QUILLORY_CORE_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/path_helpers.cpp
   ${CMAKE_CURRENT_LIST_DIR}/twips.cpp)
 list(APPEND QUILLORY_WIN_SOURCES
+  ${CMAKE_CURRENT_LIST_DIR}/appending_file.cpp
   ${CMAKE_CURRENT_LIST_DIR}/com_activation.cpp
   ${CMAKE_CURRENT_LIST_DIR}/com_variant.cpp
   ${CMAKE_CURRENT_LIST_DIR}/dispatch.cpp
