@@ -17,6 +17,7 @@
 #include "app/console_output.h"
 #include "app/console_run_view.h"
 #include "app/document_share.h"
+#include "app/search_progress.h"
 #include "app/run_settings.h"
 #include "common/system_message_win.h"
 #include "common/utf_win.h"
@@ -116,8 +117,12 @@ bool DoneBefore(const EarlierRun& earlier, const std::string& document) {
 
 // Every document the paths name, each with its place below its path argument, leaving out
 // whatever lies in the /out folder's own tree. Nothing when stopped.
-std::optional<std::vector<NamedDocument>> GatherDocuments(const CommandLine& line, const std::string& outFolder) {
-  WindowsDirectoryLister lister;
+std::optional<std::vector<NamedDocument>> GatherDocuments(const CommandLine& line, const std::string& outFolder,
+                                                          ConsoleOutput& err) {
+  WindowsDirectoryLister windows;
+  std::optional<SearchProgress> progress;
+  if (err.IsConsole()) progress.emplace(windows, line.extension, err);
+  DirectoryLister& lister = progress ? static_cast<DirectoryLister&>(*progress) : windows;
   const KeepGoing keepGoing = [] { return !g_stop.requested; };
   const std::string outTree = outFolder.empty() ? std::string() : ComparablePath(outFolder) + "\\";
   std::vector<NamedDocument> documents;
@@ -173,7 +178,7 @@ int Run(const CommandLine& line, ConsoleOutput& out, ConsoleOutput& err) {
   }
 
   // Every document by its full path, so templates and the report name them in full.
-  std::optional<std::vector<NamedDocument>> named = GatherDocuments(line, outFolder);
+  std::optional<std::vector<NamedDocument>> named = GatherDocuments(line, outFolder, err);
   if (!named) {
     err.Line("Stopped before any document was converted.");
     return kExitStopped;

@@ -12,4 +12,5 @@ list(APPEND QUILLORY_WIN_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/window_centring.cpp
   ${CMAKE_CURRENT_LIST_DIR}/action_button.cpp
   ${CMAKE_CURRENT_LIST_DIR}/console_output.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/console_run_view.cpp)
+  ${CMAKE_CURRENT_LIST_DIR}/console_run_view.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/search_progress.cpp)
