@@ -203,7 +203,7 @@ int Run(const CommandLine& line, ConsoleOutput& out, ConsoleOutput& err) {
              " done by an earlier run and " + (doneBefore == 1 ? "is" : "are") + " left out.");
   }
 
-  const ConsoleRunChoices choices{line.target, line.newer, outFolder};
+  const ConsoleRunChoices choices{line.target, line.newer, outFolder, line.list};
   if (line.list) {
     ConsoleRunView view(std::move(documents), choices, g_stop.requested, out, err);
     return ListOnly(view, out);

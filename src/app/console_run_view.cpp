@@ -39,7 +39,27 @@ DocumentCheck ConsoleRunView::CheckDocument(const std::string& document, const s
       Ticks(made.ftLastWriteTime) > Ticks(source.ftLastWriteTime)) {
     return {Verdict::kSkip, "Its template is newer than the document."};
   }
+  if (choices_.listOnly && !choices_.outFolder.empty()) {
+    const size_t folderEnd = templatePath.find_last_of('\\');
+    const std::string& reason = Blocked(templatePath.substr(0, folderEnd == std::string::npos ? 0 : folderEnd));
+    if (!reason.empty()) return {Verdict::kFail, reason};
+  }
   return {};
+}
+
+// A folder that is missing can be made unless a file stands where it or a folder above it
+// would be.
+const std::string& ConsoleRunView::Blocked(const std::string& folder) {
+  if (const auto known = blocked_.find(folder); known != blocked_.end()) return known->second;
+  std::string reason;
+  const DWORD attributes = GetFileAttributesW(ExtendedLengthPath(Widen(folder)).c_str());
+  const size_t parentEnd = folder.find_last_of('\\');
+  if (attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+    reason = "The folder for its template cannot be made: " + folder + " is a file.";
+  } else if (attributes == INVALID_FILE_ATTRIBUTES && parentEnd != std::string::npos && parentEnd > 2) {
+    reason = Blocked(folder.substr(0, parentEnd));
+  }
+  return blocked_.emplace(folder, std::move(reason)).first->second;
 }
 
 std::string ConsoleRunView::TemplateFor(size_t index, const std::string& document, TemplateTarget target) const {

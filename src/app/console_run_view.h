@@ -10,6 +10,7 @@
 
 #include <atomic>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "app/console_output.h"
@@ -29,6 +30,7 @@ struct ConsoleRunChoices {
   TemplateTarget target = TemplateTarget::kDot;
   bool skipNewer = false;
   std::string outFolder;  // full; empty: beside each document
+  bool listOnly = false;  // /list: folders under /out are looked at, never made
 };
 
 class ConsoleRunView final : public RunView {
@@ -64,6 +66,10 @@ class ConsoleRunView final : public RunView {
   ConsoleOutput& out_;
   ConsoleOutput& err_;
   ReportJournal* journal_;
+  // Why each folder looked at under /out could not be made (empty when it could), so that a
+  // listing looks at each folder once.
+  std::unordered_map<std::string, std::string> blocked_;
+  const std::string& Blocked(const std::string& folder);
 };
 
 }  // namespace quillory
