@@ -2,10 +2,10 @@
 // default), as an administrator runs them: `Quillory.com /list` over the tree against a bare
 // FindFirstFileExW enumeration of it, with the console's memory at a tenth of the tree and at
 // all of it; and `/list /resume` from a report of a row for every document against `/list`
-// alone, so the difference is what reading the report adds to the start of a run. Every row
-// says converted with a template that is not there, so every document is looked up and still
-// listed: both print the same lines. Last, what one row costs the report written as the run
-// goes (written and flushed to the disk).
+// alone. From a report whose rows all failed, every document is still listed: the difference
+// is what reading the report adds to the start of a run. From one whose rows all converted,
+// with their templates there, every document is looked up and left out. Last, what one row
+// costs the report written as the run goes (written and flushed to the disk).
 //   bench_migration [documents] [folders] [rounds]
 #include <windows.h>
 
@@ -27,8 +27,10 @@ namespace {
 using bench::Clock;
 using bench::Median;
 
-// A report with a converted row for every .doc of the tree, each naming a missing template.
-bool WriteReport(const std::wstring& root, const std::wstring& report, size_t& rows) {
+// A report with a row for every .doc of the tree: all failed, or all converted with templates
+// that are there (each names its own document as its template).
+bool WriteReport(const std::wstring& root, const std::wstring& report, quillory::DocumentResult result,
+                 size_t& rows) {
   std::string csv = quillory::ReportCsvHeader();
   std::vector<std::wstring> pending{root};
   rows = 0;
@@ -45,7 +47,7 @@ bool WriteReport(const std::wstring& root, const std::wstring& report, size_t& r
         pending.push_back(path);
       } else {
         const std::string document = quillory::Narrow(path);
-        csv += quillory::ReportCsvRow({document, document + ".gone.dot", quillory::DocumentResult::kConverted, "", 1.0});
+        csv += quillory::ReportCsvRow({document, document, result, "", 1.0});
         ++rows;
       }
     } while (FindNextFileW(find, &data));
@@ -66,17 +68,18 @@ int main(int argc, char** argv) {
     std::printf("cannot make the tree %ls\n", root.c_str());
     return 1;
   }
-  const std::wstring report = root + L".csv";  // beside the tree, not in it
+  const std::wstring failed = root + L".failed.csv", converted = root + L".converted.csv";  // beside the tree
   size_t rows = 0;
-  if (!WriteReport(root, report, rows)) {
-    std::printf("cannot write the report %ls\n", report.c_str());
+  if (!WriteReport(root, failed, quillory::DocumentResult::kFailed, rows) ||
+      !WriteReport(root, converted, quillory::DocumentResult::kConverted, rows)) {
+    std::printf("cannot write the reports beside %ls\n", root.c_str());
     return 1;
   }
   // A tenth of the tree: the first tenth of its top folders.
   std::wstring tenth;
   for (size_t i = 0; i < std::max<size_t>(1, folders / 1000); ++i) tenth += L" \"" + root + L"\\d" + std::to_wstring(1000 + i) + L"\"";
 
-  std::vector<double> bare, list, resumed;
+  std::vector<double> bare, list, resumed, done;
   size_t listPeak = 0, tenthPeak = 0;
   const std::wstring quoted = L" \"" + root + L"\"";
   for (int r = 0; r < rounds; ++r) {
@@ -87,10 +90,12 @@ int main(int argc, char** argv) {
     long code = bench::RunConsole(program, L"/list" + quoted, &listPeak);
     list.push_back(bench::MsSince(begun));
     if (code != 0) std::printf("Quillory.com /list exited with %ld\n", code);
-    begun = Clock::now();
-    code = bench::RunConsole(program, L"/list /resume /report:\"" + report + L"\"" + quoted);
-    resumed.push_back(bench::MsSince(begun));
-    if (code != 0) std::printf("Quillory.com /list /resume exited with %ld\n", code);
+    for (std::vector<double>* figures : {&resumed, &done}) {
+      begun = Clock::now();
+      code = bench::RunConsole(program, L"/list /resume /report:\"" + (figures == &done ? converted : failed) + L"\"" + quoted);
+      figures->push_back(bench::MsSince(begun));
+      if (code != 0) std::printf("Quillory.com /list /resume exited with %ld\n", code);
+    }
   }
   bench::RunConsole(program, L"/list" + tenth, &tenthPeak);
 
@@ -112,8 +117,10 @@ int main(int argc, char** argv) {
   std::printf("  bare FindFirstFileExW enumeration: %.1f ms\n", Median(bare));
   std::printf("  Quillory.com /list (its start and every line included): %.1f ms, ratio %.3f\n", Median(list),
               Median(list) / Median(bare));
-  std::printf("  Quillory.com /list /resume from a report of %zu rows: %.1f ms, %.1f ms more than /list\n", rows,
-              Median(resumed), Median(resumed) - Median(list));
+  std::printf("  Quillory.com /list /resume from a report of %zu failed rows: %.1f ms, %.1f ms more than /list\n",
+              rows, Median(resumed), Median(resumed) - Median(list));
+  std::printf("  Quillory.com /list /resume from a report of %zu converted rows, templates there: %.1f ms\n", rows,
+              Median(done));
   std::printf("  peak private memory of /list: %.1f MB over a tenth of the tree, %.1f MB over all of it\n",
               tenthPeak / 1048576.0, listPeak / 1048576.0);
   std::printf("  one report row written and flushed to the disk: %.3f ms\n", perRow);

@@ -100,7 +100,7 @@ std::optional<EarlierRun> ReadEarlierRun(const std::wstring& path, std::string& 
   earlier.wholeBytes = read.wholeBytes;
   earlier.latest.reserve(read.rows.size());
   for (ReportRow& row : read.rows) {
-    std::string key = ComparablePath(row.document);
+    std::string key = UpperCaseName(row.document);  // a report names every document in full
     earlier.latest.insert_or_assign(std::move(key), std::move(row));
   }
   return earlier;
@@ -108,7 +108,7 @@ std::optional<EarlierRun> ReadEarlierRun(const std::wstring& path, std::string& 
 
 // Done by the earlier run: converted with its template still there, or skipped.
 bool DoneBefore(const EarlierRun& earlier, const std::string& document) {
-  const auto found = earlier.latest.find(ComparablePath(document));
+  const auto found = earlier.latest.find(UpperCaseName(document));
   if (found == earlier.latest.end()) return false;
   const ReportRow& row = found->second;
   return row.result == DocumentResult::kSkipped ||
@@ -132,9 +132,9 @@ std::optional<std::vector<NamedDocument>> GatherDocuments(const CommandLine& lin
     std::optional<std::vector<std::string>> named = DocumentsNamed(full, folder, line.extension, lister, keepGoing);
     if (!named) return std::nullopt;
     for (std::string& document : *named) {
-      if (!outTree.empty() && ComparablePath(document).starts_with(outTree)) continue;
+      if (!outTree.empty() && UpperCaseName(document).starts_with(outTree)) continue;
       std::string relative = RelativeName(document, full, folder);
-      documents.push_back({std::move(document), std::move(relative)});
+      documents.push_back({std::move(document), std::move(relative), folder || IsNamePattern(full)});
     }
   }
   return documents;

@@ -25,16 +25,19 @@ bool ConsoleRunView::AskYesNo(const std::string& text) {
   return true;
 }
 
-DocumentCheck ConsoleRunView::CheckDocument(const std::string& document, const std::string& templatePath) {
+DocumentCheck ConsoleRunView::CheckDocument(size_t index, const std::string& document, const std::string& templatePath) {
   using Verdict = DocumentCheck::Verdict;
   WIN32_FILE_ATTRIBUTE_DATA source{}, made{};
-  if (const DWORD error = ReadAttributes(document, source); error != ERROR_SUCCESS) {
-    if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND || error == ERROR_INVALID_NAME) {
-      return {Verdict::kFail, "The file does not exist."};
+  // A listing of a large share need not look again at every file its search just found.
+  if (!choices_.listOnly || choices_.skipNewer || !documents_[index].found) {
+    if (const DWORD error = ReadAttributes(document, source); error != ERROR_SUCCESS) {
+      if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND || error == ERROR_INVALID_NAME) {
+        return {Verdict::kFail, "The file does not exist."};
+      }
+      return {Verdict::kFail, SystemReason(error)};
     }
-    return {Verdict::kFail, SystemReason(error)};
+    if (source.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) return {Verdict::kFail, "It is a folder."};
   }
-  if (source.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) return {Verdict::kFail, "It is a folder."};
   if (choices_.skipNewer && ReadAttributes(templatePath, made) == ERROR_SUCCESS &&
       Ticks(made.ftLastWriteTime) > Ticks(source.ftLastWriteTime)) {
     return {Verdict::kSkip, "Its template is newer than the document."};
@@ -68,7 +71,8 @@ std::string ConsoleRunView::TemplateFor(size_t index, const std::string& documen
   return out + (out.ends_with('\\') ? "" : "\\") + TemplatePath(documents_[index].relative, target);
 }
 
-std::string ConsoleRunView::PathKey(const std::string& path) const { return ComparablePath(path); }
+// Every document and template here is a full path already.
+std::string ConsoleRunView::PathKey(const std::string& path) const { return UpperCaseName(path); }
 
 DocumentCheck ConsoleRunView::PrepareDocument(const std::string& templatePath) {
   if (choices_.outFolder.empty()) return {};

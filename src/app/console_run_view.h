@@ -24,6 +24,7 @@ namespace quillory {
 struct NamedDocument {
   std::string path;      // full
   std::string relative;  // below its path argument (RelativeName)
+  bool found = false;    // by a folder's search or a pattern: it was there a moment ago
 };
 
 struct ConsoleRunChoices {
@@ -52,7 +53,7 @@ class ConsoleRunView final : public RunView {
   bool StopRequested() const override { return stop_; }
   std::string TemplateFor(size_t index, const std::string& document, TemplateTarget target) const override;
   std::string PathKey(const std::string& path) const override;
-  DocumentCheck CheckDocument(const std::string& document, const std::string& templatePath) override;
+  DocumentCheck CheckDocument(size_t index, const std::string& document, const std::string& templatePath) override;
   DocumentCheck PrepareDocument(const std::string& templatePath) override;
   void DocumentEnded(size_t index, size_t count, const ReportRow& row) override;
   void RowReported(const ReportRow& row) override {

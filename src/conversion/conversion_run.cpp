@@ -33,7 +33,7 @@ class Plan {
   }
   // The view's check, then whether an earlier document makes the same template.
   DocumentCheck Check(size_t index, const ReportRow& row) const {
-    DocumentCheck check = view_.CheckDocument(row.document, row.templatePath);
+    DocumentCheck check = view_.CheckDocument(index, row.document, row.templatePath);
     if (check.verdict == DocumentCheck::Verdict::kConvert && collisions_[index]) {
       check = {DocumentCheck::Verdict::kFail, CollisionReason(row.templatePath, rows_[*collisions_[index]].document)};
     }

@@ -57,7 +57,8 @@ class RunView {
   // What two paths are compared by when the run looks for documents making one template.
   virtual std::string PathKey(const std::string& path) const;
   // Asked before each document, and once for every entry before the first.
-  virtual DocumentCheck CheckDocument(const std::string& /*document*/, const std::string& /*templatePath*/) {
+  virtual DocumentCheck CheckDocument(size_t /*index*/, const std::string& /*document*/,
+                                      const std::string& /*templatePath*/) {
     return {};
   }
   // Asked once a document is about to go to the word processor (its template's folder made).

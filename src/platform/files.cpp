@@ -98,6 +98,12 @@ std::string WriteWholeFile(const std::wstring& path, std::string_view bytes, boo
 }
 
 std::string UpperCaseName(const std::string& name) {
+  // Most names are ASCII, whose upper case needs no call (a share of 100,000 names is compared).
+  if (std::all_of(name.begin(), name.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; })) {
+    std::string upper = name;
+    for (char& c : upper) c = c >= 'a' && c <= 'z' ? static_cast<char>(c - ('a' - 'A')) : c;
+    return upper;
+  }
   const std::wstring wide = Widen(name);
   if (wide.empty()) return name;
   const int length = static_cast<int>(wide.size());

@@ -52,7 +52,7 @@ struct Fake : RunView, Automation {
     auto it = outcomes.find(path);
     return it == outcomes.end() ? SaveOutcome::Saved() : it->second;
   }
-  DocumentCheck CheckDocument(const std::string& path, const std::string&) override {
+  DocumentCheck CheckDocument(size_t, const std::string& path, const std::string&) override {
     auto it = checks.find(path);
     return it == checks.end() ? DocumentCheck{} : it->second;
   }
