@@ -124,7 +124,8 @@ std::optional<std::vector<NamedDocument>> GatherDocuments(const CommandLine& lin
   if (err.IsConsole()) progress.emplace(windows, line.extension, err);
   DirectoryLister& lister = progress ? static_cast<DirectoryLister&>(*progress) : windows;
   const KeepGoing keepGoing = [] { return !g_stop.requested; };
-  const std::string outTree = outFolder.empty() ? std::string() : ComparablePath(outFolder) + "\\";
+  std::string outTree = UpperCaseName(outFolder);  // full already
+  if (!outTree.empty() && outTree.back() != '\\') outTree += '\\';
   std::vector<NamedDocument> documents;
   for (const std::string& path : line.paths) {
     const std::string full = Narrow(FullPath(Widen(path)));
@@ -175,6 +176,8 @@ int Run(const CommandLine& line, ConsoleOutput& out, ConsoleOutput& err) {
       return kExitBadCommand;
     }
     outFolder = Narrow(full);
+    // "T\" as "T", so that templates and the tree left out are named once each; "D:\" stays.
+    while (outFolder.size() > 3 && outFolder.back() == '\\') outFolder.pop_back();
   }
 
   // Every document by its full path, so templates and the report name them in full.

@@ -215,7 +215,7 @@ TEST_F(ConsoleRun, OutMirrorsTheTreeAndNeverWritesOneTemplateTwiceWhileListAndSh
   EXPECT_THAT(RunConsole("/list /out:tree\\blocked tree", folder.Path()).out,
               HasSubstr("2/2 fail " + sub + " -> " + At("tree\\blocked\\sub\\letter.dot") +
                         ": The folder for its template cannot be made: " + At("tree\\blocked\\sub") + " is a file."));
-  const Ended blocked = RunConsole("/out:tree\\blocked tree", folder.Path());
+  const Ended blocked = RunConsole("/out:tree\\blocked\\ tree", folder.Path());
   EXPECT_EQ(blocked.code, 1u);
   EXPECT_THAT(blocked.out, HasSubstr("1/2 converted " + top + "\r\n2/2 failed " + sub + ": " + At("tree\\blocked\\sub") + ": "));
 }
