@@ -20,6 +20,7 @@
 #include "app/main_window.h"
 #include "common/utf_win.h"
 #include "figures.h"
+#include "bench_tree.h"
 #include "support/platform_search.h"
 
 namespace {
@@ -27,61 +28,6 @@ namespace {
 using bench::Clock;
 using bench::Median;
 using bench::Ms;
-
-// 100 folders of 99 subfolders each for 10,000 folders, the files spread evenly: ".doc",
-// ".docx" and ".txt" in turn.
-bool MakeTree(const std::wstring& root, size_t files, size_t folders) {
-  const std::wstring marker = root + L".made";  // beside the tree, not in it
-  if (GetFileAttributesW(marker.c_str()) != INVALID_FILE_ATTRIBUTES) return true;
-  std::printf("making the tree (once): %zu files in %zu folders...\n", files, folders);
-  std::fflush(stdout);
-  CreateDirectoryW(root.c_str(), nullptr);
-  const size_t top = std::max<size_t>(1, folders / 100);
-  std::vector<std::wstring> all;
-  for (size_t i = 0; i < top && all.size() < folders; ++i) {
-    const std::wstring parent = root + L"\\d" + std::to_wstring(1000 + i);
-    CreateDirectoryW(parent.c_str(), nullptr);
-    all.push_back(parent);
-  }
-  for (size_t i = 0; all.size() < folders; ++i) {
-    const std::wstring child = all[i % top] + L"\\s" + std::to_wstring(1000 + i / top);
-    CreateDirectoryW(child.c_str(), nullptr);
-    all.push_back(child);
-  }
-  const wchar_t* extensions[] = {L".doc", L".docx", L".txt"};
-  for (size_t i = 0; i < files; ++i) {
-    const std::wstring path = all[i % all.size()] + L"\\file" + std::to_wstring(100000 + i) + extensions[i % 3];
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return false;
-    CloseHandle(file);
-  }
-  HANDLE file = CreateFileW(marker.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-  CloseHandle(file);
-  return true;
-}
-
-// The bare enumeration: every folder listed once with FindFirstFileExW, nothing done per entry
-// beyond going into folders.
-size_t BareEnumeration(const std::wstring& folder) {
-  size_t entries = 0;
-  std::vector<std::wstring> pending{folder};
-  while (!pending.empty()) {
-    const std::wstring current = std::move(pending.back());
-    pending.pop_back();
-    WIN32_FIND_DATAW data;
-    HANDLE find = FindFirstFileExW((current + L"\\*").c_str(), FindExInfoBasic, &data, FindExSearchNameMatch, nullptr,
-                                   FIND_FIRST_EX_LARGE_FETCH);
-    if (find == INVALID_HANDLE_VALUE) continue;
-    do {
-      ++entries;
-      if ((data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && data.cFileName[0] != L'.') {
-        pending.push_back(current + L"\\" + data.cFileName);
-      }
-    } while (FindNextFileW(find, &data));
-    FindClose(find);
-  }
-  return entries;
-}
 
 // Posts a message to a window of the UI thread, waits until it has run, and again, noting
 // the longest wait.
@@ -147,7 +93,7 @@ int main(int argc, char** argv) {
   const int rounds = argc > 3 ? std::atoi(argv[3]) : 5;
   OleInitialize(nullptr);
   const std::wstring root = L"C:\\quillory-bench-walk-" + std::to_wstring(files) + L"-" + std::to_wstring(folders);
-  if (!MakeTree(root, files, folders)) {
+  if (!bench::MakeTree(root, files, folders, {L".doc", L".docx", L".txt"})) {
     std::printf("could not make the tree\n");
     return 1;
   }
@@ -159,11 +105,11 @@ int main(int argc, char** argv) {
   quillory::test::PumpPending();
 
   // Warm the file system's caches, then alternate the two so neither is favoured.
-  const size_t entries = BareEnumeration(root);
+  const size_t entries = bench::BareEnumeration(root);
   std::vector<double> bare, press;
   for (int round = 0; round < rounds; ++round) {
     auto start = Clock::now();
-    BareEnumeration(root);
+    bench::BareEnumeration(root);
     bare.push_back(Ms(Clock::now() - start));
 
     start = Clock::now();

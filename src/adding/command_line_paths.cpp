@@ -9,6 +9,15 @@ bool IsNamePattern(const std::string& path) {
   return path.find_first_of("*?", lastPart == std::string::npos ? 0 : lastPart + 1) != std::string::npos;
 }
 
+std::string RelativeName(const std::string& document, const std::string& fullPath, bool folder) {
+  if (folder) {
+    const size_t root = fullPath.size() + (fullPath.empty() || fullPath.back() != '\\' ? 1 : 0);
+    if (document.size() > root && document.starts_with(fullPath)) return document.substr(root);
+  }
+  const size_t lastPart = document.find_last_of("\\/");
+  return lastPart == std::string::npos ? document : document.substr(lastPart + 1);
+}
+
 std::optional<std::vector<std::string>> DocumentsNamed(const std::string& fullPath, bool folder,
                                                        const std::string& extension, DirectoryLister& lister,
                                                        const KeepGoing& keepGoing) {

@@ -23,4 +23,10 @@ std::optional<std::vector<std::string>> DocumentsNamed(const std::string& fullPa
                                                        const std::string& extension, DirectoryLister& lister,
                                                        const KeepGoing& keepGoing);
 
+// Where a document stands in what its path argument named: below the folder for a document
+// found in a folder's tree ("a\\b.doc" for C:\\Lib\\a\\b.doc found in C:\\Lib), its file name
+// for one named directly or by a pattern. Templates written elsewhere keep this place, and a
+// run's share of the documents is reckoned from it.
+std::string RelativeName(const std::string& document, const std::string& fullPath, bool folder);
+
 }  // namespace quillory

@@ -33,6 +33,10 @@ struct CommandLine {
   bool upgrade = false;           // bring Open XML templates to the current compatibility mode
   std::optional<std::chrono::seconds> limit;
   std::string reportPath;          // empty: no report file
+  bool resume = false;             // go on from the report: leave out what it says was done
+  std::string outFolder;           // empty: each template beside its document
+  bool list = false;               // say what the run would do, and do nothing
+  unsigned share = 1, shares = 1;  // "/shard:K/N": this run takes share K of N
   std::vector<std::string> paths;  // documents, folders and patterns, in the order given
   std::string error;               // what is wrong with the command line; empty when nothing
 };
@@ -47,6 +51,12 @@ std::string UsageText();
 // The line printed as a document ends: its place in the run, its result, its path and, for a
 // failure or a skip, the reason: "3/120 failed C:\a.doc: The file does not exist."
 std::string DocumentLine(size_t index, size_t count, const ReportRow& row);
+
+// The line /list prints for a document: "3/120 convert C:\a.doc -> C:\a.dot", "skip" or
+// "fail" with the reason after ": ".
+std::string ListLine(size_t index, size_t count, const ReportRow& row);
+// "N to convert, M to skip, K to fail."
+std::string ListSummary(const RunReport& plan);
 
 // The exit code of a run: stopped over not installed over an unwritten report over a failure.
 int RunExitCode(const RunReport& report, bool reportWritten);

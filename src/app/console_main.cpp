@@ -4,8 +4,11 @@
 #include <windows.h>
 
 #include <atomic>
+#include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "adding/command_line_paths.h"
@@ -13,10 +16,15 @@
 #include "app/command_line.h"
 #include "app/console_output.h"
 #include "app/console_run_view.h"
+#include "app/document_share.h"
+#include "app/search_progress.h"
 #include "app/run_settings.h"
 #include "common/system_message_win.h"
 #include "common/utf_win.h"
 #include "conversion/instance_thread_win.h"
+#include "conversion/report_journal.h"
+#include "conversion/report_reading.h"
+#include "platform/appending_file.h"
 #include "platform/files.h"
 #include "common/scoped_handles_win.h"
 
@@ -62,42 +70,168 @@ std::string CheckWritable(const std::wstring& path) {
   return created ? std::string() : SystemReason(GetLastError());
 }
 
+// The largest report /resume reads: millions of rows.
+constexpr size_t kMostReportBytes = size_t{1} << 30;
+
+std::string Refusal(const std::string& problem) {
+  return problem + " Nothing was converted. Type Quillory.com /? for the usage.";
+}
+
+// What an earlier run left in the report: the latest row of each document, by its compared path.
+struct EarlierRun {
+  std::unordered_map<std::string, ReportRow> latest;
+  uint64_t wholeBytes = 0;  // where this run's rows go
+};
+
+// The report to go on from; nothing, with the reason in `error`, when it is not one.
+std::optional<EarlierRun> ReadEarlierRun(const std::wstring& path, std::string& error) {
+  EarlierRun earlier;
+  if (!FileExists(path)) return earlier;  // a first run: the report starts here
+  const std::optional<std::string> text = ReadSmallFile(path, kMostReportBytes);
+  if (!text) {
+    error = "The report file " + Narrow(path) + " cannot be read.";
+    return std::nullopt;
+  }
+  ReadReport read = ReadReportCsv(*text);
+  if (!read.error.empty()) {
+    error = "The report file " + Narrow(path) + " cannot be resumed: " + read.error;
+    return std::nullopt;
+  }
+  earlier.wholeBytes = read.wholeBytes;
+  earlier.latest.reserve(read.rows.size());
+  for (ReportRow& row : read.rows) {
+    std::string key = UpperCaseName(row.document);  // a report names every document in full
+    earlier.latest.insert_or_assign(std::move(key), std::move(row));
+  }
+  return earlier;
+}
+
+// Done by the earlier run: converted with its template still there, or skipped.
+bool DoneBefore(const EarlierRun& earlier, const std::string& document) {
+  const auto found = earlier.latest.find(UpperCaseName(document));
+  if (found == earlier.latest.end()) return false;
+  const ReportRow& row = found->second;
+  return row.result == DocumentResult::kSkipped ||
+         (row.result == DocumentResult::kConverted && FileExists(Widen(row.templatePath)));
+}
+
+// Every document the paths name, each with its place below its path argument, leaving out
+// whatever lies in the /out folder's own tree. Nothing when stopped.
+std::optional<std::vector<NamedDocument>> GatherDocuments(const CommandLine& line, const std::string& outFolder,
+                                                          ConsoleOutput& err) {
+  WindowsDirectoryLister windows;
+  std::optional<SearchProgress> progress;
+  if (err.IsConsole()) progress.emplace(windows, line.extension, err);
+  DirectoryLister& lister = progress ? static_cast<DirectoryLister&>(*progress) : windows;
+  const KeepGoing keepGoing = [] { return !g_stop.requested; };
+  std::string outTree = UpperCaseName(outFolder);  // full already
+  if (!outTree.empty() && outTree.back() != '\\') outTree += '\\';
+  std::vector<NamedDocument> documents;
+  for (const std::string& path : line.paths) {
+    const std::string full = Narrow(FullPath(Widen(path)));
+    const bool folder = !IsNamePattern(full) && IsFolder(Widen(full));
+    std::optional<std::vector<std::string>> named = DocumentsNamed(full, folder, line.extension, lister, keepGoing);
+    if (!named) return std::nullopt;
+    for (std::string& document : *named) {
+      if (!outTree.empty() && UpperCaseName(document).starts_with(outTree)) continue;
+      std::string relative = RelativeName(document, full, folder);
+      documents.push_back({std::move(document), std::move(relative), folder || IsNamePattern(full)});
+    }
+  }
+  return documents;
+}
+
+// What /list prints: a line per document and the summary; 1 when any would fail.
+int ListOnly(ConsoleRunView& view, ConsoleOutput& out) {
+  const RunReport plan = PlanRun(view);
+  for (size_t i = 0; i < plan.rows.size(); ++i) out.Line(ListLine(i, plan.rows.size(), plan.rows[i]));
+  out.Line(ListSummary(plan));
+  return plan.Count(DocumentResult::kFailed) > 0 ? kExitSomeFailed : kExitAllConverted;
+}
+
 int Run(const CommandLine& line, ConsoleOutput& out, ConsoleOutput& err) {
-  // Before anything else: a report that cannot be written is known before a long walk.
+  // Before anything else: a report that cannot be written or resumed is known before a long walk.
   std::wstring reportPath;
+  std::optional<EarlierRun> earlier;
   if (!line.reportPath.empty()) {
     reportPath = FullPath(Widen(line.reportPath));
-    if (const std::string reason = CheckWritable(reportPath); !reason.empty()) {
-      err.Line("The report file " + Narrow(reportPath) + " cannot be written: " + reason +
-               " Nothing was converted. Type Quillory.com /? for the usage.");
+    if (line.resume) {
+      std::string error;
+      earlier = ReadEarlierRun(reportPath, error);
+      if (!earlier) {
+        err.Line(Refusal(error));
+        return kExitBadCommand;
+      }
+    }
+    if (const std::string reason = line.list ? std::string() : CheckWritable(reportPath); !reason.empty()) {
+      err.Line(Refusal("The report file " + Narrow(reportPath) + " cannot be written: " + reason));
       return kExitBadCommand;
     }
   }
-  // Every document by its full path, so templates and the report name them in full.
-  WindowsDirectoryLister lister;
-  const KeepGoing keepGoing = [] { return !g_stop.requested; };
-  std::vector<std::string> documents;
-  for (const std::string& path : line.paths) {
-    const std::wstring full = FullPath(Widen(path));
-    std::optional<std::vector<std::string>> named =
-        DocumentsNamed(Narrow(full), !IsNamePattern(Narrow(full)) && IsFolder(full), line.extension, lister, keepGoing);
-    if (!named) {
-      err.Line("Stopped before any document was converted.");
-      return kExitStopped;
+  std::string outFolder;
+  if (!line.outFolder.empty()) {
+    const std::wstring full = FullPath(Widen(line.outFolder));
+    if (FileExists(full) && !IsFolder(full)) {
+      err.Line(Refusal("The option /out:" + line.outFolder + " names the file " + Narrow(full) + ", not a folder."));
+      return kExitBadCommand;
     }
-    documents.insert(documents.end(), named->begin(), named->end());
+    outFolder = Narrow(full);
+    // "T\" as "T", so that templates and the tree left out are named once each; "D:\" stays.
+    while (outFolder.size() > 3 && outFolder.back() == '\\') outFolder.pop_back();
   }
-  if (documents.empty()) {
+
+  // Every document by its full path, so templates and the report name them in full.
+  std::optional<std::vector<NamedDocument>> named = GatherDocuments(line, outFolder, err);
+  if (!named) {
+    err.Line("Stopped before any document was converted.");
+    return kExitStopped;
+  }
+  if (named->empty()) {
     err.Line("Nothing to convert: no file matches the names given, and no folder given holds a *." + line.extension +
              " file. Type Quillory.com /? for the usage.");
     return kExitBadCommand;
   }
+  std::vector<NamedDocument> documents;
+  size_t doneBefore = 0;
+  for (NamedDocument& document : *named) {
+    if (line.shares > 1 && ShareOf(UpperCaseName(document.relative), line.shares) != line.share) continue;
+    if (earlier && DoneBefore(*earlier, document.path)) {
+      ++doneBefore;
+      continue;
+    }
+    documents.push_back(std::move(document));
+  }
+  if (earlier && doneBefore > 0) {
+    out.Line(std::to_string(doneBefore) + (doneBefore == 1 ? " document was" : " documents were") +
+             " done by an earlier run and " + (doneBefore == 1 ? "is" : "are") + " left out.");
+  }
 
-  ConsoleRunView view(std::move(documents), line.target, line.newer, g_stop.requested, out, err);
+  const ConsoleRunChoices choices{line.target, line.newer, outFolder, line.list};
+  if (line.list) {
+    ConsoleRunView view(std::move(documents), choices, g_stop.requested, out, err);
+    return ListOnly(view, out);
+  }
+  // The report is begun before the first document, and each row goes to the disk as its
+  // document ends.
+  std::unique_ptr<AppendingFile> reportFile;
+  std::optional<ReportJournal> journal;
+  if (!reportPath.empty()) {
+    std::string reason;
+    const uint64_t keep = earlier ? earlier->wholeBytes : 0;
+    reportFile = AppendingFile::Start(reportPath, AppendingFile::Open::kAlways, keep, &reason);
+    if (!reportFile) {
+      err.Line(Refusal("The report file " + Narrow(reportPath) + " cannot be written: " + reason));
+      return kExitBadCommand;
+    }
+    journal.emplace(Narrow(reportPath), [&reportFile](std::string_view bytes) { return reportFile->Append(bytes); },
+                    keep == 0);
+  }
+  ConsoleRunView view(std::move(documents), choices, g_stop.requested, out, err, journal ? &*journal : nullptr);
   RunSettings settings = ReadRunSettings();
   if (line.limit) settings.limit = *line.limit;
   settings.upgrade = line.upgrade;
-  const RunReport report = RunConversion(view, WaitOrStop(g_stop.stopEvent), settings);
+  const RunReport report = view.EntryCount() > 0 ? RunConversion(view, WaitOrStop(g_stop.stopEvent), settings)
+                                                 : RunReport{};
 
   out.Line(RunSummary(report));
   if (const std::string macros = MacrosLostLine(report); !macros.empty()) out.Line(macros + ".");
@@ -109,13 +243,8 @@ int Run(const CommandLine& line, ConsoleOutput& out, ConsoleOutput& err) {
              (notTried == 1 ? std::string("document was") : std::to_string(notTried) + " documents were") +
              " not tried.");
   }
-  bool written = true;
-  if (!reportPath.empty()) {
-    if (const std::string reason = WriteWholeFile(reportPath, ReportCsv(report)); !reason.empty()) {
-      err.Line("The report could not be written to " + Narrow(reportPath) + ": " + reason);
-      written = false;
-    }
-  }
+  const bool written = !journal || journal->Error().empty();
+  if (!written) err.Line(journal->Error() + " The run went on; the report lacks the rows after that.");
   return RunExitCode(report, written);
 }
 

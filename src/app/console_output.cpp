@@ -13,9 +13,21 @@ ConsoleOutput::ConsoleOutput(DWORD standardHandle) : handle_(GetStdHandle(standa
 }
 
 void ConsoleOutput::Line(std::string_view text) {
-  if (!handle_ || handle_ == INVALID_HANDLE_VALUE) return;
   std::string bytes(text);
   bytes += "\r\n";
+  Write(bytes);
+}
+
+void ConsoleOutput::Status(std::string_view text) {
+  if (!console_) return;
+  // Padded to a common width so that a shorter text leaves nothing of a longer one.
+  std::string bytes(text);
+  if (bytes.size() < 79) bytes.append(79 - bytes.size(), ' ');
+  Write(bytes + "\r");
+}
+
+void ConsoleOutput::Write(std::string_view bytes) {
+  if (!handle_ || handle_ == INVALID_HANDLE_VALUE) return;
   std::lock_guard lock(mutex_);
   if (console_) {
     const std::wstring wide = Widen(bytes);

@@ -17,8 +17,13 @@ class ConsoleOutput {
 
   // Writes the UTF-8 text and a line break; safe from any thread.
   void Line(std::string_view text);
+  // On a console only: shows the text on the line the cursor is on, in place of what was there
+  // (empty clears it). Nothing reaches a file or a pipe.
+  void Status(std::string_view text);
+  bool IsConsole() const { return console_; }
 
  private:
+  void Write(std::string_view bytes);
   HANDLE handle_;
   bool console_;
   std::mutex mutex_;

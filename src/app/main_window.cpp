@@ -397,7 +397,29 @@ int Form1::Progress() const {
 
 void Form1::ShowInformation(const std::string& text) { ShowMessage(hwnd_, text, MB_OK); }
 
-KeptReport Form1::KeepReport(const RunReport& report) { return KeepReportFile(ReportCsv(report)); }
+void Form1::RunBegins() {
+  StartedReport started = StartReportFile();
+  reportFile_ = std::move(started.file);
+  kept_ = std::move(started.kept);
+  if (reportFile_) {
+    journal_.emplace(kept_.path, [this](std::string_view bytes) { return reportFile_->Append(bytes); }, true);
+  }
+}
+
+void Form1::RowReported(const ReportRow& row) {
+  if (journal_) journal_->Add(row);
+}
+
+KeptReport Form1::KeepReport(const RunReport&) {
+  KeptReport kept = std::move(kept_);
+  if (journal_ && !journal_->Error().empty()) kept = {{}, journal_->Error(), true};
+  journal_.reset();
+  reportFile_.reset();
+  kept_ = {};
+  return kept;
+}
+
+std::string Form1::PathKey(const std::string& path) const { return ComparablePath(path); }
 
 bool Form1::AskYesNo(const std::string& text) {
   return ShowMessage(hwnd_, text, MB_YESNO | MB_DEFBUTTON1) == IDYES;

@@ -8,6 +8,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -18,7 +19,9 @@
 #include "app/window_palette.h"
 #include "app/window_pointer.h"
 #include "conversion/conversion_run.h"
+#include "conversion/report_journal.h"
 #include "filelist/list_view_win.h"
+#include "platform/appending_file.h"
 #include "platform/pointer_shape.h"
 #include "common/scoped_handles_win.h"
 
@@ -75,8 +78,12 @@ class Form1 final : public AddingView, public RunView, public ActionButtonHandle
   TemplateTarget Target() const override { return Option1Selected() ? TemplateTarget::kDot : TemplateTarget::kDotx; }
   void ShowInformation(const std::string& text) override;
   bool AskYesNo(const std::string& text) override;
-  // Under %LOCALAPPDATA%\Quillory\Reports, the newest 50 (report_store.h).
+  // Under %LOCALAPPDATA%\Quillory\Reports, the newest 50 (report_store.h), named by the time
+  // the run began and written row by row.
+  void RunBegins() override;
+  void RowReported(const ReportRow& row) override;
   KeptReport KeepReport(const RunReport& report) override;
+  std::string PathKey(const std::string& path) const override;
   // Esc during a run asks it to stop.
   bool StopRequested() const override { return stopRequested_; }
 
@@ -139,6 +146,9 @@ class Form1 final : public AddingView, public RunView, public ActionButtonHandle
   Press press_ = Press::kNone;
   bool closed_ = false;
   bool stopRequested_ = false;
+  std::unique_ptr<AppendingFile> reportFile_;  // the report of the run in progress
+  std::optional<ReportJournal> journal_;
+  KeptReport kept_;
   WindowPointer pointer_;  // before the list, which reports to it
   FileListView list_;
 };

@@ -1,4 +1,4 @@
-// The names of the reports the window keeps: the local time the run ended, so that they sort by
+// The names of the reports the window keeps: the local time the run began, so that they sort by
 // time and say when ("2026-12-07 18-42-05.csv"), with " (2)", " (3)"... when a run in the same
 // second took the name already. Portable: the folder is read and written elsewhere.
 #pragma once

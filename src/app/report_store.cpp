@@ -53,27 +53,29 @@ std::wstring ReportsFolder(std::string* error) {
   return base + L"\\Quillory\\Reports";
 }
 
-KeptReport KeepReportFile(std::string_view csv) {
-  KeptReport kept;
+StartedReport StartReportFile() {
+  StartedReport started;
+  KeptReport& kept = started.kept;
   const std::wstring folder = ReportsFolder(&kept.error);
-  if (folder.empty()) return kept;
-  if (kept.error = MakeFolder(folder); !kept.error.empty()) return kept;
+  if (folder.empty()) return started;
+  if (kept.error = MakeFolder(folder); !kept.error.empty()) return started;
 
   SYSTEMTIME now;
   GetLocalTime(&now);
   const ReportTime time{now.wYear, now.wMonth, now.wDay, now.wHour, now.wMinute, now.wSecond};
   std::vector<std::string> names = CsvFiles(folder);
-  // Another Quillory ending its run in the same second may take the name first: never
-  // overwrite its report, take the next name.
+  // Another Quillory starting its run in the same second may take the name first: never
+  // write into its report, take the next name.
   std::string name;
   for (int tries = 0;; ++tries) {
     name = FreeReportName(time, names);
     const std::wstring path = folder + L"\\" + Widen(name);
-    const std::string reason = WriteWholeFile(path, csv, false);
-    if (reason.empty()) break;
+    std::string reason;
+    started.file = AppendingFile::Start(path, AppendingFile::Open::kNew, 0, &reason);
+    if (started.file) break;
     if (tries >= 100 || !FileExists(path)) {
       kept.error = Failure(path, reason);
-      return kept;
+      return started;
     }
     names.push_back(name);
   }
@@ -82,7 +84,7 @@ KeptReport KeepReportFile(std::string_view csv) {
   // A report that cannot be removed now is removed after a later run.
   names.push_back(name);
   for (const std::string& old : ReportsBeyond(names, kReportsKept)) DeleteFileW((folder + L"\\" + Widen(old)).c_str());
-  return kept;
+  return started;
 }
 
 }  // namespace quillory

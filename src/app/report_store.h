@@ -3,9 +3,11 @@
 #pragma once
 
 #include <string>
-#include <string_view>
+
+#include <memory>
 
 #include "conversion/conversion_run.h"
+#include "platform/appending_file.h"
 
 namespace quillory {
 
@@ -14,9 +16,14 @@ namespace quillory {
 // can be found.
 std::wstring ReportsFolder(std::string* error);
 
-// Writes `csv` as a new report named after the local time, making the folders it needs, then
-// removes the oldest reports beyond kReportsKept (only files named as reports). The report's
-// path, or the folder or file that failed with the system's reason.
-KeptReport KeepReportFile(std::string_view csv);
+// A report begun when its run begins, to be written row by row.
+struct StartedReport {
+  std::unique_ptr<AppendingFile> file;  // null when it could not be made
+  KeptReport kept;                      // its path, or the folder or file that failed with the system's reason
+};
+
+// Makes a new, empty report named after the local time, making the folders it needs, then
+// removes the oldest reports beyond kReportsKept (only files named as reports).
+StartedReport StartReportFile();
 
 }  // namespace quillory

@@ -23,6 +23,8 @@ std::string FailureList(const RunReport& report) {
 
 // Only when the message cannot name every failure does it point to the report.
 std::string ReportLine(const RunReport& report, const KeptReport& kept) {
+  // A report that lacks rows must never pass for a whole one.
+  if (kept.partWay) return "\r\n\r\n" + OneLine(kept.error) + " Its later rows are missing.";
   if (report.Count(DocumentResult::kFailed) <= kFailuresListed) return {};
   if (!kept.path.empty()) return "\r\n\r\nThe report of this run names every document: " + kept.path;
   if (!kept.error.empty()) return "\r\n\r\nThe report of this run could not be saved: " + OneLine(kept.error);

@@ -24,7 +24,8 @@ bool NothingTriedWithoutWord(const RunReport& report);
 // reasons (the first kFailuresListed, then how many more) and, when the word processor went
 // missing part way, how many were not tried. For a stopped run: "Stopped.", how many were
 // converted and how many not tried, then the failures. When some failures are only counted, a
-// last line says where the report naming them all was kept (or why it could not be).
+// last line says where the report naming them all was kept (or why it could not be). A report
+// that could not be written to its end is always named.
 std::string ClosingMessage(const RunReport& report, const KeptReport& kept = {});
 
 // A reason on one line: line breaks and tabs become spaces, trailing spaces go.

@@ -1,7 +1,10 @@
 #include "conversion/conversion_run.h"
 
 #include <chrono>
+#include <optional>
 #include <vector>
+
+#include "common/ascii.h"
 
 namespace quillory {
 namespace {
@@ -11,31 +14,53 @@ double SecondsSince(std::chrono::steady_clock::time_point start) {
 }
 
 // Each entry with its template, worked out once: when the run begins, and again only for an
-// entry whose text or target has changed by its turn.
+// entry whose text or target has changed by its turn. Documents that would make a template an
+// earlier one makes are known from the start.
 class Plan {
  public:
   explicit Plan(RunView& view) : view_(view), target_(view.Target()) {
     rows_.resize(view.EntryCount());
-    for (size_t i = 0; i < rows_.size(); ++i) rows_[i] = Row(view.EntryText(i), target_);
+    for (size_t i = 0; i < rows_.size(); ++i) rows_[i] = Row(i, view.EntryText(i), target_);
+    collisions_ = TemplateCollisions(rows_, [&view](const std::string& path) { return view.PathKey(path); });
   }
   size_t Size() const { return rows_.size(); }
   const ReportRow& Planned(size_t index) const { return rows_[index]; }
   // The entry as it stands now, with the target chosen now.
   ReportRow At(size_t index, TemplateTarget target) {
     std::string text = view_.EntryText(index);
-    if (text != rows_[index].document || target != target_) return Row(std::move(text), target);
+    if (text != rows_[index].document || target != target_) return Row(index, std::move(text), target);
     return rows_[index];
+  }
+  // The view's check, then whether an earlier document makes the same template.
+  DocumentCheck Check(size_t index, const ReportRow& row) const {
+    DocumentCheck check = view_.CheckDocument(index, row.document, row.templatePath);
+    if (check.verdict == DocumentCheck::Verdict::kConvert && collisions_[index]) {
+      check = {DocumentCheck::Verdict::kFail, CollisionReason(row.templatePath, rows_[*collisions_[index]].document)};
+    }
+    return check;
   }
 
  private:
-  static ReportRow Row(std::string document, TemplateTarget target) {
-    std::string templatePath = TemplatePath(document, target);
+  ReportRow Row(size_t index, std::string document, TemplateTarget target) const {
+    std::string templatePath = view_.TemplateFor(index, document, target);
     return {std::move(document), std::move(templatePath), DocumentResult::kConverted, {}, 0};
   }
   RunView& view_;
   TemplateTarget target_;
   std::vector<ReportRow> rows_;
+  std::vector<std::optional<size_t>> collisions_;
 };
+
+void Add(RunView& view, ReportRow row, RunReport& report) {
+  view.RowReported(row);
+  report.rows.push_back(std::move(row));
+}
+
+// A row's result and reason from a check that refused it.
+void Refused(const DocumentCheck& check, ReportRow& row) {
+  row.result = check.verdict == DocumentCheck::Verdict::kSkip ? DocumentResult::kSkipped : DocumentResult::kFailed;
+  row.reason = check.verdict == DocumentCheck::Verdict::kSkip ? check.reason : OneLine(check.reason);
+}
 
 // The rows of the entries from `first` on, none of them tried.
 void NotTried(RunView& view, Plan& plan, size_t first, const std::string& reason, RunReport& report) {
@@ -44,7 +69,7 @@ void NotTried(RunView& view, Plan& plan, size_t first, const std::string& reason
     ReportRow row = plan.At(i, target);
     row.result = DocumentResult::kNotTried;
     row.reason = reason;
-    report.rows.push_back(std::move(row));
+    Add(view, std::move(row), report);
   }
 }
 
@@ -59,8 +84,9 @@ void ConvertEntries(RunView& view, Automation& automation, RunReport& report) {
   std::vector<size_t> toCome(n + 1, 0);
   for (size_t j = n; j-- > 0;) {
     const ReportRow& row = plan.Planned(j);
-    toCome[j] = toCome[j + 1] + (view.CheckDocument(row.document, row.templatePath).verdict == Verdict::kConvert);
+    toCome[j] = toCome[j + 1] + (plan.Check(j, row).verdict == Verdict::kConvert);
   }
+  view.RunBegins();
   // Esc, or the window closed, may already have come while an open instance was looked for.
   size_t i = 0;
   for (; i < n && !view.Closed() && !view.StopRequested(); ++i) {
@@ -71,7 +97,8 @@ void ConvertEntries(RunView& view, Automation& automation, RunReport& report) {
     const auto start = std::chrono::steady_clock::now();
     const TemplateTarget target = view.Target();
     ReportRow row = plan.At(i, target);
-    const DocumentCheck check = view.CheckDocument(row.document, row.templatePath);
+    DocumentCheck check = plan.Check(i, row);
+    if (check.verdict == Verdict::kConvert) check = view.PrepareDocument(row.templatePath);
     SaveOutcome outcome;
     if (check.verdict == Verdict::kConvert) {
       automation.DocumentsToCome(toCome[i + 1]);
@@ -86,8 +113,7 @@ void ConvertEntries(RunView& view, Automation& automation, RunReport& report) {
     }
     if (outcome.status == SaveOutcome::Status::kStopped) break;  // abandoned: nothing of it was written
     if (check.verdict != Verdict::kConvert) {
-      row.result = check.verdict == Verdict::kSkip ? DocumentResult::kSkipped : DocumentResult::kFailed;
-      row.reason = check.verdict == Verdict::kSkip ? check.reason : OneLine(check.reason);
+      Refused(check, row);
     } else if (outcome.status == SaveOutcome::Status::kFailed) {
       row.result = DocumentResult::kFailed;
       row.reason = OneLine(outcome.reason);
@@ -97,7 +123,7 @@ void ConvertEntries(RunView& view, Automation& automation, RunReport& report) {
       row.reason = row.macrosLost ? kMacrosNotKeptText + (note.empty() ? "" : " " + note) : note;
     }
     view.DocumentEnded(i, n, row);
-    report.rows.push_back(std::move(row));
+    Add(view, std::move(row), report);
   }
   if (view.Closed() || (i < n && i < view.EntryCount())) {
     // Stopped, or the window closed, before the end of the list.
@@ -110,6 +136,20 @@ void ConvertEntries(RunView& view, Automation& automation, RunReport& report) {
 }
 
 }  // namespace
+
+std::string RunView::PathKey(const std::string& path) const { return LowerAscii(path); }
+
+RunReport PlanRun(RunView& view) {
+  RunReport report;
+  Plan plan(view);
+  for (size_t i = 0; i < plan.Size(); ++i) {
+    ReportRow row = plan.Planned(i);
+    const DocumentCheck check = plan.Check(i, row);
+    if (check.verdict != DocumentCheck::Verdict::kConvert) Refused(check, row);
+    report.rows.push_back(std::move(row));
+  }
+  return report;
+}
 
 WordCheck ConfirmWordClosed(RunView& view, Automation& automation) {
   if (!automation.IsWordRunning()) return WordCheck::kGoOn;

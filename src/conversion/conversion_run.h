@@ -11,6 +11,7 @@
 #include "conversion/closing_message.h"
 #include "conversion/run_report.h"
 #include "conversion/save_outcome.h"
+#include "conversion/template_collisions.h"
 #include "conversion/template_path.h"
 
 namespace quillory {
@@ -49,12 +50,25 @@ class RunView {
   // True once the user asked to stop (Esc): the run stops and says what it did.
   virtual bool StopRequested() const = 0;
 
+  // Where the template of entry `index` goes: beside its document unless the front end says.
+  virtual std::string TemplateFor(size_t /*index*/, const std::string& document, TemplateTarget target) const {
+    return TemplatePath(document, target);
+  }
+  // What two paths are compared by when the run looks for documents making one template.
+  virtual std::string PathKey(const std::string& path) const;
   // Asked before each document, and once for every entry before the first.
-  virtual DocumentCheck CheckDocument(const std::string& /*document*/, const std::string& /*templatePath*/) {
+  virtual DocumentCheck CheckDocument(size_t /*index*/, const std::string& /*document*/,
+                                      const std::string& /*templatePath*/) {
     return {};
   }
+  // Asked once a document is about to go to the word processor (its template's folder made).
+  virtual DocumentCheck PrepareDocument(const std::string& /*templatePath*/) { return {}; }
+  // The run's first document is about to begin.
+  virtual void RunBegins() {}
   // Each document as it ends (converted, failed or skipped); `index` counts from 0.
   virtual void DocumentEnded(size_t /*index*/, size_t /*count*/, const ReportRow& /*row*/) {}
+  // Every row of the report as it is made, those not tried included, in list order.
+  virtual void RowReported(const ReportRow& /*row*/) {}
   // The report of a run that began, before its closing message; where it was kept, if it was.
   virtual KeptReport KeepReport(const RunReport& /*report*/) { return {}; }
 };
@@ -84,6 +98,11 @@ WordCheck ConfirmWordClosed(RunView& view, Automation& automation);
 // The run, from the start of long work to the reset of the bar and its end. The report of the run, one row
 // per entry; no rows when nothing began (an empty list, the warning declined).
 RunReport ConvertAll(RunView& view, Automation& automation);
+
+// What the run would do with each entry, without doing it: a row per entry whose result is
+// kConverted for a document that would go to the word processor, with the checks and the
+// template collisions of a run.
+RunReport PlanRun(RunView& view);
 
 // Why a document that held its instance past the time limit failed.
 std::string TimeLimitReason(unsigned seconds, bool instanceEnded);

@@ -61,20 +61,26 @@ std::string MacrosLostLine(const RunReport& report) {
          ", which a .dotx template cannot hold";
 }
 
+std::string ReportCsvHeader() { return "\xEF\xBB\xBF" "document,template,result,reason,seconds\r\n"; }
+
+std::string ReportCsvRow(const ReportRow& row) {
+  std::string csv;
+  AppendField(csv, row.document);
+  csv += ',';
+  AppendField(csv, row.templatePath);
+  csv += ',';
+  csv += ResultName(row.result);
+  csv += ',';
+  AppendField(csv, row.reason);
+  csv += ',';
+  csv += Seconds(row.seconds);
+  csv += "\r\n";
+  return csv;
+}
+
 std::string ReportCsv(const RunReport& report) {
-  std::string csv = "\xEF\xBB\xBF" "document,template,result,reason,seconds\r\n";
-  for (const ReportRow& row : report.rows) {
-    AppendField(csv, row.document);
-    csv += ',';
-    AppendField(csv, row.templatePath);
-    csv += ',';
-    csv += ResultName(row.result);
-    csv += ',';
-    AppendField(csv, row.reason);
-    csv += ',';
-    csv += Seconds(row.seconds);
-    csv += "\r\n";
-  }
+  std::string csv = ReportCsvHeader();
+  for (const ReportRow& row : report.rows) csv += ReportCsvRow(row);
   return csv;
 }
 

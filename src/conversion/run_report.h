@@ -40,6 +40,7 @@ struct RunReport {
 struct KeptReport {
   std::string path;
   std::string error;
+  bool partWay = false;  // begun, and then it could not be written to its end
 };
 
 // "converted", "failed", "skipped" or "not tried".
@@ -57,5 +58,8 @@ std::string MacrosLostLine(const RunReport& report);
 // template, result, reason and seconds, then one row per document; fields quoted where they
 // hold a comma, a quote or a line break, quotes doubled, lines ended by CR LF.
 std::string ReportCsv(const RunReport& report);
+// Its parts, for a report written row by row: the mark with the header, and one row.
+std::string ReportCsvHeader();
+std::string ReportCsvRow(const ReportRow& row);
 
 }  // namespace quillory

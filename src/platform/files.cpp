@@ -97,6 +97,26 @@ std::string WriteWholeFile(const std::wstring& path, std::string_view bytes, boo
   return {};
 }
 
+std::string UpperCaseName(const std::string& name) {
+  // Most names are ASCII, whose upper case needs no call (a share of 100,000 names is compared).
+  if (std::all_of(name.begin(), name.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; })) {
+    std::string upper = name;
+    for (char& c : upper) c = c >= 'a' && c <= 'z' ? static_cast<char>(c - ('a' - 'A')) : c;
+    return upper;
+  }
+  const std::wstring wide = Widen(name);
+  if (wide.empty()) return name;
+  const int length = static_cast<int>(wide.size());
+  std::wstring upper(wide.size(), L'\0');
+  if (LCMapStringEx(LOCALE_NAME_INVARIANT, LCMAP_UPPERCASE, wide.c_str(), length, upper.data(), length, nullptr,
+                    nullptr, 0) != length) {
+    return name;
+  }
+  return Narrow(upper);
+}
+
+std::string ComparablePath(const std::string& path) { return UpperCaseName(Narrow(FullPath(Widen(path)))); }
+
 std::wstring FullPath(const std::wstring& path) {
   std::wstring full(MAX_PATH, L'\0');
   for (;;) {

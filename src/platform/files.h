@@ -38,6 +38,11 @@ std::string WriteWholeFile(const std::wstring& path, std::string_view bytes, boo
 // drive, "." and ".." resolved, full paths included; `path` itself when the system cannot.
 std::wstring FullPath(const std::wstring& path);
 
+// A name in the upper case the file system compares names in.
+std::string UpperCaseName(const std::string& name);
+// A path as the file system compares names: made full (FullPath), in its upper case.
+std::string ComparablePath(const std::string& path);
+
 // The folder of the running program file, without a final backslash.
 std::wstring ApplicationFolder();
 

@@ -4,6 +4,7 @@ list(APPEND QUILLORY_CORE_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/twips.cpp)
 list(APPEND QUILLORY_WIN_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/accessible_object.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/appending_file.cpp
   ${CMAKE_CURRENT_LIST_DIR}/com_activation.cpp
   ${CMAKE_CURRENT_LIST_DIR}/shell_folder.cpp
   ${CMAKE_CURRENT_LIST_DIR}/com_variant.cpp

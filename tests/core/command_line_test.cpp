@@ -1,5 +1,8 @@
 #include "app/command_line.h"
 
+#include "adding/command_line_paths.h"
+#include "app/document_share.h"
+
 #include "core_test.h"
 
 namespace quillory {
@@ -46,6 +49,13 @@ TEST(CommandLineTest, OptionsAndPathsAreReadOrTheProblemIsNamed) {
       {{"/newer:yes", "x"}, "The option /newer takes no value."},
       {{"/dotx"}, "No document, folder or pattern was given."},
       {{"", "x"}, "An empty path was given."},
+      {{"/shard:0/3", "x"}, "The option /shard:0/3 needs K/N, two whole numbers with N at least 1 and K from 1 to N"},
+      {{"/shard:4/3", "x"}, "The option /shard:4/3 needs K/N"},
+      {{"/shard:a/b", "x"}, "The option /shard:a/b needs K/N"},
+      {{"/shard:1/0", "x"}, "The option /shard:1/0 needs K/N"},
+      {{"/shard:1", "x"}, "The option /shard:1 needs K/N"},
+      {{"/out", "x"}, "The option /out needs a value, as in /out:D:\\Templates."},
+      {{"/resume", "x"}, "The option /resume needs /report:FILE"},
   };
   for (const auto& c : wrong) {
     const CommandLine line = ParseCommandLine(c.arguments);
@@ -53,10 +63,29 @@ TEST(CommandLineTest, OptionsAndPathsAreReadOrTheProblemIsNamed) {
     EXPECT_TRUE(line.error.ends_with(" Type Quillory.com /? for the usage.")) << line.error;
     EXPECT_FALSE(line.help);
   }
+  const CommandLine migration = ParseCommandLine({"/List", "/resume", "/report:r.csv", "/out=T", "/shard:2/3", "x"});
+  EXPECT_EQ(std::tie(migration.error, migration.list, migration.resume, migration.outFolder, migration.share,
+                     migration.shares),
+            std::tuple(std::string(), true, true, std::string("T"), 2u, 3u));
   // "/?" wins over anything wrong beside it, but not as a path after "--".
   EXPECT_TRUE(ParseCommandLine({"/fast", "-?"}).help);
   EXPECT_TRUE(ParseCommandLine({"/?"}).help);
   EXPECT_FALSE(ParseCommandLine({"--", "/?"}).help);
+}
+
+// Where a document stands below its argument gives its template's place under /out and its share.
+TEST(CommandLineTest, DocumentsKeepTheirPlaceBelowTheirArgumentAndTheirShareForGood) {
+  EXPECT_EQ(RelativeName("C:\\Lib\\a\\b.doc", "C:\\Lib", true), "a\\b.doc");
+  EXPECT_EQ(RelativeName("C:\\a\\b.doc", "C:\\", true), "a\\b.doc");
+  EXPECT_EQ(RelativeName("C:\\Lib\\a\\b.doc", "C:\\Lib\\a\\*.doc", false), "b.doc");
+  EXPECT_EQ(RelativeName("\\\\srv\\s\\b.doc", "\\\\srv\\s\\b.doc", false), "b.doc");
+  // Fixed for good: machines running different builds must agree on every document's share.
+  EXPECT_EQ(ShareOf("A\\B.DOC", 1000), ShareOf("A/B.DOC", 1000));
+  EXPECT_EQ(ShareOf("A\\B.DOC", 1000), 607u);
+  std::vector<size_t> counts(4);
+  for (int i = 0; i < 3000; ++i) ++counts[ShareOf("F" + std::to_string(i % 30) + "\\D" + std::to_string(i) + ".DOC", 3)];
+  EXPECT_EQ(counts[0], 0u);
+  for (size_t share = 1; share <= 3; ++share) EXPECT_NEAR(static_cast<double>(counts[share]), 1000, 100) << share;
 }
 
 TEST(CommandLineTest, ExitCodeSaysTheWorstOfTheRun) {

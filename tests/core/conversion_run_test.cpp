@@ -1,4 +1,6 @@
 #include "conversion/conversion_run.h"
+#include "conversion/report_journal.h"
+#include "conversion/report_reading.h"
 
 #include "core_test.h"
 
@@ -21,7 +23,7 @@ struct Fake : RunView, Automation {
   std::function<void(Fake&)> duringSave, duringCheck, duringMessage;
   std::map<std::string, DocumentCheck> checks;  // by path; the others are converted
   std::vector<std::string> ended;                // "index/count result" as each document ends
-  RunReport keptReport;
+  RunReport keptReport, reported;  // as kept at the end, and as each row was made
   KeptReport kept;
   std::vector<size_t> toCome;  // what the automation was told before each document
   std::string settled;         // the window when the run's instances were settled
@@ -52,13 +54,14 @@ struct Fake : RunView, Automation {
     auto it = outcomes.find(path);
     return it == outcomes.end() ? SaveOutcome::Saved() : it->second;
   }
-  DocumentCheck CheckDocument(const std::string& path, const std::string&) override {
+  DocumentCheck CheckDocument(size_t, const std::string& path, const std::string&) override {
     auto it = checks.find(path);
     return it == checks.end() ? DocumentCheck{} : it->second;
   }
   void DocumentEnded(size_t index, size_t count, const ReportRow& row) override {
     ended.push_back(std::to_string(index) + "/" + std::to_string(count) + " " + ResultName(row.result));
   }
+  void RowReported(const ReportRow& row) override { reported.rows.push_back(row); }
   KeptReport KeepReport(const RunReport& report) override { return keptReport = report, kept; }
   std::string State() const {
     return "[bar " + std::to_string(bar) + (longWork ? " busy]" : " idle]");
@@ -185,6 +188,7 @@ TEST(ConversionRunTest, TheReportHasARowPerEntryAndEachTriedDocumentEndsAsItsRow
   EXPECT_THAT(run.ended, ElementsAre("0/6 converted", "1/6 skipped", "2/6 failed", "3/6 failed"));
   EXPECT_EQ(report.end, RunEnd::kStopped);
   EXPECT_EQ(Rows(run.keptReport), Rows(report));
+  EXPECT_EQ(Rows(run.reported), Rows(report));  // the rows not tried included
   EXPECT_EQ(RunSummary(report), "1 converted, 2 failed, 1 skipped, 2 not tried.");
 
   Fake gone(kAbc);  // the word processor missing part way, and a window closed on the last document
@@ -198,6 +202,24 @@ TEST(ConversionRunTest, TheReportHasARowPerEntryAndEachTriedDocumentEndsAsItsRow
   EXPECT_EQ(ConvertAll(closed, closed).end, RunEnd::kClosed);
   EXPECT_THAT(closed.seen, ElementsAre());
   EXPECT_THAT(Rows(closed.keptReport), ElementsAre("a.doc a.dot converted"));
+}
+
+TEST(ConversionRunTest, ADocumentMakingATemplateAnEarlierOneMakesFailsWithoutAnInstanceAndAListingSaysSo) {
+  const std::vector<std::string> letters = {"C:\\l\\letter.doc", "C:\\L\\LETTER.rtf", "C:\\l\\letter.doc",
+                                            "C:\\l\\memo.doc"};
+  const std::vector<std::string> expected = {
+      "C:\\l\\letter.doc C:\\l\\letter.dot converted",
+      "C:\\L\\LETTER.rtf C:\\L\\LETTER.dot failed Its template C:\\L\\LETTER.dot is made from C:\\l\\letter.doc in this "
+      "run.",
+      "C:\\l\\letter.doc C:\\l\\letter.dot converted",  // the same document again loses nothing
+      "C:\\l\\memo.doc C:\\l\\memo.dot converted"};
+  Fake listed(letters);
+  EXPECT_EQ(Rows(PlanRun(listed)), expected);
+  EXPECT_TRUE(listed.saved.empty() && listed.seen.empty() && listed.reported.rows.empty());
+  Fake run(letters);
+  EXPECT_EQ(Rows(ConvertAll(run, run)), expected);
+  EXPECT_EQ(run.saved.size(), 3u);
+  EXPECT_THAT(run.toCome, ElementsAre(2, 1, 0));
 }
 
 TEST(ConversionRunTest, TheClosingMessageNamesTheReportOnlyWhenItCannotNameEveryFailure) {
@@ -217,6 +239,47 @@ TEST(ConversionRunTest, TheClosingMessageNamesTheReportOnlyWhenItCannotNameEvery
   report.end = RunEnd::kStopped;
   EXPECT_THAT(ClosingMessage(report, {"", "disk full\r\n"}),
               ::testing::EndsWith("and 1 more.\r\n\r\nThe report of this run could not be saved: disk full"));
+  // One that could not be written to its end is always named.
+  report.rows.resize(1);
+  EXPECT_THAT(ClosingMessage(report, {"", "The report could not be written to C:\\r.csv: disk full", true}),
+              ::testing::EndsWith("why\r\n\r\nThe report could not be written to C:\\r.csv: disk full Its later rows "
+                                  "are missing."));
+}
+
+TEST(RunReportTest, TheJournalWritesEachRowAsItComesAndNothingAfterAFailedWrite) {
+  std::string disk;
+  bool full = false;
+  ReportJournal journal("C:\\r.csv", [&](std::string_view bytes) {
+    if (full) return std::string("disk full");
+    disk += bytes;
+    return std::string();
+  }, true);
+  const ReportRow a{"a.doc", "a.dot", DocumentResult::kConverted, "", 1};
+  journal.Add(a);
+  EXPECT_EQ(disk, ReportCsvHeader() + ReportCsvRow(a));
+  full = true;
+  journal.Add(a);
+  full = false;
+  journal.Add(a);  // a later row after a lost one would pass for a whole report
+  EXPECT_EQ(disk, ReportCsvHeader() + ReportCsvRow(a));
+  EXPECT_EQ(journal.Error(), "The report could not be written to C:\\r.csv: disk full");
+}
+
+TEST(RunReportTest, AReportReadsBackRowForRowLeavingOutARowCutShort) {
+  RunReport report;
+  report.rows = {{"C:\\a,b\\\"q\".doc", "C:\\a.dot", DocumentResult::kFailed, "line\r\nbreak", 0},
+                 {"C:\\b.doc", "", DocumentResult::kNotTried, "", 0}, {"C:\\c.doc", "C:\\c.dot", DocumentResult::kSkipped, "x", 0}};
+  const std::string csv = ReportCsv(report);
+  for (const std::string& cut : {std::string(), std::string("C:\\d.doc,C:\\d.dot,conv"), std::string("\"C:\\d,\r\n")}) {
+    const ReadReport read = ReadReportCsv(csv + cut);
+    EXPECT_EQ(read.error, "");
+    EXPECT_EQ(Rows({read.rows}), Rows(report));
+    EXPECT_EQ(read.wholeBytes, csv.size());
+  }
+  EXPECT_EQ(ReadReportCsv("").wholeBytes, 0u);
+  EXPECT_THAT(ReadReportCsv("document,template\r\n").error, ::testing::StartsWith("It is not a report of Quillory: "));
+  EXPECT_EQ(ReadReportCsv(ReportCsvHeader() + ReportCsvRow(report.rows[2]) + "a,b,done,,1\r\n").error,
+            "It is not a report of Quillory: its row 2 is not a row of one.");
 }
 
 TEST(RunReportTest, CsvHasABomAHeaderAndQuotesOnlyWhatNeedsIt) {

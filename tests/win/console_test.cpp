@@ -2,6 +2,7 @@
 // the line for each and the summary (UTF-8 on a pipe, UTF-16 on a console), the report read
 // back, every exit code, and Ctrl+C ending the document in hand with nothing left running.
 #include <filesystem>
+#include <set>
 #include <sstream>
 
 #include "conversion/conversion_run.h"
@@ -124,6 +125,10 @@ TEST_F(ConsoleRun, AWrongCommandLineOrReportFileConvertsNothingAndExitsWith2) {
       {"/limit:0 a.doc", "The option /limit:0 needs a whole number of seconds"},
       {"/report:new.csv empty nothing*.doc", "Nothing to convert: "},
       {"/report:gone\\r.csv a.doc", "The report file " + At("gone\\r.csv") + " cannot be written: "},
+      {"/shard:4/3 a.doc", "The option /shard:4/3 needs K/N"},
+      {"/resume a.doc", "The option /resume needs /report:FILE"},
+      {"/out:a.doc a.doc", "The option /out:a.doc names the file " + At("a.doc") + ", not a folder."},
+      {"/resume /report:a.doc a.doc", "The report file " + At("a.doc") + " cannot be resumed: It is not a report"},
   };
   for (const auto& c : wrong) {
     const Ended ended = RunConsole(c.arguments, folder.Path());
@@ -133,14 +138,6 @@ TEST_F(ConsoleRun, AWrongCommandLineOrReportFileConvertsNothingAndExitsWith2) {
     EXPECT_EQ(ended.out, "");
   }
   EXPECT_FALSE(FileExists(folder.File(L"a.dot")) || FileExists(folder.File(L"new.csv")));
-
-  // A report that cannot be written at the end says so, and 2 outranks a failed document.
-  const std::wstring report = folder.File(L"held.csv");
-  ScopedHandle reader(CreateFileW(report.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                  CREATE_NEW, 0, nullptr));
-  const Ended held = RunConsole("/report:held.csv missing.doc", folder.Path());
-  EXPECT_EQ(held.code, 2u);
-  EXPECT_THAT(held.err, StartsWith("The report could not be written to " + Narrow(report) + ": "));
   EXPECT_TRUE(journal.Calls().empty());
 }
 
@@ -161,6 +158,85 @@ TEST_F(ConsoleRun, MacrosAreKeptInADotmOrNamedAndUpgradeConvertsOnlyAnOlderMode)
   EXPECT_EQ(FileBytes(folder.File(L"macros.dotx")).find("vbaProject"), std::string::npos);
   EXPECT_EQ(RunConsole("/dotm macros.docm", folder.Path()).code, 0u);
   EXPECT_NE(FileBytes(folder.File(L"macros.dotm")).find("vbaProject.bin"), std::string::npos);
+}
+
+TEST_F(ConsoleRun, KilledPartWayItsReportHoldsEveryEndedDocumentAndResumeConvertsOnlyTheRest) {
+  const std::string a = Add(L"letter.doc", L"a.doc"), b = Add(L"letter.doc", L"b.doc");
+  const std::string hang = Add(L"letter.doc", L"hang.doc"), later = Add(L"letter.doc", L"later.doc");
+  // A report that is not there yet is begun, so a nightly task may always say /resume.
+  const ScopedHandle process = Start("/report:r.csv /resume a.doc b.doc hang.doc later.doc", folder.Path(), nullptr,
+                                     nullptr, CREATE_NO_WINDOW);
+  ASSERT_TRUE(process);
+  const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+  while (journal.Text().find("hang.doc\"") == std::string::npos && std::chrono::steady_clock::now() < until) Sleep(20);
+  ASSERT_TRUE(TerminateProcess(process.Get(), 9));
+  WaitForSingleObject(process.Get(), 10000);
+  // Ended from outside, the program could end none of its instances: the test does.
+  do {
+    std::vector<DWORD> pids;
+    journal.Calls(&pids);
+    for (DWORD pid : pids) TerminateProcess(ScopedHandle(OpenProcess(PROCESS_TERMINATE, FALSE, pid)).Get(), 1);
+  } while (!journal.AllExited());
+  const std::vector<std::string> ended = {a + "," + At("a.dot") + ",converted,", b + "," + At("b.dot") + ",converted,"};
+  EXPECT_EQ(ReportRows(folder.File(L"r.csv")), ended);
+
+  // The hanging document is gone now: it fails, and only later.doc goes to an instance.
+  DeleteFileW(Widen(hang).c_str());
+  const size_t before = journal.Calls().size();
+  const Ended resumed = RunConsole("/report:r.csv /resume a.doc b.doc hang.doc later.doc", folder.Path());
+  EXPECT_EQ(resumed.code, 1u);
+  EXPECT_EQ(resumed.out, "2 documents were done by an earlier run and are left out.\r\n1/2 failed " + hang +
+                             ": The file does not exist.\r\n2/2 converted " + later +
+                             "\r\n1 converted, 1 failed, 0 skipped, 0 not tried.\r\n");
+  std::vector<std::string> all = ended;
+  all.insert(all.end(), {hang + "," + At("hang.dot") + ",failed,The file does not exist.",
+                         later + "," + At("later.dot") + ",converted,"});
+  EXPECT_EQ(ReportRows(folder.File(L"r.csv")), all);
+  EXPECT_EQ(journal.Calls().size(), before + 1);
+}
+
+// A tree under /out, a document making a template another makes, a folder there that cannot be made.
+TEST_F(ConsoleRun, OutMirrorsTheTreeAndNeverWritesOneTemplateTwiceWhileListAndSharesStartNothing) {
+  std::filesystem::create_directories(folder.File(L"tree\\sub"));
+  const std::string top = Add(L"letter.doc", L"tree\\top.doc"), sub = Add(L"letter.doc", L"tree\\sub\\letter.doc");
+  const std::string rtf = Add(L"letter.rtf", L"tree\\TOP.rtf");
+  const std::string collision = ": Its template " + At("out\\TOP.dot") + " is made from " + top + " in this run.";
+  const std::vector<std::string> lines = {top + " -> " + At("out\\top.dot"), sub + " -> " + At("out\\sub\\letter.dot"),
+                                          rtf + " -> " + At("out\\TOP.dot") + collision};
+
+  // A listing says where each template would go and what would become of it, and does nothing.
+  const Ended listed = RunConsole("/list /out:out /report:r.csv tree tree\\TOP.rtf", folder.Path());
+  EXPECT_EQ(listed.code, 1u);
+  EXPECT_EQ(listed.out, "1/3 convert " + lines[0] + "\r\n2/3 convert " + lines[1] + "\r\n3/3 fail " + lines[2] +
+                            "\r\n2 to convert, 0 to skip, 1 to fail.\r\n");
+  EXPECT_FALSE(FileExists(folder.File(L"out")) || FileExists(folder.File(L"r.csv")));
+  // Two shares of the tree take every document once between them.
+  std::multiset<std::string> shared;
+  for (const char* share : {"/shard:1/2", "/shard:2/2"}) {
+    std::istringstream out(RunConsole("/list " + std::string(share) + " tree tree\\TOP.rtf", folder.Path()).out);
+    for (std::string line; std::getline(out, line);) {
+      if (line.find(" -> ") != std::string::npos) shared.insert(line.substr(line.find(' ', line.find(' ') + 1) + 1));
+    }
+  }
+  EXPECT_EQ(shared.size(), 3u);
+  EXPECT_EQ(std::set<std::string>(shared.begin(), shared.end()).size(), 3u);
+  EXPECT_TRUE(journal.Calls().empty());
+
+  const Ended run = RunConsole("/out:out tree tree\\TOP.rtf", folder.Path());
+  EXPECT_EQ(run.code, 1u);
+  EXPECT_EQ(run.out, "1/3 converted " + top + "\r\n2/3 converted " + sub + "\r\n3/3 failed " + rtf + collision +
+                         "\r\n2 converted, 1 failed, 0 skipped, 0 not tried.\r\n");
+  EXPECT_TRUE(FileExists(folder.File(L"out\\top.dot")) && FileExists(folder.File(L"out\\sub\\letter.dot")));
+  EXPECT_EQ(journal.Calls().size(), 2u);
+  // The templates' own tree is never searched; a folder that cannot be made fails its document.
+  folder.Write(L"tree\\blocked\\sub");
+  Add(L"letter.doc", L"tree\\blocked\\old.doc");
+  EXPECT_THAT(RunConsole("/list /out:tree\\blocked tree", folder.Path()).out,
+              HasSubstr("2/2 fail " + sub + " -> " + At("tree\\blocked\\sub\\letter.dot") +
+                        ": The folder for its template cannot be made: " + At("tree\\blocked\\sub") + " is a file."));
+  const Ended blocked = RunConsole("/out:tree\\blocked\\ tree", folder.Path());
+  EXPECT_EQ(blocked.code, 1u);
+  EXPECT_THAT(blocked.out, HasSubstr("1/2 converted " + top + "\r\n2/2 failed " + sub + ": " + At("tree\\blocked\\sub") + ": "));
 }
 
 // Takes "Word.Application" out of the machine's classes for the scope's life (the prefix's
