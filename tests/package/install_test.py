@@ -182,7 +182,7 @@ def main():
             code, text = wine("cmd", "/c", "quillory /?")
             if code == 0 and "Quillory.com [/dot | /dotx]" in text:
                 break
-        check(code == 0 and "Quillory.com [/dot | /dotx]" in text, "quillory /? in a new prompt: " + text[:80])
+        check(code == 0 and "Quillory.com [/dot | /dotx | /dotm]" in text, "quillory /? in a new prompt: " + text[:80])
         folder = os.path.join(prefix, "drive_c/documents")
         os.makedirs(folder)
         shutil.copy(document, folder)
