@@ -187,7 +187,7 @@ TEST_F(ConversionRun, RunsSendTheExactCallsWriteTheChosenTemplatesAndGoPastAFail
 // What a quitting word processor asks with alerts off (a changed Normal template, a document
 // changed after its save) costs no time; macros a .dotx cannot hold are named, and in the report.
 TEST_F(ConversionRun, QuitAsksNothingAndMacrosADotxCannotHoldAreNamed) {
-  ASSERT_TRUE(LimitTo(10) && hazards.Text(L"ChangeNormal", L"*") && hazards.Text(L"ChangeAfterSave", L"*"));
+  ASSERT_TRUE(LimitTo(20) && hazards.Text(L"ChangeNormal", L"*") && hazards.Text(L"ChangeAfterSave", L"*"));
   List(L"macros.docm");
   SendMessageW(form->Control(IDC_OPTION2), BM_CLICK, 0, 0);
   const std::string text = Narrow(PressForOne().box.text);
