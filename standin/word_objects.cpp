@@ -3,6 +3,7 @@
 #include <oleauto.h>
 #include <wrl/client.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -153,8 +154,8 @@ class Documents final : public AutomationObject {
   ~Documents() override {
     for (auto& d : open_) static_cast<Document*>(d.Get())->Orphan();
   }
-  // The first open document changed since its save, if any.
-  const Document* Changed() const;
+  // Whether an open document has changed since its save.
+  bool AnyChanged() const;
   void Forget(IDispatch* document) {
     for (auto it = open_.begin(); it != open_.end(); ++it) {
       if (it->Get() == document) {
@@ -344,11 +345,8 @@ HRESULT Document::Convert(std::wstring* error) {
   return S_OK;
 }
 
-const Document* Documents::Changed() const {
-  for (const auto& d : open_) {
-    if (static_cast<const Document*>(d.Get())->changed) return static_cast<const Document*>(d.Get());
-  }
-  return nullptr;
+bool Documents::AnyChanged() const {
+  return std::any_of(open_.begin(), open_.end(), [](const auto& d) { return static_cast<const Document*>(d.Get())->changed; });
 }
 
 class Application final : public AutomationObject {
@@ -410,7 +408,7 @@ class Application final : public AutomationObject {
       return kArgumentError;
     }
     if (!normalSaved) WaitForEver(L"Quit asks whether to save the changed Normal template");
-    const Document* changed = documents_ ? static_cast<Documents*>(documents_.Get())->Changed() : nullptr;
+    const bool changed = documents_ && static_cast<Documents*>(documents_.Get())->AnyChanged();
     if (changed && saveChanges != kDoNotSaveChanges) WaitForEver(L"Quit asks whether to save a changed document");
     RequestQuit();
     return S_OK;

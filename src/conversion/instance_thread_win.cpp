@@ -158,11 +158,11 @@ SaveOutcome InstanceThread::Convert() {
     if (std::optional<std::string> shared = Quit(word)) failure->reason += " " + *shared;
     return std::move(*failure);
   }
-  const std::optional<std::string> shared = Quit(word);
-  SaveOutcome saved = SaveOutcome::Saved(word.UpgradedFrom() ? "Upgraded from compatibility mode " +
-                                                                   std::to_string(*word.UpgradedFrom()) + "." +
-                                                                   (shared ? " " + *shared : "")
-                                                             : shared.value_or(""));
+  // The note: the mode it was upgraded from, then why its instance was left open.
+  std::string note;
+  if (word.UpgradedFrom()) note = "Upgraded from compatibility mode " + std::to_string(*word.UpgradedFrom()) + ".";
+  if (const std::optional<std::string> shared = Quit(word)) note += (note.empty() ? "" : " ") + *shared;
+  SaveOutcome saved = SaveOutcome::Saved(std::move(note));
   saved.macrosLost = word.MacrosLost();
   return saved;
 }
