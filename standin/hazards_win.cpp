@@ -63,6 +63,7 @@ static DWORD ReadNumber(const wchar_t* value) {
 
 DWORD StartDelayMs() { return ReadNumber(L"StartDelayMs"); }
 bool OfficeHidden() { return ReadNumber(L"HideOffice") != 0; }
+bool UnoHidden() { return ReadNumber(L"HideUno") != 0; }
 std::wstring OfficeCommand() { return ReadText(L"OfficeCommand"); }
 DWORD OfficeLimitSeconds(DWORD otherwise) {
   const DWORD seconds = ReadNumber(L"OfficeLimitSeconds");

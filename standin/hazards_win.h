@@ -8,6 +8,8 @@
 //   RefuseOnce    REG_DWORD  the next instance asked for by any client is refused (the value is
 //                            removed by the one server that refuses), and that server exits
 //   HideOffice    REG_DWORD  non-zero: LibreOffice counts as not installed
+//   HideUno       REG_DWORD  non-zero: LibreOffice's Python bridge counts as not installed, so
+//                            each conversion runs soffice itself
 //   OfficeCommand REG_SZ     a shell command run in LibreOffice's place, given soffice's
 //                            arguments (under Wine: a Unix command; on Windows: a program)
 //   OfficeLimitSeconds REG_DWORD  how long one conversion may take before the stand-in ends
@@ -41,6 +43,7 @@ DWORD StartDelayMs();
 // True for the one server that takes RefuseOnce away.
 bool TakeRefusal();
 bool OfficeHidden();
+bool UnoHidden();
 // OfficeCommand, or "" when absent.
 std::wstring OfficeCommand();
 // OfficeLimitSeconds, or `otherwise` when absent or 0.

@@ -17,7 +17,11 @@ namespace standin {
 OfficeOutcome ConvertWithOffice(std::string_view document, std::string_view extension, const EngineChoice& choice,
                                 std::string* out, std::string* reason) {
   if (OfficeHidden()) return OfficeOutcome::kMissing;
-  if (!PrepareOfficeFolder(reason)) return OfficeOutcome::kFailed;
+  const WineCalls* wine = Wine();
+  // Under Wine a LibreOffice kept running converts, unless its bridge is missing; a soffice of
+  // the instance's own otherwise, in a profile copied from the seed.
+  bool bridged = wine && !UnoHidden();
+  if (!PrepareOfficeFolder(!bridged, reason)) return OfficeOutcome::kFailed;
   const std::string source = OfficeSourceName(choice.kind, extension);
   std::wstring why;
   if (!WriteWholeFile(OfficeFolder() + L"\\in\\" + quillory::Widen(source), std::string(document), &why)) {
@@ -25,8 +29,11 @@ OfficeOutcome ConvertWithOffice(std::string_view document, std::string_view exte
     return OfficeOutcome::kFailed;
   }
   Journal(L"Server: LibreOffice converts " + quillory::Widen(source) + L" to " + quillory::Widen(choice.extension));
-  const WineCalls* wine = Wine();
-  const int status = wine ? RunOfficeUnderWine(*wine, choice, source, reason) : RunOfficeOnWindows(choice, source, reason);
+  int status = bridged ? RunBridgeUnderWine(*wine, choice, source, reason) : kNoBridge;
+  if (status == kNoBridge) {
+    bridged = false;
+    status = wine ? RunOfficeUnderWine(*wine, choice, source, reason) : RunOfficeOnWindows(choice, source, reason);
+  }
   if (status < 0) return OfficeOutcome::kFailed;
   if (status == kOfficeNotFound) return OfficeOutcome::kMissing;
   if (status == kOfficeOverdue) {
@@ -36,12 +43,15 @@ OfficeOutcome ConvertWithOffice(std::string_view document, std::string_view exte
   }
   const std::string made = source.substr(0, source.rfind('.')) + std::string(choice.extension);
   const bool wrote = ReadDocumentFile(OfficeFolder() + L"\\out\\" + quillory::Widen(made), true, out, &why) == ReadOutcome::kRead;
-  if (status == 0 && wrote) {
-    KeepSeedProfile();
-    return OfficeOutcome::kConverted;
-  }
   std::string printed;
   ReadDocumentFile(OfficeFolder() + L"\\output", true, &printed, &why);
+  if (const std::string office = OfficeThatConverted(printed); !office.empty()) {
+    Journal(L"Server: LibreOffice " + quillory::Widen(office));
+  }
+  if (status == 0 && wrote) {
+    if (!bridged) KeepSeedProfile();
+    return OfficeOutcome::kConverted;
+  }
   *reason = OfficeFailure(printed, status, wrote);
   return OfficeOutcome::kFailed;
 }

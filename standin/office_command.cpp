@@ -89,6 +89,19 @@ std::string_view ProfileSettings() {
 )";
 }
 
+std::string OfficeThatConverted(std::string_view output) {
+  constexpr std::string_view kLine = "Office: ";
+  const size_t at = output.find(kLine);
+  if (at == std::string_view::npos || (at > 0 && output[at - 1] != '\n')) return {};
+  const std::string_view rest = output.substr(at + kLine.size(), output.find('\n', at) - at - kLine.size());
+  const size_t space = rest.find(' ');
+  const auto digits = [](std::string_view t) {
+    return !t.empty() && t.size() < 10 && t.find_first_not_of("0123456789") == std::string_view::npos;
+  };
+  if (space == std::string_view::npos || !digits(rest.substr(0, space)) || !digits(Trimmed(rest.substr(space + 1)))) return {};
+  return "process " + std::string(rest.substr(0, space)) + ", its document " + std::string(Trimmed(rest.substr(space + 1)));
+}
+
 std::string OfficeFailure(std::string_view output, int exitStatus, bool wroteFile) {
   // Its own words: the last line it began with "Error".
   std::string_view said;

@@ -39,6 +39,10 @@ std::vector<std::string> OfficeArguments(std::string_view profileUrl, const Engi
 // document may run.
 std::string_view ProfileSettings();
 
+// Which kept-running LibreOffice converted, from the bridge's "Office: <process> <documents>"
+// line: "process 412, its document 3"; empty when it printed none.
+std::string OfficeThatConverted(std::string_view output);
+
 // Why a conversion failed, from what LibreOffice printed, its exit status and whether it
 // wrote a file: its own "Error: ..." line when it gave one, else what it did.
 std::string OfficeFailure(std::string_view output, int exitStatus, bool wroteFile);

@@ -86,14 +86,14 @@ void KeepSeedProfile() {
   if (!CopyTree(OfficeFolder() + L"\\profile", draft) || !MoveFileExW(draft.c_str(), seed.c_str(), 0)) RemoveTree(draft);
 }
 
-bool PrepareOfficeFolder(std::string* reason) {
+bool PrepareOfficeFolder(bool seeded, std::string* reason) {
   const std::wstring& folder = OfficeFolder();
   if (!PathExists(folder)) RemoveFoldersOfEndedInstances();
   RemoveFolderTree(folder + L"\\in");
   RemoveFolderTree(folder + L"\\out");
   CreateDirectoryW(folder.c_str(), nullptr);
   const std::wstring profile = folder + L"\\profile";
-  if (!PathExists(profile) && PathExists(SeedProfile() + L"\\user\\registrymodifications.xcu") &&
+  if (seeded && !PathExists(profile) && PathExists(SeedProfile() + L"\\user\\registrymodifications.xcu") &&
       !CopyTree(SeedProfile(), profile)) {
     RemoveTree(profile);  // a fresh one, then
   }

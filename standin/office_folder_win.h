@@ -12,9 +12,9 @@ namespace standin {
 
 const std::wstring& OfficeFolder();
 
-// The instance's folder with its profile, and empty in and out folders for this conversion;
-// false with the reason.
-bool PrepareOfficeFolder(std::string* reason);
+// The instance's folder with its profile's settings (the whole seed profile when `seeded`), and
+// empty in and out folders for this conversion; false with the reason.
+bool PrepareOfficeFolder(bool seeded, std::string* reason);
 
 // Keeps this instance's profile as the seed when there is none yet.
 void KeepSeedProfile();

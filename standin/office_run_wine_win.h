@@ -9,9 +9,17 @@
 
 namespace standin {
 
-// Converts `source`, in the instance's in folder, into its out folder; LibreOffice's exit
-// status (kOfficeNotFound, kOfficeOverdue), or -1 with the reason.
+// The bridge's exit status when no LibreOffice Python bridge (UNO) is installed.
+inline constexpr int kNoBridge = 125;
+
+// Converts `source`, in the instance's in folder, into its out folder with a soffice of its
+// own; its exit status (kOfficeNotFound, kOfficeOverdue), or -1 with the reason.
 int RunOfficeUnderWine(const WineCalls& wine, const EngineChoice& choice, const std::string& source,
+                       std::string* reason);
+
+// The same through the LibreOffice kept running by office_bridge.py, which prints which one
+// converted it ("Office: <process> <documents>"); kNoBridge when there is no bridge.
+int RunBridgeUnderWine(const WineCalls& wine, const EngineChoice& choice, const std::string& source,
                        std::string* reason);
 
 }  // namespace standin
