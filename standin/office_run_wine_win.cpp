@@ -41,8 +41,9 @@ exit $status)";
 constexpr char kDefaultOffice[] = R"(command -v soffice >/dev/null 2>&1 || exit 127; exec soffice "$@")";
 
 // The bridge's client, in the host's Python, which LibreOffice's Python bridge installs into;
-// given its own source, from which it starts the bridge's server when none runs.
-constexpr char kBridgeClient[] = R"(p=/usr/bin/python3; [ -x "$p" ] || p=python3; exec "$p" -c "$1" "$@")";
+// given its own source, from which it starts the bridge's server when none runs. Without site
+// packages (-S) it starts in half the time.
+constexpr char kBridgeClient[] = R"(p=/usr/bin/python3; [ -x "$p" ] || p=python3; exec "$p" -S -c "$1" "$@")";
 
 std::string Command() {
   const std::string command = quillory::Narrow(OfficeCommand());
