@@ -5,7 +5,6 @@
 #include <windows.h>
 
 #include <gmock/gmock.h>
-#include <gtest/gtest.h>
 
 #include <memory>
 #include <string>
