@@ -1,7 +1,4 @@
 // Which engine makes a template, what the stand-in asks LibreOffice and what it reports.
-#include <fstream>
-#include <iterator>
-
 #include "core_test.h"
 #include "engine_choice.h"
 #include "office_command.h"
@@ -13,11 +10,6 @@ namespace {
 using enum DocumentKind;
 using ::testing::ElementsAre;
 using ::testing::HasSubstr;
-
-std::string Fixture(const std::string& name) {
-  std::ifstream file(std::string(QUILLORY_TEST_DATA) + "/" + name, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(file), {});
-}
 
 // "standin", the filter LibreOffice is given, or the reason nothing may make it.
 std::string Choice(DocumentKind kind, int format, const char* extension) {

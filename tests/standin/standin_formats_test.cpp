@@ -1,9 +1,6 @@
 // The stand-in's document formats on the fixtures of tests/data (see tests/data/make-fixtures).
 #include "core_test.h"
 
-#include <fstream>
-#include <iterator>
-
 #include "compatibility_mode.h"
 #include "compound_file.h"
 #include "engine_choice.h"
@@ -25,11 +22,6 @@ using quillory::WriteU32;
 using ::testing::AllOf;
 using ::testing::HasSubstr;
 using ::testing::StartsWith;
-
-std::string Fixture(const std::string& name) {
-  std::ifstream file(std::string(QUILLORY_TEST_DATA) + "/" + name, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(file), {});
-}
 
 // Every entry of a package, decompressed and checked against its CRC.
 std::map<std::string, std::string> Unpack(std::string_view archive) {

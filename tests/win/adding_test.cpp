@@ -1,13 +1,20 @@
 // The adding presses over files made here, their dialogs answered from a watcher thread; the
 // folder walk held to the platform's own search.
+#include <windows.h>
+#include <commctrl.h>
+
 #include <optional>
 
 #include "adding/add_folder_press_win.h"
 #include "adding/directory_lister_win.h"
 #include "adding/input_box_win.h"
 #include "adding/open_dialog_press_win.h"
+#include "common/utf_win.h"
+#include "platform/window_text.h"
 #include "support/form_fixture.h"
 #include "support/platform_search.h"
+#include "support/processes.h"
+#include "support/temp_folder.h"
 
 namespace quillory::test {
 namespace {
@@ -16,6 +23,28 @@ using Paths = std::vector<std::string>;
 using namespace std::string_literals;
 constexpr ControlId kButtons[] = {IDC_CHECK1, IDC_CHECK4, IDC_CHECK2};
 constexpr UINT kWalk = WM_APP, kHold = WM_APP + 1;  // to the probe window
+
+// A message-only window of the test's thread that hands each message from WM_APP on to
+// `onMessage`: a way to run test code at the point the thread's messages have reached.
+class ProbeWindow {
+ public:
+  explicit ProbeWindow(std::function<void(UINT msg, WPARAM wParam)> onMessage)
+      : onMessage_(std::move(onMessage)),
+        hwnd_(CreateWindowW(L"Message", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr)) {
+    SetWindowSubclass(hwnd_, Proc, 1, reinterpret_cast<DWORD_PTR>(this));
+  }
+  ~ProbeWindow() { DestroyWindow(hwnd_); }
+  HWND Hwnd() const { return hwnd_; }
+
+ private:
+  static LRESULT CALLBACK Proc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR self) {
+    if (msg < WM_APP) return DefSubclassProc(hwnd, msg, wParam, lParam);
+    reinterpret_cast<ProbeWindow*>(self)->onMessage_(msg, wParam);
+    return 0;
+  }
+  std::function<void(UINT, WPARAM)> onMessage_;
+  HWND hwnd_;
+};
 
 constexpr int kReadOnlyBox = 1040, kFilterCombo = 1136, kNameBox = 1148;  // in the Explorer-style Open dialog
 

@@ -4,11 +4,13 @@
 #include <filesystem>
 #include <set>
 #include <sstream>
+#include <thread>
+
+#include <gmock/gmock.h>
 
 #include "conversion/conversion_run.h"
 #include "conversion/word_instance_win.h"
 #include "platform/dispatch.h"
-#include "support/form_fixture.h"
 #include "support/standin_support.h"
 
 namespace quillory::test {

@@ -2,6 +2,7 @@
 // can hang. Every test of the running-object table lives here, so no other program's disturbs it.
 #include <filesystem>
 #include <sstream>
+#include <thread>
 
 #include "common/com_object_win.h"
 #include "app/report_store.h"

@@ -5,6 +5,8 @@
 #include "filelist/drop_target_win.h"
 #include "support/file_drop.h"
 #include "support/form_fixture.h"
+#include "support/temp_folder.h"
+#include "platform/window_text.h"
 
 namespace quillory::test {
 namespace {

@@ -1,5 +1,7 @@
 // Real pointer and key input over the real window: the pointer's shapes, the list's keys and
 // its menu. Runs alone: it moves the system pointer and types.
+#include "common/utf_win.h"
+#include "platform/files.h"
 #include "support/form_fixture.h"
 
 namespace quillory::test {

@@ -1,10 +1,13 @@
 // Quillory.exe itself, started as a user or Explorer starts it; its manifest and icons (the test
 // program links the same resource script); what a screen reader in another process hears of it.
 #include <oleacc.h>
+#include <wrl/client.h>
 
 #include "adding/input_box_win.h"
 #include "app/resources/resource_ids.h"
 #include "support/form_fixture.h"
+#include "support/processes.h"
+#include "support/temp_folder.h"
 
 namespace quillory::test {
 namespace {

@@ -6,7 +6,12 @@
 #include <string>
 #include <vector>
 
-#include "support/form_fixture.h"
+#include <gtest/gtest.h>
+#include <wrl/client.h>
+
+#include "common/utf_win.h"  // documents are named in UTF-8, as the run names them
+#include "support/processes.h"
+#include "support/temp_folder.h"
 
 namespace quillory::test {
 
