@@ -174,15 +174,6 @@ TEST_F(LibreOffice, TwoInstancesAtOnceStartOneLibreOfficeAndBothConvert) {
   EXPECT_EQ(Offices()[0], Offices()[1]);
 }
 
-TEST_F(LibreOffice, OneThatHangsWithNobodyToEndItIsEndedByTheStandinAtItsOwnLimit) {
-  const std::string marker = "3599." + std::to_string(GetCurrentProcessId());  // a sleep of its own
-  ASSERT_TRUE(hazards.Text(L"OfficeCommand", Widen("exec sleep " + marker)) &&
-              hazards.Number(L"OfficeLimitSeconds", 2));
-  EXPECT_THAT(Convert(CopyFixture(L"letter.doc", folder.Path()), TemplateTarget::kDotx),
-              HasSubstr("LibreOffice did not finish within 2 seconds and was ended"));
-  EXPECT_TRUE(PumpUntil([&] { return !UnixProcessWith(marker); }));
-}
-
 TEST_F(LibreOffice, OneThatHangsIsEndedAtTheTimeLimitWithEverythingItStarted) {
   // A real LibreOffice that never ends: headless, with no document to convert.
   const std::string marker = "quillory-hang-" + std::to_string(GetCurrentProcessId());
