@@ -344,6 +344,13 @@ class Server:
             pass
         listener.bind(path)
         listener.listen(16)
+        try:
+            self.serve(listener, path)
+        finally:  # ended (SIGTERM) or failed: its LibreOffice goes with it
+            if self.office is not None:
+                self.office.end(False)
+
+    def serve(self, listener, path):
         while select.select([listener], [], [], IDLE_SECONDS)[0]:
             self.take(listener)
         # Idle: under the lock no client starts another server, whose LibreOffice would share
@@ -355,6 +362,7 @@ class Server:
                 self.take(listener)
             if self.office is not None:
                 self.office.end(True)
+                self.office = None
         listener.close()
 
     def take(self, listener):
@@ -370,6 +378,7 @@ class Server:
 
 def main():
     signal.signal(signal.SIGPIPE, signal.SIG_IGN)
+    signal.signal(signal.SIGTERM, lambda *_: sys.exit(1))
     if len(sys.argv) > 2 and sys.argv[2] == "convert":  # python3 -c SOURCE SOURCE convert ...
         sys.stdout.reconfigure(line_buffering=True)
         return client(sys.argv[1], sys.argv[3:])

@@ -137,9 +137,9 @@ TEST_F(LibreOffice, EveryOtherPairBecomesTheTemplateAskedForWithTheDocumentsWord
 TEST_F(LibreOffice, ADocumentThatHangsFailsAloneAndTheNextGetsAFreshLibreOffice) {
   EXPECT_EQ(Convert(CopyFixture(L"letter.rtf", folder.Path(), L"first.rtf"), TemplateTarget::kDot), "");
   ASSERT_EQ(Offices().size(), 1u);
-  // Frozen, as by a document it cannot get through.
+  // Frozen, as by a document it cannot get through: soffice.bin, its launcher's child.
   const std::string hung = Offices()[0].substr(Offices()[0].rfind(' ') + 1);
-  ASSERT_TRUE(RunUnix("kill -STOP -- -" + hung + " && touch frozen", folder.Path(),
+  ASSERT_TRUE(RunUnix("pkill -STOP -x -P " + hung + " soffice.bin && touch frozen", folder.Path(),
                       [&] { return FileExists(folder.File(L"frozen")); }));
   ASSERT_TRUE(hazards.Number(L"OfficeLimitSeconds", 3));
   EXPECT_THAT(Convert(CopyFixture(L"letter.rtf", folder.Path(), L"hangs.rtf"), TemplateTarget::kDot),
