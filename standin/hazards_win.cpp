@@ -62,6 +62,7 @@ static DWORD ReadNumber(const wchar_t* value) {
 }
 
 DWORD StartDelayMs() { return ReadNumber(L"StartDelayMs"); }
+bool NameHangs() { return ReadNumber(L"HangInName") != 0; }
 bool OfficeHidden() { return ReadNumber(L"HideOffice") != 0; }
 bool UnoHidden() { return ReadNumber(L"HideUno") != 0; }
 std::wstring OfficeCommand() { return ReadText(L"OfficeCommand"); }

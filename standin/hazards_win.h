@@ -2,6 +2,8 @@
 // values under HKCU\Software\Quillory\Standin, all absent unless a test sets them.
 //   HangInOpen    REG_SZ     Open of a matching document never returns (a prompt nobody sees)
 //   ExitInOpen    REG_SZ     the process exits in the middle of Open of a matching document
+//   HangInName    REG_DWORD  non-zero: asked its name, the application never answers (a dialog
+//                            of its own holds it, as a user's word processor's may)
 //   StartDelayMs  REG_DWORD  the server sleeps this long before it registers its class object
 //   SecondDocument REG_SZ    Open of a matching document also opens another one, as when the
 //                            word processor hands a user's document to this instance
@@ -42,6 +44,7 @@ bool HazardMatches(const wchar_t* value, std::wstring_view fileName);
 DWORD StartDelayMs();
 // True for the one server that takes RefuseOnce away.
 bool TakeRefusal();
+bool NameHangs();
 bool OfficeHidden();
 bool UnoHidden();
 // OfficeCommand, or "" when absent.

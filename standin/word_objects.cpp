@@ -369,6 +369,7 @@ class Application final : public AutomationObject {
     const bool isPut = (flags & (DISPATCH_PROPERTYPUT | DISPATCH_PROPERTYPUTREF)) != 0;
     switch (member.id) {
       case kApplicationName:
+        if (NameHangs()) WaitForEver(L"HangInName is set");
         ReturnString(result, L"Microsoft Word");
         return S_OK;
       case kDocuments:

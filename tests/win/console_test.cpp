@@ -167,16 +167,10 @@ TEST_F(ConsoleRun, KilledPartWayItsReportHoldsEveryEndedDocumentAndResumeConvert
   const ScopedHandle process = Start("/report:r.csv /resume a.doc b.doc hang.doc later.doc", folder.Path(), nullptr,
                                      nullptr, CREATE_NO_WINDOW);
   ASSERT_TRUE(process);
-  const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(60);
-  while (journal.Text().find("hang.doc\"") == std::string::npos && std::chrono::steady_clock::now() < until) Sleep(20);
+  journal.WaitFor("hang.doc\"");
   ASSERT_TRUE(TerminateProcess(process.Get(), 9));
   WaitForSingleObject(process.Get(), 10000);
-  // Ended from outside, the program could end none of its instances: the test does.
-  do {
-    std::vector<DWORD> pids;
-    journal.Calls(&pids);
-    for (DWORD pid : pids) TerminateProcess(ScopedHandle(OpenProcess(PROCESS_TERMINATE, FALSE, pid)).Get(), 1);
-  } while (!journal.AllExited());
+  journal.EndAll();  // ended from outside, the program could end none of its instances
   const std::vector<std::string> ended = {a + "," + At("a.dot") + ",converted,", b + "," + At("b.dot") + ",converted,"};
   EXPECT_EQ(ReportRows(folder.File(L"r.csv")), ended);
 
@@ -303,10 +297,7 @@ TEST_F(ConsoleRun, OnAConsoleNamesShowAsTheyAreAndCtrlCEndsTheDocumentInHandWith
   SetConsoleCtrlHandler(nullptr, TRUE);
 
   // Once the word processor hangs in Open of hang.doc, Ctrl+C.
-  const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(60);
-  while (journal.Text().find("hang.doc\"") == std::string::npos && std::chrono::steady_clock::now() < until &&
-         WaitForSingleObject(process.Get(), 20) == WAIT_TIMEOUT) {
-  }
+  journal.WaitFor("hang.doc\"", [&] { return WaitForSingleObject(process.Get(), 0) != WAIT_TIMEOUT; });
   EXPECT_TRUE(GenerateConsoleCtrlEvent(CTRL_C_EVENT, 0));
   EXPECT_EQ(WaitForSingleObject(process.Get(), 60000), WAIT_OBJECT_0);
   DWORD code = 0;

@@ -1,6 +1,6 @@
 // The stand-in hands LibreOffice what it cannot convert itself, through the automation calls a
 // run makes: the template is the kind asked for and holds the document's text, one LibreOffice
-// kept running converts for every instance, and one that hangs goes with its document. Needs
+// kept running converts for every instance in turn, and one that hangs goes with its document. Needs
 // the host's soffice and Python bridge, which the project's setup installs.
 #include <algorithm>
 #include <filesystem>
@@ -154,24 +154,6 @@ TEST_F(LibreOffice, ADocumentThatHangsFailsAloneAndTheNextGetsAFreshLibreOffice)
   EXPECT_EQ(Convert(CopyFixture(L"letter.rtf", folder.Path(), L"no bridge.rtf"), TemplateTarget::kDotx), "");
   EXPECT_EQ(KindOf(folder.File(L"no bridge.dotx")), DocumentKind::kXmlTemplate);
   EXPECT_EQ(Offices().size(), 2u);
-}
-
-TEST_F(LibreOffice, TwoInstancesAtOnceStartOneLibreOfficeAndBothConvert) {
-  const std::wstring first = CopyFixture(L"letter.doc", folder.Path(), L"first.doc");
-  const std::wstring second = CopyFixture(L"report.docx", folder.Path(), L"second.docx");
-  std::string secondReason = "not run";
-  std::thread other([&] {
-    CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-    secondReason = Convert(second, TemplateTarget::kDot);
-    CoUninitialize();
-  });
-  EXPECT_EQ(Convert(first, TemplateTarget::kDotx), "");
-  other.join();
-  EXPECT_EQ(secondReason, "");
-  EXPECT_EQ(KindOf(folder.File(L"first.dotx")), DocumentKind::kXmlTemplate);
-  EXPECT_EQ(KindOf(folder.File(L"second.dot")), DocumentKind::kBinaryTemplate);
-  ASSERT_EQ(Offices().size(), 2u);
-  EXPECT_EQ(Offices()[0], Offices()[1]);
 }
 
 TEST_F(LibreOffice, OneThatHangsIsEndedAtTheTimeLimitWithEverythingItStarted) {

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstdio>
 #include <filesystem>
 #include <sstream>
@@ -53,6 +54,28 @@ bool StandinJournal::AllExited() const {
     if (process && WaitForSingleObject(process.Get(), 30000) != WAIT_OBJECT_0) return false;
   }
   return true;
+}
+
+void StandinJournal::EndAll() const {
+  do {
+    std::vector<DWORD> pids;
+    Calls(&pids);
+    for (DWORD pid : pids) TerminateProcess(ScopedHandle(OpenProcess(PROCESS_TERMINATE, FALSE, pid)).Get(), 1);
+  } while (!AllExited());
+}
+
+bool StandinJournal::WaitFor(const std::string& text, const std::function<bool()>& giveUp) const {
+  const auto until = std::chrono::steady_clock::now() + std::chrono::minutes(1);
+  while (Text().find(text) == std::string::npos) {
+    if ((giveUp && giveUp()) || std::chrono::steady_clock::now() >= until) return false;
+    Sleep(20);
+  }
+  return true;
+}
+
+bool Runs(DWORD pid) {
+  ScopedHandle process(OpenProcess(SYNCHRONIZE, FALSE, pid));
+  return process && WaitForSingleObject(process.Get(), 0) == WAIT_TIMEOUT;
 }
 
 UserValues::~UserValues() {

@@ -3,6 +3,7 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -25,11 +26,19 @@ class StandinJournal {
   std::vector<std::vector<std::string>> Calls(std::vector<DWORD>* pids = nullptr) const;
   // Waits until every process that wrote to the journal has exited.
   bool AllExited() const;
+  // Ends every process that wrote to the journal (as a crash would, or a test done with one
+  // that hangs) until all have exited.
+  void EndAll() const;
+  // Waits up to a minute until the journal holds `text`, or until `giveUp`; whether it does.
+  bool WaitFor(const std::string& text, const std::function<bool()>& giveUp = {}) const;
   std::string Text() const;
 
  private:
   std::wstring path_;
 };
+
+// Whether the process still runs.
+bool Runs(DWORD pid);
 
 // The key of the values that make the stand-in misbehave (see standin/hazards_win.h).
 inline constexpr wchar_t kStandinHazards[] = L"Software\\Quillory\\Standin";
