@@ -1,10 +1,9 @@
 // Quillory.com as a script runs it, against the stand-in: the documents a command line names,
-// the line for each and the summary (UTF-8 on a pipe, UTF-16 on a console), the report read
+// the line for each and the summary (UTF-8 redirected, UTF-16 on a console), the report read
 // back, every exit code, and Ctrl+C ending the document in hand with nothing left running.
 #include <filesystem>
 #include <set>
 #include <sstream>
-#include <thread>
 
 #include <gmock/gmock.h>
 
@@ -23,14 +22,6 @@ const std::string kResume = "R\u00e9sum\u00e9 \u03a9mega";  // a name outside an
 
 struct Ended { DWORD code = 0; std::string out, err; };
 
-std::string ReadAll(HANDLE pipe) {
-  std::string text;
-  char buffer[4096];
-  DWORD read = 0;
-  while (ReadFile(pipe, buffer, sizeof buffer, &read, nullptr) && read > 0) text.append(buffer, read);
-  return text;
-}
-
 // Starts Quillory.com in `folder` with its output and errors on the (inheritable) handles given.
 ScopedHandle Start(const std::string& arguments, const std::wstring& folder, HANDLE out, HANDLE err, DWORD flags) {
   ScopedHandle process;
@@ -39,27 +30,20 @@ ScopedHandle Start(const std::string& arguments, const std::wstring& folder, HAN
   return process;
 }
 
-// Runs Quillory.com in `folder` with its output and errors on pipes, to its end.
+// Runs Quillory.com in `folder` to its end, its output and errors redirected to files (as to a
+// pipe: anything but a console).
 Ended RunConsole(const std::string& arguments, const std::wstring& folder) {
+  TempFolder output;
   SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
-  HANDLE outRead, outWrite, errRead, errWrite;
-  if (!CreatePipe(&outRead, &outWrite, &inherit, 0) || !CreatePipe(&errRead, &errWrite, &inherit, 0)) {
-    return {99, {}, {}};
-  }
-  ScopedHandle outReader(outRead), outWriter(outWrite), errReader(errRead), errWriter(errWrite);
-  SetHandleInformation(outRead, HANDLE_FLAG_INHERIT, 0);
-  SetHandleInformation(errRead, HANDLE_FLAG_INHERIT, 0);
-  const ScopedHandle process = Start(arguments, folder, outWrite, errWrite, CREATE_NO_WINDOW);
-  if (!process) return {98, {}, "CreateProcess failed: error " + std::to_string(GetLastError())};
-  outWriter.Reset();
-  errWriter.Reset();
-  Ended ended;
-  std::thread errors([&] { ended.err = ReadAll(errRead); });
-  ended.out = ReadAll(outRead);
-  errors.join();
-  WaitForSingleObject(process.Get(), 60000);
-  GetExitCodeProcess(process.Get(), &ended.code);
-  return ended;
+  const auto file = [&](const wchar_t* name) {
+    return ScopedHandle(CreateFileW(output.File(name).c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS, 0, nullptr));
+  };
+  ScopedHandle out = file(L"out"), err = file(L"err");
+  const ScopedHandle process = Start(arguments, folder, out.Get(), err.Get(), CREATE_NO_WINDOW);
+  DWORD code = 99;
+  if (process && WaitForSingleObject(process.Get(), 60000) == WAIT_OBJECT_0) GetExitCodeProcess(process.Get(), &code);
+  out.Reset(), err.Reset();
+  return {code, FileBytes(output.File(L"out")), FileBytes(output.File(L"err"))};
 }
 
 // The report's rows without their last column (the seconds), after its BOM and header.
