@@ -113,11 +113,6 @@ TEST(ConversionRunTest, FailedDocumentsDoNotStopTheRunAndAreListedOnOneLineEach)
                        {"worse.docx", SaveOutcome::Failed("cannot open\r\nworse.docx\tat all \r\n")}}),
             (Result{5, {"[bar 1000 busy] Done.\r\n\r\n3 documents could not be converted:\r\nbad.doc: bad.doc is damaged\r\n"
                         "worse.docx: cannot open  worse.docx at all\r\nblank.doc: unknown reason"}, kIdle}));
-  RunReport report;  // twenty are named, the rest counted
-  for (int i = 1; i <= 23; ++i) report.rows.push_back({"d" + std::to_string(i) + ".doc", "", DocumentResult::kFailed, "why"});
-  const std::string text = ClosingMessage(report);
-  EXPECT_EQ(text.rfind("Done.\r\n\r\n23 documents could not be converted:\r\nd1.doc: why\r\n", 0), 0u);
-  EXPECT_THAT(text, ::testing::EndsWith("\r\nd20.doc: why\r\nand 3 more."));
 }
 
 TEST(ConversionRunTest, MissingWordProcessorIsSaidOnceNotPerDocument) {
@@ -222,9 +217,10 @@ TEST(ConversionRunTest, ADocumentMakingATemplateAnEarlierOneMakesFailsWithoutAnI
   EXPECT_THAT(run.toCome, ElementsAre(2, 1, 0));
 }
 
+// Twenty failures are named, the rest counted.
 TEST(ConversionRunTest, TheClosingMessageNamesTheReportOnlyWhenItCannotNameEveryFailure) {
   RunReport report;
-  report.rows.assign(kFailuresListed, {"d.doc", "", DocumentResult::kFailed, "why"});
+  report.rows.assign(20, {"d.doc", "", DocumentResult::kFailed, "why"});
   EXPECT_THAT(ClosingMessage(report, {"C:\\r.csv", ""}), ::testing::EndsWith("d.doc: why"));
   report.rows.push_back({"e.doc", "", DocumentResult::kFailed, "why"});
   EXPECT_THAT(ClosingMessage(report, {"C:\\r.csv", ""}),
