@@ -62,6 +62,10 @@ static DWORD ReadNumber(const wchar_t* value) {
 }
 
 DWORD StartDelayMs() { return ReadNumber(L"StartDelayMs"); }
+std::wstring ApplicationName() {
+  const std::wstring name = ReadText(L"ApplicationName");
+  return name.empty() ? L"Microsoft Word" : name;
+}
 bool NameHangs() { return ReadNumber(L"HangInName") != 0; }
 bool OfficeHidden() { return ReadNumber(L"HideOffice") != 0; }
 bool UnoHidden() { return ReadNumber(L"HideUno") != 0; }

@@ -4,6 +4,8 @@
 //   ExitInOpen    REG_SZ     the process exits in the middle of Open of a matching document
 //   HangInName    REG_DWORD  non-zero: asked its name, the application never answers (a dialog
 //                            of its own holds it, as a user's word processor's may)
+//   ApplicationName REG_SZ   the name the application gives in place of "Microsoft Word" (as
+//                            another program registered under the ProgID would)
 //   StartDelayMs  REG_DWORD  the server sleeps this long before it registers its class object
 //   SecondDocument REG_SZ    Open of a matching document also opens another one, as when the
 //                            word processor hands a user's document to this instance
@@ -45,6 +47,8 @@ DWORD StartDelayMs();
 // True for the one server that takes RefuseOnce away.
 bool TakeRefusal();
 bool NameHangs();
+// ApplicationName, or "Microsoft Word" when absent.
+std::wstring ApplicationName();
 bool OfficeHidden();
 bool UnoHidden();
 // OfficeCommand, or "" when absent.

@@ -370,7 +370,7 @@ class Application final : public AutomationObject {
     switch (member.id) {
       case kApplicationName:
         if (NameHangs()) WaitForEver(L"HangInName is set");
-        ReturnString(result, L"Microsoft Word");
+        ReturnString(result, ApplicationName());
         return S_OK;
       case kDocuments:
         if (!documents_) documents_.Attach(new Documents());

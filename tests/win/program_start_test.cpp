@@ -24,12 +24,6 @@ TEST(ProgramFile, SelectsCommonControlsSixAndHoldsItsIcons) {
   }
 }
 
-// Answers a dialog with a button and waits until it is gone.
-bool Answer(HWND dialog, int button) {
-  PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, button)));
-  return PumpUntil([&] { return !IsWindow(dialog) || !IsWindowVisible(dialog); });
-}
-
 // A row's text in another process's list view: the item and its text live in that process.
 std::wstring RemoteListText(HWND list, DWORD process, int row) {
   constexpr size_t kChars = 1024;
@@ -100,7 +94,8 @@ TEST(ProgramStart, TheWindowShowsListingItsArgumentsThenOlesDropTargetAndTheDial
     ASSERT_NE(dialog, nullptr);
     EXPECT_TRUE(!box || GetDlgItem(dialog, kInputBoxAnswerId));  // the extension box
     EXPECT_EQ(Hear(check1), pushButton);
-    EXPECT_TRUE(Answer(dialog, answer));
+    PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(answer, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, answer)));
+    EXPECT_TRUE(PumpUntil([&] { return !IsWindowVisible(dialog); }));
   }
   EXPECT_EQ(Hear(check1), pushButton);
 
