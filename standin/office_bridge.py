@@ -16,7 +16,6 @@
 # 124 when the limit ended it, 125 when no UNO is installed (the stand-in then runs soffice
 # itself), 127 when there is no soffice. It prints "Office: <process> <documents>" (which
 # LibreOffice converted, and how many it has converted) for the stand-in's journal.
-import errno
 import fcntl
 import hashlib
 import importlib.util
