@@ -2,6 +2,8 @@
 
 #include <string>
 
+#include "common/word_prog_id.h"
+
 namespace standin {
 namespace {
 
@@ -64,7 +66,7 @@ static DWORD ReadNumber(const wchar_t* value) {
 DWORD StartDelayMs() { return ReadNumber(L"StartDelayMs"); }
 std::wstring ApplicationName() {
   const std::wstring name = ReadText(L"ApplicationName");
-  return name.empty() ? L"Microsoft Word" : name;
+  return name.empty() ? quillory::kWordApplicationName : name;
 }
 bool NameHangs() { return ReadNumber(L"HangInName") != 0; }
 bool OfficeHidden() { return ReadNumber(L"HideOffice") != 0; }

@@ -171,7 +171,7 @@ bool IsWordRunning(const wchar_t* progId) {
   if (FAILED(GetActiveInstance(progId, &application))) return false;
   const DispatchResult name = GetDefaultValue(application.Get());
   std::wstring text;
-  return name.Ok() && name.value.ToString(&text) && text == L"Microsoft Word";
+  return name.Ok() && name.value.ToString(&text) && text == kWordApplicationName;
 }
 
 }  // namespace quillory

@@ -67,7 +67,7 @@ class WordInstance {
   Microsoft::WRL::ComPtr<IDispatch> document_;  // the one it opened for us
 };
 
-// True when an active instance answers its default member with exactly "Microsoft Word".
+// True when an active instance answers its default member with exactly kWordApplicationName.
 // The instance is only looked at, never asked to quit; every failure is false.
 bool IsWordRunning(const wchar_t* progId = kWordProgId);
 

@@ -42,6 +42,7 @@ Ended RunConsole(const std::string& arguments, const std::wstring& folder) {
   const ScopedHandle process = Start(arguments, folder, out.Get(), err.Get(), CREATE_NO_WINDOW);
   DWORD code = 99;
   if (process && WaitForSingleObject(process.Get(), 60000) == WAIT_OBJECT_0) GetExitCodeProcess(process.Get(), &code);
+  if (code == STILL_ACTIVE || code == 99) TerminateProcess(process.Get(), 1);  // never left running
   out.Reset(), err.Reset();
   return {code, FileBytes(output.File(L"out")), FileBytes(output.File(L"err"))};
 }
